@@ -1,0 +1,283 @@
+#include "platform/processes.h"
+
+#include "platform/device_root.h"
+#include "platform/files.h"
+#include "platform/handle.h"
+#include "platform/process_handle.h"
+#include "platform/text.h"
+#include "platform/unique_fd.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <mutex>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace platform {
+
+namespace {
+
+std::mutex g_moduleMutex;
+std::u16string g_defaultModulePath;
+
+bool readAll(int fd, void* into, std::size_t size)
+{
+    auto* p = static_cast<char*>(into);
+    while (size > 0) {
+        const ssize_t got = ::read(fd, p, size);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        p += got;
+        size -= std::size_t(got);
+    }
+    return true;
+}
+
+std::vector<std::string> environmentFor(const SpawnRequest& request)
+{
+    std::vector<std::string> environment;
+    const std::string deviceVariable = "TICKWELL_DEVICE=";
+    const std::string moduleVariable = std::string(kModulePathVariable) + "=";
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string_view text(*entry);
+        if (text.starts_with(deviceVariable) || text.starts_with(moduleVariable))
+            continue;
+        environment.emplace_back(text);
+    }
+    environment.push_back(deviceVariable + deviceRoot().string());
+    if (request.modulePath)
+        environment.push_back(moduleVariable + toUtf8(*request.modulePath));
+    return environment;
+}
+
+} // namespace
+
+bool isExecutableFile(const std::filesystem::path& path)
+{
+    struct stat info { };
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+std::optional<std::filesystem::path> findOnPath(const char* program)
+{
+    const char* path = std::getenv("PATH");
+    std::string_view folders(path ? path : "/usr/local/bin:/usr/bin:/bin");
+    while (!folders.empty()) {
+        const auto cut = folders.find(':');
+        const auto folder = folders.substr(0, cut);
+        const auto candidate = std::filesystem::path(folder) / program;
+        if (!folder.empty() && isExecutableFile(candidate))
+            return candidate;
+        if (cut == std::string_view::npos)
+            break;
+        folders.remove_prefix(cut + 1);
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+std::u16string fileNameOf(std::u16string_view devicePath)
+{
+    const auto cut = devicePath.find_last_of(u"\\/");
+    return std::u16string(cut == std::u16string_view::npos ? devicePath : devicePath.substr(cut + 1));
+}
+
+} // namespace
+
+void setDefaultModulePath(std::u16string_view devicePath)
+{
+    std::lock_guard lock(g_moduleMutex);
+    g_defaultModulePath = devicePath;
+}
+
+std::optional<SpawnResult> spawnDetached(const SpawnRequest& request)
+{
+    // Everything the children need is made before fork: between fork and exec only
+    // async-signal-safe calls are allowed.
+    std::vector<std::string> arguments { request.program.string() };
+    arguments.insert(arguments.end(), request.arguments.begin(), request.arguments.end());
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    auto environment = environmentFor(request);
+    std::vector<char*> envp;
+    for (auto& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    UniqueFd output(::open(request.outputLog.empty() ? "/dev/null" : request.outputLog.c_str(),
+        O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+    UniqueFd input(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    if (!output || !input)
+        return std::nullopt;
+    // The grandchild's pid comes back through `report`; `execStatus` closes without a word
+    // when exec succeeds and carries errno when it fails.
+    int report[2], execStatus[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        return std::nullopt;
+    UniqueFd reportRead(report[0]), reportWrite(report[1]);
+    if (::pipe2(execStatus, O_CLOEXEC) != 0)
+        return std::nullopt;
+    UniqueFd statusRead(execStatus[0]), statusWrite(execStatus[1]);
+
+    const pid_t middle = ::fork();
+    if (middle < 0)
+        return std::nullopt;
+    if (middle == 0) {
+        ::setsid();
+        const pid_t program = ::fork();
+        if (program == 0) {
+            ::dup2(input.get(), STDIN_FILENO);
+            ::dup2(output.get(), STDOUT_FILENO);
+            ::dup2(output.get(), STDERR_FILENO);
+            sigset_t none;
+            sigemptyset(&none);
+            ::sigprocmask(SIG_SETMASK, &none, nullptr);
+            ::execve(argv[0], argv.data(), envp.data());
+            const int error = errno;
+            (void)!::write(statusWrite.get(), &error, sizeof error);
+            ::_exit(127);
+        }
+        (void)!::write(reportWrite.get(), &program, sizeof program);
+        ::_exit(program > 0 ? 0 : 1);
+    }
+    reportWrite.reset();
+    statusWrite.reset();
+    int middleStatus = 0;
+    while (::waitpid(middle, &middleStatus, 0) < 0 && errno == EINTR) { }
+    pid_t program = -1;
+    if (!readAll(reportRead.get(), &program, sizeof program) || program <= 0)
+        return std::nullopt;
+    int execError = 0;
+    if (readAll(statusRead.get(), &execError, sizeof execError)) {
+        errno = execError;
+        return std::nullopt;
+    }
+    SpawnResult result;
+    result.pid = program;
+    if (request.keepHandle)
+        result.process = openProcessHandle(program);
+    return result;
+}
+
+std::vector<RunningProgram> runningPrograms()
+{
+    std::vector<RunningProgram> programs;
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return programs;
+    const uid_t me = ::getuid();
+    while (const dirent* entry = ::readdir(proc)) {
+        char* end = nullptr;
+        const long pid = std::strtol(entry->d_name, &end, 10);
+        if (pid <= 0 || *end != '\0')
+            continue;
+        const std::string base = std::string("/proc/") + entry->d_name;
+        struct stat info { };
+        if (::stat(base.c_str(), &info) != 0 || info.st_uid != me)
+            continue;
+        // A program started from a device path reports that file name, as the handheld's
+        // snapshot does; any other reports its host name.
+        std::u16string name;
+        std::ifstream environment(base + "/environ", std::ios::binary);
+        const std::string prefix = std::string(kModulePathVariable) + "=";
+        for (std::string variable; std::getline(environment, variable, '\0');) {
+            if (variable.starts_with(prefix)) {
+                name = fileNameOf(toUtf16(variable.substr(prefix.size())));
+                break;
+            }
+        }
+        if (name.empty()) {
+            std::ifstream comm(base + "/comm");
+            std::string command;
+            if (!std::getline(comm, command))
+                continue;
+            name = toUtf16(command);
+        }
+        programs.push_back({ pid_t(pid), std::move(name) });
+    }
+    ::closedir(proc);
+    return programs;
+}
+
+} // namespace platform
+
+BOOL ShellExecuteEx(SHELLEXECUTEINFO* info)
+{
+    if (!info || !info->lpFile || !*info->lpFile) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (info->lpVerb && *info->lpVerb && !platform::equalsIgnoringCase(info->lpVerb, u"open")) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    platform::FileError why = platform::FileError::None;
+    const auto host = platform::hostPathOf(info->lpFile, &why, platform::Links::MayLeave);
+    std::error_code error;
+    if (!host || !std::filesystem::exists(*host, error)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    platform::SpawnRequest request;
+    request.keepHandle = (info->fMask & SEE_MASK_NOCLOSEPROCESS) != 0;
+    const std::u16string parameters = info->lpParameters ? info->lpParameters : u"";
+    if (platform::isExecutableFile(*host)) {
+        request.program = *host;
+        request.modulePath = std::u16string(info->lpFile);
+        if (!parameters.empty())
+            request.arguments.push_back(platform::toUtf8(parameters));
+    } else {
+        const auto opener = platform::findOnPath("xdg-open");
+        if (!opener) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return FALSE;
+        }
+        request.program = *opener;
+        request.arguments.push_back(host->string());
+    }
+    const auto started = platform::spawnDetached(request);
+    if (!started) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    info->hProcess = started->process;
+    return TRUE;
+}
+
+DWORD GetModuleFileNameW(void*, WCHAR* fileName, DWORD size)
+{
+    if (!fileName || size == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    std::u16string path;
+    if (const char* started = std::getenv(platform::kModulePathVariable); started && *started) {
+        path = platform::toUtf16(started);
+    } else {
+        std::lock_guard lock(platform::g_moduleMutex);
+        path = platform::g_defaultModulePath;
+    }
+    if (path.empty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return 0;
+    }
+    const DWORD copied = DWORD(std::min<std::size_t>(path.size(), size - 1));
+    std::copy_n(path.begin(), copied, fileName);
+    fileName[copied] = u'\0';
+    return copied;
+}

@@ -1,0 +1,75 @@
+#pragma once
+// Starting programs and looking at the running ones.
+//
+// A program of the suite receives its parameters as the handheld passes them: one command
+// line string, which arrives as its single argument (none when the string is empty).
+
+#include "platform/types.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+inline constexpr DWORD SEE_MASK_NOCLOSEPROCESS = 0x40;
+inline constexpr DWORD SEE_MASK_FLAG_NO_UI = 0x400;
+
+struct SHELLEXECUTEINFO {
+    DWORD cbSize;
+    DWORD fMask;
+    void* hwnd;
+    const WCHAR* lpVerb;       // "open" or null
+    const WCHAR* lpFile;       // device path
+    const WCHAR* lpParameters; // the command line of a program
+    const WCHAR* lpDirectory;
+    int nShow;
+    void* hInstApp;
+    HANDLE hProcess;           // with SEE_MASK_NOCLOSEPROCESS: a waitable process handle
+};
+
+// "open": an executable of the device tree starts with the parameters; any other file goes
+// to the desktop's opener (xdg-open). TRUE when it started.
+BOOL ShellExecuteEx(SHELLEXECUTEINFO* info);
+
+// The device path of the running program ("\Application Data\Orvane Tickwell Pro\TkEvents.exe"),
+// as it was started; `size` in characters. Returns the length copied, 0 on failure.
+DWORD GetModuleFileNameW(void* module, WCHAR* fileName, DWORD size);
+
+namespace platform {
+
+// Programs started from a device path learn it through this variable.
+inline constexpr const char* kModulePathVariable = "TKW_MODULE_PATH";
+
+// The device path GetModuleFileNameW reports when the program was not started through its
+// device path (started by hand, say).
+void setDefaultModulePath(std::u16string_view devicePath);
+
+struct SpawnRequest {
+    std::filesystem::path program;
+    std::vector<std::string> arguments; // after argv[0]
+    std::optional<std::u16string> modulePath; // the device path the program was started as
+    std::filesystem::path outputLog;          // standard output and error appended here; empty: /dev/null
+    bool keepHandle = false;                  // return a waitable process handle
+};
+
+struct SpawnResult {
+    pid_t pid = -1;
+    HANDLE process = nullptr; // when asked for: a handle WaitForSingleObject waits on
+};
+
+// Starts a program in a session of its own, not a child to be reaped by the caller, with
+// this device root in its environment. nullopt when it could not be started.
+[[nodiscard]] std::optional<SpawnResult> spawnDetached(const SpawnRequest& request);
+
+[[nodiscard]] bool isExecutableFile(const std::filesystem::path& path);
+[[nodiscard]] std::optional<std::filesystem::path> findOnPath(const char* program);
+
+struct RunningProgram {
+    pid_t pid;
+    std::u16string exeFile; // the file name the program was started as ("TkTimer.exe")
+};
+
+// The programs of this user that run now (the handheld's process snapshot).
+[[nodiscard]] std::vector<RunningProgram> runningPrograms();
+
+} // namespace platform

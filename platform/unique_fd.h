@@ -1,0 +1,35 @@
+#pragma once
+
+#include <unistd.h>
+#include <utility>
+
+namespace platform {
+
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd = -1) noexcept : m_fd(fd) { }
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) { }
+    UniqueFd& operator=(UniqueFd&& other) noexcept
+    {
+        reset(std::exchange(other.m_fd, -1));
+        return *this;
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() { reset(); }
+
+    int get() const noexcept { return m_fd; }
+    explicit operator bool() const noexcept { return m_fd >= 0; }
+    int release() noexcept { return std::exchange(m_fd, -1); }
+    void reset(int fd = -1) noexcept
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+
+private:
+    int m_fd;
+};
+
+} // namespace platform

@@ -1,0 +1,74 @@
+// tkwctl is run as users and tests run it: a separate process on the test's own device.
+
+#include "tests/support/child_process.h"
+#include "tests/support/device_fixture.h"
+
+using testing_support::runCommand;
+
+namespace {
+
+using Tkwctl = testing_support::DeviceTest;
+
+testing_support::CommandResult tkwctl(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), TKW_TKWCTL);
+    return runCommand(arguments);
+}
+
+} // namespace
+
+TEST_F(Tkwctl, StatusReportsTheDeviceRootAsJson)
+{
+    const auto status = tkwctl({ "device", "status", "--json" });
+    ASSERT_EQ(status.exitCode, 0);
+    EXPECT_NE(status.output.find("\"deviceRoot\":\"" + m_device.root().string() + "\""), std::string::npos)
+        << status.output;
+    EXPECT_NE(status.output.find("\"timeChanges\":0"), std::string::npos) << status.output;
+}
+
+TEST_F(Tkwctl, TravelsInTimeAndBack)
+{
+    ASSERT_EQ(tkwctl({ "device", "zone", "set", "EST5EDT,M3.2.0,M11.1.0" }).exitCode, 0);
+    const auto set = tkwctl({ "--json", "device", "time", "set", "2024-03-10T01:59:00" });
+    ASSERT_EQ(set.exitCode, 0);
+    EXPECT_NE(set.output.find("\"universal\":\"2024-03-10T06:59:0"), std::string::npos) << set.output;
+    const auto later = tkwctl({ "--json", "device", "time", "advance", "120" });
+    EXPECT_NE(later.output.find("\"local\":\"2024-03-10T03:01:0"), std::string::npos) << later.output;
+    EXPECT_NE(later.output.find("\"daylight\":true"), std::string::npos) << later.output;
+    ASSERT_EQ(tkwctl({ "device", "time", "reset" }).exitCode, 0);
+    EXPECT_NE(tkwctl({ "--json", "device", "status" }).output.find("\"offsetFromHostSeconds\":0"), std::string::npos);
+}
+
+TEST_F(Tkwctl, SignalsCanBeSetTestedAndListed)
+{
+    ASSERT_EQ(tkwctl({ "signal", "set", "TkPTimer_Settings_Change" }).exitCode, 0);
+    EXPECT_EQ(tkwctl({ "signal", "test", "TkPTimer_Settings_Change" }).output, "set\n");
+    EXPECT_NE(tkwctl({ "--json", "signal", "list" }).output.find("{\"name\":\"TkPTimer_Settings_Change\",\"set\":true}"),
+        std::string::npos);
+    ASSERT_EQ(tkwctl({ "signal", "reset", "TkPTimer_Settings_Change" }).exitCode, 0);
+    EXPECT_EQ(tkwctl({ "signal", "test", "TkPTimer_Settings_Change" }).output, "clear\n");
+    EXPECT_EQ(tkwctl({ "signal", "wait", "TkPTimer_Settings_Change", "30" }).exitCode, 1);
+}
+
+TEST_F(Tkwctl, BadInputIsRefusedWithAnErrorAndNonZeroExit)
+{
+    EXPECT_EQ(tkwctl({ "device", "time", "set", "2026-02-30T07:00" }).exitCode, 2);
+    EXPECT_EQ(tkwctl({ "device", "time", "set", "tomorrow" }).exitCode, 2);
+    EXPECT_EQ(tkwctl({ "device", "zone", "set", "Mars/Olympus" }).exitCode, 2);
+    EXPECT_EQ(tkwctl({ "device", "time", "advance", "1e300" }).exitCode, 2);
+    EXPECT_EQ(tkwctl({ "nonsense" }).exitCode, 2);
+    EXPECT_EQ(tkwctl({ "registry", "get", "HKXX\\Software", "x" }).exitCode, 2);
+    EXPECT_EQ(tkwctl({ "registry", "get", "HKLM\\Software", "absent" }).exitCode, 1);
+    // Nothing above changed the device.
+    EXPECT_NE(tkwctl({ "--json", "device", "status" }).output.find("\"timeChanges\":0"), std::string::npos);
+}
+
+TEST_F(Tkwctl, RegistryValuesRoundTrip)
+{
+    ASSERT_EQ(tkwctl({ "registry", "set", "HKLM\\SOFTWARE\\Orvane\\Tickwell Pro", "Lang", "dword", "3" }).exitCode, 0);
+    ASSERT_EQ(tkwctl({ "registry", "set", "HKCU\\Test", "Name", "string", "Grüße" }).exitCode, 0);
+    EXPECT_EQ(tkwctl({ "registry", "get", "HKLM\\software\\orvane\\tickwell pro", "lang" }).output, "3\n");
+    EXPECT_EQ(tkwctl({ "registry", "get", "HKCU\\Test", "Name" }).output, "Grüße\n");
+    ASSERT_EQ(tkwctl({ "registry", "delete", "HKCU\\Test", "Name" }).exitCode, 0);
+    EXPECT_EQ(tkwctl({ "registry", "get", "HKCU\\Test", "Name" }).exitCode, 1);
+}

@@ -1,0 +1,89 @@
+// tkwctl: inspect and drive the device and the data store from the command line.
+
+#include "tkwctl/commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr const char* kUsage = R"(Usage: tkwctl [--json] GROUP COMMAND [ARGUMENTS]
+
+  device status                     device root, clock, zone and offset from the host
+  device time                       the device's local and universal time
+  device time set YYYY-MM-DDTHH:MM[:SS]   set the device's local time
+  device time advance SECONDS       move the device clock (negative: back)
+  device time reset                 put the device clock back on the host clock
+  device zone                       the device's time zone
+  device zone set POSIX-RULE        e.g. CET-1CEST,M3.5.0,M10.5.0/3
+  device zone host                  take the host's time zone again
+  device activity active|idle       report user input, or make the user idle at once
+  device power ac|battery|host      the AC state programs see (host: the host's own)
+
+  signal list                       every named event and whether it is set
+  signal set|reset|test NAME        set, reset or show one named event
+  signal wait NAME [MILLISECONDS]   wait until the event is set (exit 1 on time-out)
+
+  notify list                       wake-up registrations and time-change programs
+  notify add --app DEVICE-PATH [--args TEXT] --at YYYY-MM-DDTHH:MM[:SS]
+  notify clear HANDLE
+
+  service start|stop|status         the device service (tkw-deviced) of this device
+
+  registry list KEY                 values and subkeys of a key (HKCU\... or HKLM\...)
+  registry get KEY NAME             one value
+  registry set KEY NAME dword|string|binary VALUE
+  registry delete KEY NAME
+
+  --json                            machine-readable output for every read command
+The device root is $TICKWELL_DEVICE (default ~/.local/share/tickwell/device).
+)";
+
+} // namespace
+
+namespace tkwctl {
+
+int fail(const std::string& message, int code)
+{
+    std::fprintf(stderr, "tkwctl: %s\n", message.c_str());
+    if (code == kExitUsage)
+        std::fprintf(stderr, "Try 'tkwctl --help'.\n");
+    return code;
+}
+
+} // namespace tkwctl
+
+int main(int argc, char** argv)
+{
+    tkwctl::Arguments arguments;
+    std::string group;
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "--json") {
+            arguments.json = true;
+        } else if (word == "--help" || word == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (group.empty()) {
+            group = word;
+        } else {
+            arguments.words.push_back(word);
+        }
+    }
+    if (group == "device")
+        return tkwctl::runDevice(arguments);
+    if (group == "signal")
+        return tkwctl::runSignal(arguments);
+    if (group == "registry")
+        return tkwctl::runRegistry(arguments);
+    if (group == "notify")
+        return tkwctl::runNotify(arguments);
+    if (group == "service")
+        return tkwctl::runService(arguments);
+    if (group.empty()) {
+        std::fputs(kUsage, stderr);
+        return tkwctl::kExitUsage;
+    }
+    return tkwctl::fail("unknown command group '" + group + "'", tkwctl::kExitUsage);
+}

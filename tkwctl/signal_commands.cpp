@@ -1,0 +1,102 @@
+#include "tkwctl/commands.h"
+
+#include "platform/events.h"
+#include "platform/handle.h"
+#include "platform/text.h"
+#include "tkwctl/json.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace tkwctl {
+
+namespace {
+
+class EventHandle {
+public:
+    explicit EventHandle(const std::string& name)
+        : m_handle(CreateEventW(nullptr, TRUE, FALSE, platform::toUtf16(name).c_str()))
+    {
+    }
+    ~EventHandle()
+    {
+        if (m_handle)
+            CloseHandle(m_handle);
+    }
+    EventHandle(const EventHandle&) = delete;
+    EventHandle& operator=(const EventHandle&) = delete;
+    HANDLE get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+int eventFailure(const std::string& name)
+{
+    const std::string why = platform::eventTableProblem();
+    if (!why.empty())
+        return fail("named events unavailable: " + why);
+    if (GetLastError() == ERROR_NO_SYSTEM_RESOURCES)
+        return fail("the named-event table is full (" + std::to_string(platform::kEventTableSlots) + " events)");
+    return fail("cannot open the event '" + name + "'");
+}
+
+int list(bool json)
+{
+    const auto events = platform::listNamedEvents();
+    if (!events)
+        return fail("named events unavailable: " + platform::eventTableProblem());
+    std::vector<std::string> items;
+    for (const auto& event : *events) {
+        const std::string name = platform::toUtf8(event.name);
+        if (json)
+            items.push_back(JsonObject().add("name", name).add("set", event.set).str());
+        else
+            std::printf("%-5s %s\n", event.set ? "set" : "clear", name.c_str());
+    }
+    if (json)
+        std::printf("%s\n", jsonArray(items).c_str());
+    return 0;
+}
+
+} // namespace
+
+int runSignal(const Arguments& a)
+{
+    if (a.words.size() == 1 && a.words[0] == "list")
+        return list(a.json);
+    if (a.words.size() < 2)
+        return fail("usage: tkwctl signal list | set|reset|test NAME | wait NAME [MILLISECONDS]", kExitUsage);
+    const std::string& command = a.words[0];
+    const std::string& name = a.words[1];
+    if (command != "set" && command != "reset" && command != "test" && command != "wait")
+        return fail("unknown signal command '" + command + "'", kExitUsage);
+    if (a.words.size() > (command == "wait" ? 3u : 2u))
+        return fail("too many arguments for 'signal " + command + "'", kExitUsage);
+    DWORD timeoutMs = INFINITE;
+    if (a.words.size() == 3) {
+        const auto& text = a.words[2];
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), timeoutMs);
+        if (error != std::errc() || end != text.data() + text.size() || timeoutMs == INFINITE)
+            return fail("'" + text + "' is not a number of milliseconds", kExitUsage);
+    }
+    EventHandle event(name);
+    if (!event.get())
+        return eventFailure(name);
+    if (command == "set" || command == "reset")
+        return EventModify(event.get(), command == "set" ? EVENT_SET : EVENT_RESET) ? 0 : eventFailure(name);
+    if (command == "wait") {
+        const DWORD result = WaitForSingleObject(event.get(), timeoutMs);
+        if (result == WAIT_TIMEOUT)
+            return fail("'" + name + "' was not set in time");
+        return result == WAIT_OBJECT_0 ? 0 : eventFailure(name);
+    }
+    const bool set = WaitForSingleObject(event.get(), 0) == WAIT_OBJECT_0;
+    if (a.json)
+        std::printf("%s\n", JsonObject().add("name", name).add("set", set).str().c_str());
+    else
+        std::printf("%s\n", set ? "set" : "clear");
+    return 0;
+}
+
+} // namespace tkwctl

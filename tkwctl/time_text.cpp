@@ -1,0 +1,32 @@
+#include "tkwctl/time_text.h"
+
+#include "platform/calendar.h"
+
+#include <cstdio>
+
+namespace tkwctl {
+
+std::string isoText(const SYSTEMTIME& t)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+        t.wSecond);
+    return text;
+}
+
+std::optional<SYSTEMTIME> parseIsoLocal(const std::string& text)
+{
+    unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    char separator = 0;
+    int consumed = 0;
+    const int fields = std::sscanf(text.c_str(), "%4u-%2u-%2u%c%2u:%2u%n:%2u%n", &year, &month, &day, &separator,
+        &hour, &minute, &consumed, &second, &consumed);
+    if ((fields != 6 && fields != 7) || (separator != 'T' && separator != ' ') || std::size_t(consumed) != text.size())
+        return std::nullopt;
+    SYSTEMTIME time { WORD(year), WORD(month), 0, WORD(day), WORD(hour), WORD(minute), WORD(second), 0 };
+    if (!platform::ticksOfSystemTime(time))
+        return std::nullopt;
+    return time;
+}
+
+} // namespace tkwctl
