@@ -1,0 +1,45 @@
+#include "services/launcher.h"
+
+#include "platform/files.h"
+#include "platform/notifications.h"
+#include "platform/processes.h"
+#include "platform/text.h"
+#include "services/log.h"
+#include "services/sleep_inhibitor.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace services {
+
+int launchWakeUp(std::uint32_t handle)
+{
+    platform::WakeUp wakeUp;
+    if (!platform::takeWakeUpForFiring(handle, &wakeUp))
+        return 0;
+    const std::string application = platform::toUtf8(wakeUp.application);
+    const auto program = platform::hostPathOf(wakeUp.application, nullptr, platform::Links::MayLeave);
+    if (!program || !platform::isExecutableFile(*program)) {
+        log("wake-up %u: no program at %s; dropped", handle, application.c_str());
+        return 1;
+    }
+    std::string why;
+    const platform::UniqueFd inhibitor = inhibitSleep(why); // released when exec succeeds
+    ::setenv(platform::kModulePathVariable, application.c_str(), 1);
+    std::string path = program->string();
+    std::string arguments = platform::toUtf8(wakeUp.arguments);
+    std::vector<char*> argv { path.data() };
+    if (!arguments.empty())
+        argv.push_back(arguments.data());
+    argv.push_back(nullptr);
+    log("wake-up %u: starting %s %s", handle, application.c_str(), arguments.c_str());
+    ::execv(path.c_str(), argv.data());
+    log("wake-up %u: cannot start %s: %s", handle, path.c_str(), std::strerror(errno));
+    return 1;
+}
+
+} // namespace services

@@ -1,0 +1,324 @@
+#include "services/service.h"
+
+#include "platform/calendar.h"
+#include "platform/device_clock.h"
+#include "platform/device_root.h"
+#include "platform/device_service.h"
+#include "platform/events.h"
+#include "platform/files.h"
+#include "platform/handle.h"
+#include "platform/notifications.h"
+#include "platform/power.h"
+#include "platform/processes.h"
+#include "platform/text.h"
+#include "services/log.h"
+#include "services/power_manager.h"
+#include "services/sleep_inhibitor.h"
+#include "services/wake_timer.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <poll.h>
+#include <string>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/signalfd.h>
+#include <thread>
+#include <unistd.h>
+
+namespace services {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How often the service looks after itself when nothing else wakes it.
+constexpr int kHousekeepingMs = 30'000;
+// A launcher that has not taken its registration by then is started again.
+constexpr auto kLaunchGrace = std::chrono::seconds(10);
+
+enum Wake : unsigned {
+    kWakeUpsChanged = 1u << 0,
+    kTimeChanged = 1u << 1,
+    kUserInput = 1u << 2,
+    kUserIdle = 1u << 3,
+};
+
+// Named events wake the main loop through an eventfd, so that it can also poll the timer
+// and signals. The thread takes each event's news (test and reset) before it says so.
+class EventWatcher {
+public:
+    bool start()
+    {
+        m_wakeFd.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+        const char16_t* names[] = { platform::kWakeUpsChangedEvent, platform::kTimeChangedEvent,
+            platform::kUserInputEvent, platform::kUserIdleEvent };
+        for (const char16_t* name : names) {
+            HANDLE event = CreateEventW(nullptr, TRUE, FALSE, name);
+            if (!event)
+                return false;
+            m_events.push_back(event);
+        }
+        if (!m_wakeFd)
+            return false;
+        std::thread([this] { run(); }).detach();
+        return true;
+    }
+
+    int fd() const { return m_wakeFd.get(); }
+
+    unsigned take()
+    {
+        std::uint64_t count;
+        while (::read(m_wakeFd.get(), &count, sizeof count) > 0) { }
+        return m_pending.exchange(0);
+    }
+
+private:
+    void run()
+    {
+        for (;;) {
+            const DWORD result = WaitForMultipleObjects(DWORD(m_events.size()), m_events.data(), FALSE, INFINITE);
+            if (result == WAIT_FAILED) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                continue;
+            }
+            unsigned bits = 0;
+            for (std::size_t i = 0; i < m_events.size(); ++i) {
+                if (WaitForSingleObject(m_events[i], 0) == WAIT_OBJECT_0) {
+                    EventModify(m_events[i], EVENT_RESET);
+                    bits |= 1u << i;
+                }
+            }
+            m_pending.fetch_or(bits);
+            const std::uint64_t one = 1;
+            (void)!::write(m_wakeFd.get(), &one, sizeof one);
+        }
+    }
+
+    std::vector<HANDLE> m_events;
+    platform::UniqueFd m_wakeFd;
+    std::atomic<unsigned> m_pending { 0 };
+};
+
+class DeviceService {
+public:
+    int run();
+
+private:
+    bool takeLock();
+    void writeStatus(const std::optional<std::uint64_t>& nextUtc);
+    void handleTimeChanges(bool hostClockJumped);
+    void fireDueWakeUps();
+    bool armTimer(std::optional<std::uint64_t>& nextUtc);
+    void startProgram(const std::u16string& application, const std::string& arguments, const char* why);
+
+    platform::UniqueFd m_lock;
+    WakeTimer m_timer;
+    EventWatcher m_watcher;
+    std::map<DWORD, Clock::time_point> m_launched;
+    std::string m_inhibitorProblem;
+    std::filesystem::path m_programLog;
+};
+
+bool DeviceService::takeLock()
+{
+    m_lock.reset(::open(platform::deviceServiceLockFile().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!m_lock || ::flock(m_lock.get(), LOCK_EX | LOCK_NB) != 0)
+        return false;
+    const std::string pid = std::to_string(::getpid()) + "\n";
+    if (::ftruncate(m_lock.get(), 0) != 0 || ::pwrite(m_lock.get(), pid.data(), pid.size(), 0) != ssize_t(pid.size()))
+        log("cannot write the pid into the lock file: %s", std::strerror(errno));
+    return true;
+}
+
+void DeviceService::writeStatus(const std::optional<std::uint64_t>& nextUtc)
+{
+    std::string status = "pid=" + std::to_string(::getpid()) + "\n";
+    status += "wake-from-suspend="
+        + (m_timer.wakesFromSuspend() ? std::string("available") : "unavailable: " + m_timer.suspendProblem()) + "\n";
+    status += "sleep-inhibitor="
+        + (m_inhibitorProblem.empty() ? std::string("available") : "unavailable: " + m_inhibitorProblem) + "\n";
+    if (nextUtc) {
+        FILETIME utc = fileTimeOf(*nextUtc), local { };
+        SYSTEMTIME shown { };
+        FileTimeToLocalFileTime(&utc, &local);
+        FileTimeToSystemTime(&local, &shown);
+        char text[64];
+        std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u", shown.wYear, shown.wMonth, shown.wDay,
+            shown.wHour, shown.wMinute, shown.wSecond);
+        status += std::string("next-wake-up=") + text + "\n";
+    } else {
+        status += "next-wake-up=none\n";
+    }
+    auto replacement = platform::FileReplacement::beginHost(platform::runtimeDirectory() / "deviced.status");
+    if (replacement && replacement->write(status.data(), status.size()))
+        (void)replacement->commit(); // Only `tkwctl service status` reads it.
+}
+
+void DeviceService::startProgram(const std::u16string& application, const std::string& arguments, const char* why)
+{
+    const auto program = platform::hostPathOf(application, nullptr, platform::Links::MayLeave);
+    const std::string name = platform::toUtf8(application);
+    if (!program || !platform::isExecutableFile(*program)) {
+        log("%s: no program at %s", why, name.c_str());
+        return;
+    }
+    platform::SpawnRequest request;
+    request.program = *program;
+    request.arguments = { arguments };
+    request.modulePath = application;
+    request.outputLog = m_programLog;
+    if (platform::spawnDetached(request))
+        log("%s: started %s %s", why, name.c_str(), arguments.c_str());
+    else
+        log("%s: cannot start %s: %s", why, name.c_str(), std::strerror(errno));
+}
+
+void DeviceService::handleTimeChanges(bool hostClockJumped)
+{
+    const std::uint64_t count = platform::timeChangeCount();
+    const auto handled = platform::handledTimeChangeCount();
+    const bool deviceChanged = handled && *handled != count;
+    if (!deviceChanged && !hostClockJumped)
+        return;
+    log("time change (%s)", hostClockJumped ? "the host clock jumped" : "device time or zone");
+    if (const auto applications = platform::timeChangeApplications()) {
+        for (const auto& application : *applications)
+            startProgram(application, "AppRunAfterTimeChange", "time change");
+    }
+    // Counted after starting: a crash in between starts the programs twice rather than never.
+    if (deviceChanged && !platform::setHandledTimeChangeCount(count))
+        log("cannot record the handled time change");
+}
+
+void DeviceService::fireDueWakeUps()
+{
+    const auto due = platform::dueWakeUps(platform::deviceUniversalTicks());
+    if (!due)
+        return;
+    const auto now = Clock::now();
+    for (auto it = m_launched.begin(); it != m_launched.end();)
+        it = now - it->second > kLaunchGrace ? m_launched.erase(it) : std::next(it);
+    for (const auto& wakeUp : *due) {
+        if (const auto event = platform::namedEventOfApplication(wakeUp.application)) {
+            if (!platform::takeWakeUpForFiring(wakeUp.handle))
+                continue;
+            HANDLE named = CreateEventW(nullptr, TRUE, FALSE, event->c_str());
+            if (named) {
+                EventModify(named, EVENT_SET);
+                CloseHandle(named);
+            }
+            log("wake-up %u: set event %s", wakeUp.handle, platform::toUtf8(*event).c_str());
+            continue;
+        }
+        if (m_launched.contains(wakeUp.handle))
+            continue;
+        // The launcher takes the registration and becomes the program.
+        const auto self = platform::deviceServiceProgram();
+        platform::SpawnRequest request;
+        request.program = self ? *self : std::filesystem::path("/proc/self/exe");
+        request.arguments = { "--launch", std::to_string(wakeUp.handle) };
+        request.outputLog = m_programLog;
+        if (platform::spawnDetached(request))
+            m_launched[wakeUp.handle] = now;
+        else
+            log("wake-up %u: cannot start the launcher: %s", wakeUp.handle, std::strerror(errno));
+    }
+}
+
+bool DeviceService::armTimer(std::optional<std::uint64_t>& nextUtc)
+{
+    nextUtc = platform::nextWakeUpUniversalTicks();
+    if (!nextUtc)
+        return m_timer.ringNever();
+    // The timer runs on the host clock; the device clock is the host clock plus its offset.
+    return m_timer.ringAt(std::int64_t(*nextUtc) - platform::deviceClockOffsetTicks());
+}
+
+int DeviceService::run()
+{
+    if (platform::runtimeDirectory().empty()) {
+        log("no runtime directory: %s", platform::runtimeDirectoryProblem().c_str());
+        return 1;
+    }
+    if (!takeLock())
+        return 0; // another service runs for this root
+    m_programLog = platform::platformStateDirectory() / "programs.log";
+
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGHUP);
+    ::pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr); // before any thread starts
+    platform::UniqueFd signals(::signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK));
+
+    if (!m_timer.open() || !signals || !m_watcher.start()) {
+        log("cannot set up: %s", std::strerror(errno));
+        return 1;
+    }
+    if (const auto problem = platform::wakeUpDatabaseProblem(); !problem.empty()) {
+        log("wake-up database unavailable: %s", problem.c_str());
+        return 1;
+    }
+    (void)inhibitSleep(m_inhibitorProblem); // only to learn whether it can be had
+    PowerManager power;
+    log("started for %s; wake from suspend %s%s", platform::deviceRoot().c_str(),
+        m_timer.wakesFromSuspend() ? "available" : "unavailable: ", m_timer.suspendProblem().c_str());
+
+    // Wake-ups that fell due while no service ran fire now, oldest first.
+    bool hostClockJumped = false;
+    for (;;) {
+        handleTimeChanges(hostClockJumped);
+        hostClockJumped = false;
+        fireDueWakeUps();
+        std::optional<std::uint64_t> nextUtc;
+        if (!armTimer(nextUtc))
+            log("cannot arm the timer: %s", std::strerror(errno));
+        writeStatus(nextUtc);
+
+        int sleepMs = power.update(Clock::now());
+        sleepMs = sleepMs < 0 ? kHousekeepingMs : std::min(sleepMs, kHousekeepingMs);
+        if (!m_launched.empty())
+            sleepMs = std::min(sleepMs, 1000);
+        pollfd fds[] = { { m_timer.fd(), POLLIN, 0 }, { m_watcher.fd(), POLLIN, 0 }, { signals.get(), POLLIN, 0 } };
+        if (::poll(fds, 3, sleepMs) < 0 && errno != EINTR) {
+            log("poll failed: %s", std::strerror(errno));
+            return 1;
+        }
+        if (fds[2].revents) {
+            log("stopping");
+            return 0;
+        }
+        if (fds[0].revents && m_timer.read() == WakeTimer::Reading::ClockJumped)
+            hostClockJumped = true;
+        if (fds[1].revents) {
+            const unsigned news = m_watcher.take();
+            if (news & kUserInput)
+                power.userInput(Clock::now());
+            if (news & kUserIdle)
+                power.userIdle();
+        }
+        std::error_code error;
+        if (!std::filesystem::exists(platform::deviceRoot(), error)) {
+            log("the device root is gone; stopping");
+            return 0;
+        }
+    }
+}
+
+} // namespace
+
+int runDeviceService()
+{
+    DeviceService service;
+    return service.run();
+}
+
+} // namespace services
