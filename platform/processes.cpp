@@ -114,10 +114,6 @@ std::optional<SpawnResult> spawnDetached(const SpawnRequest& request)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
     auto environment = environmentFor(request);
-    std::vector<char*> envp;
-    for (auto& entry : environment)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
 
     UniqueFd output(::open(request.outputLog.empty() ? "/dev/null" : request.outputLog.c_str(),
         O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
@@ -133,6 +129,12 @@ std::optional<SpawnResult> spawnDetached(const SpawnRequest& request)
     if (::pipe2(execStatus, O_CLOEXEC) != 0)
         return std::nullopt;
     UniqueFd statusRead(execStatus[0]), statusWrite(execStatus[1]);
+    if (request.waitForSecondExec)
+        environment.push_back(std::string(kStartPipeVariable) + "=" + std::to_string(statusWrite.get()));
+    std::vector<char*> envp;
+    for (auto& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
 
     const pid_t middle = ::fork();
     if (middle < 0)
@@ -147,6 +149,8 @@ std::optional<SpawnResult> spawnDetached(const SpawnRequest& request)
             sigset_t none;
             sigemptyset(&none);
             ::sigprocmask(SIG_SETMASK, &none, nullptr);
+            if (request.waitForSecondExec)
+                ::fcntl(statusWrite.get(), F_SETFD, 0); // kept open through the launcher's exec
             ::execve(argv[0], argv.data(), envp.data());
             const int error = errno;
             (void)!::write(statusWrite.get(), &error, sizeof error);

@@ -50,7 +50,13 @@ struct SpawnRequest {
     std::optional<std::u16string> modulePath; // the device path the program was started as
     std::filesystem::path outputLog;          // standard output and error appended here; empty: /dev/null
     bool keepHandle = false;                  // return a waitable process handle
+    // The program is a launcher that execs another: spawnDetached returns only when that
+    // second exec is done (or the launcher ended). The launcher finds the descriptor that
+    // tells so in kStartPipeVariable and marks it close-on-exec.
+    bool waitForSecondExec = false;
 };
+
+inline constexpr const char* kStartPipeVariable = "TKW_START_PIPE";
 
 struct SpawnResult {
     pid_t pid = -1;

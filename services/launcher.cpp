@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -18,6 +19,12 @@ namespace services {
 
 int launchWakeUp(std::uint32_t handle)
 {
+    // The service waits until this process has become the program (or ended), so that
+    // wake-ups fired together start in their order.
+    if (const char* pipe = std::getenv(platform::kStartPipeVariable)) {
+        ::fcntl(std::atoi(pipe), F_SETFD, FD_CLOEXEC);
+        ::unsetenv(platform::kStartPipeVariable);
+    }
     platform::WakeUp wakeUp;
     if (!platform::takeWakeUpForFiring(handle, &wakeUp))
         return 0;

@@ -225,6 +225,7 @@ void DeviceService::fireDueWakeUps()
         request.program = self ? *self : std::filesystem::path("/proc/self/exe");
         request.arguments = { "--launch", std::to_string(wakeUp.handle) };
         request.outputLog = m_programLog;
+        request.waitForSecondExec = true;
         if (platform::spawnDetached(request))
             m_launched[wakeUp.handle] = now;
         else

@@ -12,6 +12,7 @@
 #include "tests/services/service_fixture.h"
 #include "tests/support/child_process.h"
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <thread>
@@ -84,9 +85,12 @@ TEST_F(DeviceService, WakeUpsDueWhileTheServiceWasKilledFireOnceWhenItReturnsOld
     EXPECT_TRUE(probeStarts().empty());
 
     startService();
-    const auto starts = waitForProbeStarts(3, 10s);
+    auto starts = waitForProbeStarts(3, 10s);
     ASSERT_EQ(starts.size(), 3u);
+    // Each program has started before the next is launched.
+    std::sort(starts.begin(), starts.end(), [](const auto& a, const auto& b) { return a.wallNs < b.wallNs; });
     EXPECT_EQ(starts[0].commandLine, "oldest");
+    EXPECT_EQ(starts[1].commandLine, "middle");
     EXPECT_EQ(starts[2].commandLine, "soon");
     std::this_thread::sleep_for(500ms);
     EXPECT_EQ(probeStarts().size(), 3u);
