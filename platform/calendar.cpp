@@ -59,7 +59,10 @@ bool validTransition(const SYSTEMTIME& date) noexcept
 // orders it correctly, where signed ticks would overflow.
 constexpr std::uint64_t kHeadroom = std::uint64_t(1) << 60;
 
-std::uint64_t momentOfTicks(std::uint64_t ticks) noexcept { return ticks + kHeadroom; }
+std::uint64_t momentOfTicks(std::uint64_t ticks) noexcept
+{
+    return ticks + kHeadroom;
+}
 
 bool momentInRange(std::uint64_t moment) noexcept
 {
@@ -82,10 +85,11 @@ std::uint64_t transitionMoment(const SYSTEMTIME& date, int year) noexcept
         day = transitionDay(year, date.wMonth, date.wDayOfWeek, date.wDay);
     else
         onYear = date.wYear;
-    const std::int64_t withinDay = ((date.wHour * 60 + date.wMinute) * 60 + date.wSecond) * kTicksPerSecond
+    const std::int64_t withinDay
+        = ((date.wHour * 60 + date.wMinute) * 60 + date.wSecond) * kTicksPerSecond
         + date.wMilliseconds * kTicksPerMillisecond;
-    return std::uint64_t(daysSince1601(onYear, date.wMonth, day)) * kTicksPerDay + std::uint64_t(withinDay)
-        + kHeadroom;
+    return std::uint64_t(daysSince1601(onYear, date.wMonth, day)) * kTicksPerDay
+        + std::uint64_t(withinDay) + kHeadroom;
 }
 
 // The year of a moment. Moments a zone's shift puts past the end of the range are still in
@@ -211,7 +215,8 @@ std::optional<ZonedTime> localToUniversal(const TIME_ZONE_INFORMATION& zone, std
         const int year = yearOfMoment(local);
         // The clock shows daylight time from the start plus the skipped interval until the
         // standard start, both as the clock reads them.
-        const std::int64_t skipped = (std::int64_t(zone.StandardBias) - zone.DaylightBias) * kTicksPerMinute;
+        const std::int64_t skipped
+            = (std::int64_t(zone.StandardBias) - zone.DaylightBias) * kTicksPerMinute;
         const std::uint64_t start
             = transitionMoment(zone.DaylightDate, year) + std::uint64_t(skipped > 0 ? skipped : 0);
         const std::uint64_t end = transitionMoment(zone.StandardDate, year);

@@ -132,7 +132,8 @@ bool matchesPattern(std::u16string_view name, std::u16string_view pattern) noexc
         if (p < pattern.size() && pattern[p] == u'*') {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size() && (pattern[p] == u'?' || foldCase(pattern[p]) == foldCase(name[n]))) {
+        } else if (p < pattern.size()
+            && (pattern[p] == u'?' || foldCase(pattern[p]) == foldCase(name[n]))) {
             ++n;
             ++p;
         } else if (starP != std::u16string_view::npos) {

@@ -23,5 +23,9 @@ int runSignal(const Arguments& arguments);
 int runRegistry(const Arguments& arguments);
 int runNotify(const Arguments& arguments);
 int runService(const Arguments& arguments);
+int runSettings(const Arguments& arguments);
+int runPlugin(const Arguments& arguments);
+int runLanguage(const Arguments& arguments);
+int runInstall(const Arguments& arguments);
 
 } // namespace tkwctl

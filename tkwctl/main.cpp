@@ -10,6 +10,8 @@ namespace {
 
 constexpr const char* kUsage = R"(Usage: tkwctl [--json] GROUP COMMAND [ARGUMENTS]
 
+  install                           lay out (or repair) the suite's device tree
+
   device status                     device root, clock, zone and offset from the host
   device time                       the device's local and universal time
   device time set YYYY-MM-DDTHH:MM[:SS]   set the device's local time
@@ -30,6 +32,11 @@ constexpr const char* kUsage = R"(Usage: tkwctl [--json] GROUP COMMAND [ARGUMENT
   notify clear HANDLE
 
   service start|stop|status         the device service (tkw-deviced) of this device
+
+  settings show                     every field of settings.dat by name
+  settings set FIELD VALUE          one number field
+  plg show                          the Today item's settings (plg.dat)
+  lang [set N]                      the language: 0 English, 1 German, 3 French, 4 Italian, 5 Russian
 
   registry list KEY                 values and subkeys of a key (HKCU\... or HKLM\...)
   registry get KEY NAME             one value
@@ -81,6 +88,14 @@ int main(int argc, char** argv)
         return tkwctl::runNotify(arguments);
     if (group == "service")
         return tkwctl::runService(arguments);
+    if (group == "settings")
+        return tkwctl::runSettings(arguments);
+    if (group == "plg")
+        return tkwctl::runPlugin(arguments);
+    if (group == "lang")
+        return tkwctl::runLanguage(arguments);
+    if (group == "install")
+        return tkwctl::runInstall(arguments);
     if (group.empty()) {
         std::fputs(kUsage, stderr);
         return tkwctl::kExitUsage;

@@ -3,6 +3,9 @@
 #include "tests/support/child_process.h"
 #include "tests/support/device_fixture.h"
 
+#include <filesystem>
+#include <fstream>
+
 using testing_support::runCommand;
 
 namespace {
@@ -71,4 +74,59 @@ TEST_F(Tkwctl, RegistryValuesRoundTrip)
     EXPECT_EQ(tkwctl({ "registry", "get", "HKCU\\Test", "Name" }).output, "Grüße\n");
     ASSERT_EQ(tkwctl({ "registry", "delete", "HKCU\\Test", "Name" }).exitCode, 0);
     EXPECT_EQ(tkwctl({ "registry", "get", "HKCU\\Test", "Name" }).exitCode, 1);
+}
+
+TEST_F(Tkwctl, InstallLaysOutTheDeviceAndASecondRunChangesNothing)
+{
+    // Stand-ins for the suite's programs, so that the links have something to point at.
+    const auto bin = m_device.root().parent_path() / (m_device.root().filename().string() + "-bin");
+    std::filesystem::create_directories(bin);
+    const auto runner = bin / "tkevents";
+    std::ofstream(runner) << "#!/bin/sh\n";
+    std::filesystem::permissions(runner, std::filesystem::perms::owner_all);
+    testing_support::EnvironmentGuard bindir("TKW_BINDIR", bin.c_str());
+    testing_support::EnvironmentGuard language("LANG", "it_IT.UTF-8");
+    testing_support::EnvironmentGuard all("LC_ALL", nullptr);
+    testing_support::EnvironmentGuard messages("LC_MESSAGES", nullptr);
+
+    const auto first = tkwctl({ "install" });
+    ASSERT_EQ(first.exitCode, 0) << first.output;
+    EXPECT_NE(first.output.find("created folder \\Program Files\\Tickwell Pro\\plugins"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(m_device.root() / "Application Data/Orvane Tickwell Pro/data"));
+    EXPECT_EQ(std::filesystem::read_symlink(m_device.root() / "Application Data/Orvane Tickwell Pro/TkEvents.exe"), runner);
+    EXPECT_NE(first.output.find("Lang = 4"), std::string::npos) << first.output;
+    EXPECT_EQ(tkwctl({ "registry", "get", "HKLM\\Software\\Microsoft\\Today\\Items\\Tickwell Pro", "Type" }).output, "4\n");
+
+    const auto second = tkwctl({ "--json", "install" });
+    ASSERT_EQ(second.exitCode, 0);
+    EXPECT_NE(second.output.find("\"changed\":[]"), std::string::npos) << second.output;
+
+    // A link broken by hand is repaired.
+    std::filesystem::remove(m_device.root() / "Application Data/Orvane Tickwell Pro/TkEvents.exe");
+    std::filesystem::create_symlink("/nowhere", m_device.root() / "Application Data/Orvane Tickwell Pro/TkEvents.exe");
+    EXPECT_NE(tkwctl({ "install" }).output.find("repaired \\Application Data\\Orvane Tickwell Pro\\TkEvents.exe"),
+        std::string::npos);
+    std::filesystem::remove_all(bin);
+}
+
+TEST_F(Tkwctl, SettingsShowAfterInstallAndSetAScalarField)
+{
+    ASSERT_EQ(tkwctl({ "install" }).exitCode, 0);
+    const auto shown = tkwctl({ "settings", "show", "--json" });
+    ASSERT_EQ(shown.exitCode, 0);
+    EXPECT_NE(shown.output.find("\"source\":\"defaults\""), std::string::npos) << shown.output;
+    EXPECT_NE(shown.output.find("\"chimeSound\":\"\\\\Windows\\\\Alarm1.wav\""), std::string::npos) << shown.output;
+
+    ASSERT_EQ(tkwctl({ "settings", "set", "chimeInterval", "2" }).exitCode, 0);
+    const auto after = tkwctl({ "--json", "settings", "show" });
+    EXPECT_NE(after.output.find("\"source\":\"file\""), std::string::npos);
+    EXPECT_NE(after.output.find("\"chimeInterval\":2"), std::string::npos);
+    EXPECT_EQ(tkwctl({ "settings", "set", "chimeInterval", "6" }).exitCode, 2);
+    EXPECT_EQ(tkwctl({ "settings", "set", "skinName", "1" }).exitCode, 2);
+    EXPECT_EQ(tkwctl({ "settings", "set", "noSuchField", "1" }).exitCode, 2);
+
+    // Changing the language moves the settings to its cities.
+    ASSERT_EQ(tkwctl({ "lang", "set", "1" }).exitCode, 0);
+    EXPECT_NE(tkwctl({ "--json", "settings", "show" }).output.find("\"worldCity\":[3,8]"), std::string::npos);
+    EXPECT_EQ(tkwctl({ "lang", "set", "2" }).exitCode, 2);
 }

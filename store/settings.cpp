@@ -1,0 +1,173 @@
+#include "store/settings.h"
+
+#include "platform/device_profile.h"
+#include "platform/files.h"
+#include "platform/notifications.h"
+#include "platform/processes.h"
+#include "store/data_files.h"
+#include "store/language.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace store {
+
+namespace {
+
+constexpr CityRef kDefaultCityListA[20] = { { 4, 97 }, { 3, 40 }, { 3, 55 }, { 1, 129 }, { 3, 46 }, { 4, 159 },
+    { 1, 124 }, { 0, 15 }, { 0, 18 }, { 2, 5 }, { 2, 26 }, { 4, 39 }, { 4, 93 }, { 4, 76 }, { 5, 3 }, { 5, 23 },
+    { 5, 2 }, { 3, 4 }, { 3, 47 }, { 3, 12 } };
+constexpr CityRef kDefaultChooser { 3, 40 };
+constexpr const char16_t* kDefaultChimeSound = u"\\Windows\\Alarm1.wav";
+
+SettingsRecord g_settings { };
+
+template <std::size_t N> void copyText(char16_t (&field)[N], std::u16string_view text)
+{
+    std::fill(std::begin(field), std::end(field), u'\0');
+    std::copy_n(text.begin(), std::min(text.size(), N - 1), field);
+}
+
+std::u16string mainProgramFolder()
+{
+    WCHAR module[261] = { };
+    if (GetModuleFileNameW(nullptr, module, 261) == 0)
+        return std::u16string(kDefaultInstallFolder);
+    return FolderOfModulePath(module);
+}
+
+std::optional<SettingsRecord> readExactRecord(platform::Share share)
+{
+    auto file = platform::File::open(DataFilePath(kSettingsFile), platform::Access::Read, share,
+        platform::Disposition::OpenExisting);
+    if (!file || file->size() != kSettingsSize)
+        return std::nullopt;
+    SettingsRecord record;
+    if (!file->readExactly(&record, sizeof record))
+        return std::nullopt;
+    return record;
+}
+
+} // namespace
+
+void ResetCitiesForLanguage(SettingsRecord& record, DWORD language)
+{
+    switch (language) {
+    case kGerman: record.worldCity = { 3, 8 }; record.visitingCity = { 3, 35 }; break;
+    case kFrench: record.worldCity = { 3, 55 }; record.visitingCity = { 0, 18 }; break;
+    case kItalian: record.worldCity = { 3, 62 }; record.visitingCity = { 4, 97 }; break;
+    default: record.worldCity = { 4, 97 }; record.visitingCity = { 3, 55 }; break;
+    }
+    record.homeCity = record.worldCity;
+}
+
+void DefaultSettings(SettingsRecord& record, DWORD language)
+{
+    record = SettingsRecord { };
+    record.alarmVolume = 1;
+    record.vibrateDeviceId = std::uint32_t(std::max(platform::notificationLedCount() - 1, 0));
+    record.statusField1 = 7;
+    record.statusField2 = 4;
+    record.statusField3 = 6;
+    std::copy(std::begin(kDefaultCityListA), std::end(kDefaultCityListA), record.cityListA);
+    // Entries 1 to 12 of the first list, then three more of its cities (13 to 15) so that
+    // every cell of the largest grid has a city.
+    std::copy(kDefaultCityListA + 1, kDefaultCityListA + 13, record.cityListB);
+    std::copy(kDefaultCityListA + 13, kDefaultCityListA + 16, record.cityListB + 12);
+    record.cityChooserA = kDefaultChooser;
+    record.cityChooserC = kDefaultChooser;
+    ResetCitiesForLanguage(record, language);
+    record.cityChooserB = record.worldCity;
+    record.homeActive = 1;
+    record.chimeInterval = 5;
+    record.showPhoneEvents = 1;
+    record.lockHardwareKeys = 1;
+    record.unlockTalkEnd = 1;
+    copyText(record.chimeSound, kDefaultChimeSound);
+}
+
+SettingsRecord& Settings() { return g_settings; }
+
+void InitDataStore()
+{
+    (void)CreateDataDirectory(); // An existing directory is fine; a failure shows in the saves.
+    DefaultSettings(g_settings, CurrentLanguage());
+    StoreInstallFolder(mainProgramFolder());
+    const std::u16string runner(kRunnerPath);
+    (void)CeRunAppAtEvent(runner.c_str(), NOTIFICATION_EVENT_TIME_CHANGE);
+}
+
+bool LoadSettings(StartMode mode)
+{
+    auto file = platform::File::open(DataFilePath(kSettingsFile), platform::Access::Read, platform::Share::Read,
+        platform::Disposition::OpenExisting);
+    const bool existed = file.has_value();
+    if (file && file->size() == kSettingsSize && file->readExactly(&g_settings, sizeof g_settings))
+        return true;
+    file.reset();
+    InitDataStore();
+    if (mode == StartMode::Normal)
+        (void)SaveSettings(); // Written again at the next save.
+    return existed;
+}
+
+bool SaveSettings(const SettingsRecord& record, platform::RetryPolicy retry)
+{
+    const std::u16string path = DataFilePath(kSettingsFile);
+    return platform::retry(retry, [&] {
+        return platform::replaceFile(path, { reinterpret_cast<const std::byte*>(&record), sizeof record });
+    });
+}
+
+bool SaveSettings() { return SaveSettings(g_settings); }
+
+AlertSettings ReadAlertSettings(platform::RetryPolicy retry)
+{
+    AlertSettings alert;
+    const std::u16string path = DataFilePath(kSettingsFile);
+    SettingsRecord record { };
+    std::size_t got = 0;
+    const bool opened = platform::retry(retry, [&] {
+        auto file = platform::File::open(path, platform::Access::Read, platform::Share::Read,
+            platform::Disposition::OpenExisting);
+        if (!file)
+            return false;
+        const auto read = file->read({ reinterpret_cast<std::byte*>(&record), sizeof record });
+        got = read.value_or(0);
+        return true;
+    });
+    // A short file still carries the switches at its start.
+    if (!opened || got < offsetof(SettingsRecord, vibrateDeviceId) + sizeof record.vibrateDeviceId)
+        return alert;
+    alert.read = true;
+    alert.alarmVolume = std::uint8_t(record.alarmVolume & 0xff);
+    alert.vibrate = record.vibrate != 0;
+    alert.flashLight = record.flashLight != 0;
+    alert.vibrateDeviceId = record.vibrateDeviceId;
+    return alert;
+}
+
+void TodayDefaultSettings(SettingsRecord& record)
+{
+    record = SettingsRecord { };
+    std::copy_n(kDefaultCityListA, 4, record.cityListA);
+}
+
+bool ReadTodaySettings(SettingsRecord& record)
+{
+    if (const auto read = readExactRecord(platform::Share::Read)) {
+        record = *read;
+        return true;
+    }
+    TodayDefaultSettings(record);
+    return false;
+}
+
+bool WriteTodaySettings(const SettingsRecord& record)
+{
+    auto file = platform::File::open(DataFilePath(kSettingsFile), platform::Access::Write, platform::Share::None,
+        platform::Disposition::TruncateExisting);
+    return file && file->write(&record, sizeof record);
+}
+
+} // namespace store

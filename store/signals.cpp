@@ -1,0 +1,71 @@
+#include "store/signals.h"
+
+#include "platform/events.h"
+#include "platform/handle.h"
+
+#include <array>
+#include <string>
+
+namespace store {
+
+namespace {
+
+SharedEvents g_events;
+
+HANDLE create(const char16_t* name) { return CreateEventW(nullptr, TRUE, FALSE, name); }
+
+} // namespace
+
+const char16_t* TimerResetEventName(int timerIndex)
+{
+    static const auto names = [] {
+        std::array<std::u16string, kTimerCount> all;
+        for (int i = 0; i < kTimerCount; ++i) {
+            const std::string number = std::to_string(i + 1);
+            all[std::size_t(i)] = u"TkTimers_" + std::u16string(number.begin(), number.end()) + u"_Reset";
+        }
+        return all;
+    }();
+    return timerIndex >= 0 && timerIndex < kTimerCount ? names[std::size_t(timerIndex)].c_str() : nullptr;
+}
+
+const SharedEvents& CreateSharedEvents(LockMode lock)
+{
+    if (!g_events.todaySettingsChanged) {
+        g_events.todaySettingsChanged = create(kTodaySettingsChanged);
+        g_events.todayPluginRunning = create(kTodayPluginRunning);
+        g_events.alarmsChangedForMainProgram = create(kAlarmsChangedForMainProgram);
+        g_events.alarmsChangedForToday = create(kAlarmsChangedForToday);
+    }
+    if (lock == LockMode::Yes && !g_events.screenSaverRunning) {
+        g_events.screenSaverRunning = create(kScreenSaverRunning);
+        Signal(g_events.screenSaverRunning);
+    }
+    return g_events;
+}
+
+const SharedEvents& SharedEventHandles() { return g_events; }
+
+bool TestAndReset(HANDLE event)
+{
+    if (!event || WaitForSingleObject(event, 0) != WAIT_OBJECT_0)
+        return false;
+    EventModify(event, EVENT_RESET);
+    return true;
+}
+
+void Signal(HANDLE event)
+{
+    if (event)
+        EventModify(event, EVENT_SET);
+}
+
+void SignalByName(const char16_t* name)
+{
+    HANDLE event = create(name);
+    Signal(event);
+    if (event)
+        CloseHandle(event);
+}
+
+} // namespace store

@@ -1,0 +1,136 @@
+#include "store/data_files.h"
+
+#include "platform/registry.h"
+#include "store/language.h"
+#include "tests/store/store_fixture.h"
+
+#include <cstring>
+#include <thread>
+
+using namespace store;
+
+namespace {
+
+using InstallFolder = testing_support::StoreTest;
+using LanguageFile = testing_support::StoreTest;
+using DiagnosticLog = testing_support::StoreTest;
+
+constexpr platform::RetryPolicy kQuick { 1, 1 };
+
+std::vector<char> utf16Bytes(std::u16string_view text)
+{
+    const auto* p = reinterpret_cast<const char*>(text.data());
+    return std::vector<char>(p, p + text.size() * 2);
+}
+
+} // namespace
+
+TEST(DataFilePaths, FoldersAreCutAfterTheLastBackslash)
+{
+    EXPECT_EQ(DataFilePath(u"alarmsnd3.dat"), u"\\Application Data\\Orvane Tickwell Pro\\data\\alarmsnd3.dat");
+    EXPECT_EQ(FolderOfModulePath(u"\\Program Files\\Tickwell Pro\\Tickwell Pro.exe"), u"\\Program Files\\Tickwell Pro\\");
+    EXPECT_EQ(FolderOfModulePath(u"Tickwell Pro.exe"), u"\\");
+    const std::u16string deep = u"\\" + std::u16string(300, u'x') + u"\\a.exe";
+    EXPECT_EQ(FolderOfModulePath(deep).size(), 260u);
+}
+
+TEST_F(InstallFolder, PathFileHoldsTheFolderAndTwoZerosAndIsLeftAloneWhenItMatches)
+{
+    StoreInstallFolder(u"\\Program Files\\Tickwell Pro\\");
+    auto expected = utf16Bytes(u"\\Program Files\\Tickwell Pro\\");
+    expected.insert(expected.end(), 4, 0);
+    EXPECT_EQ(readDataFile(kPathFile), expected);
+
+    const auto written = std::filesystem::last_write_time(hostDataFile(kPathFile));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    StoreInstallFolder(u"\\Program Files\\Tickwell Pro\\");
+    EXPECT_EQ(std::filesystem::last_write_time(hostDataFile(kPathFile)), written);
+
+    // A move is noted: case counts.
+    StoreInstallFolder(u"\\Storage Card\\tickwell pro\\");
+    EXPECT_EQ(ReadInstallFolder(InstallFolderReader::TodayPlugin), u"\\Storage Card\\tickwell pro\\");
+}
+
+TEST_F(InstallFolder, RegistryCopyStandsInForAMissingPathFileExceptForTheTodayPlugin)
+{
+    StoreInstallFolder(u"\\Program Files\\Tickwell Pro\\");
+    const auto copy = platform::readRegistryValue(platform::RegistryRoot::CurrentUser, kInstallCopyKey, kInstallCopyValue);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->type, 7u);
+    ASSERT_EQ(copy->data.size(), 520u);
+    EXPECT_EQ(std::memcmp(copy->data.data(), u"\\Program Files\\Tickwell Pro\\", 28 * 2), 0);
+    EXPECT_TRUE(std::all_of(copy->data.begin() + 56, copy->data.end(), [](BYTE b) { return b == 0; }));
+
+    std::filesystem::remove(hostDataFile(kPathFile));
+    EXPECT_EQ(ReadInstallFolder(InstallFolderReader::Runner, kQuick), u"\\Program Files\\Tickwell Pro\\");
+    EXPECT_EQ(ReadInstallFolder(InstallFolderReader::TodayPlugin), u"");
+    // An empty path.dat counts as missing.
+    writeDataFile(kPathFile, "", 0);
+    EXPECT_EQ(ReadInstallFolder(InstallFolderReader::Watcher, kQuick), u"\\Program Files\\Tickwell Pro\\");
+}
+
+TEST_F(LanguageFile, MissingEverywhereMeansEnglishAndNoFileIsMade)
+{
+    EXPECT_FALSE(ReadLanguage(LanguageReader::MainProgram, kQuick));
+    EXPECT_EQ(CurrentLanguage(), kEnglish);
+    EXPECT_FALSE(ReadLanguage(LanguageReader::Runner, kQuick));
+    EXPECT_TRUE(readDataFile(kLanguageFile).empty());
+    EXPECT_FALSE(std::filesystem::exists(hostDataFile(kLanguageFile)));
+}
+
+TEST_F(LanguageFile, RegistryValueBecomesTheFileUnlessTheMainProgramCannotUseIt)
+{
+    ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::CurrentUser, kSuiteKey, kLanguageValue, kFrench));
+    EXPECT_TRUE(ReadLanguage(LanguageReader::MainProgram, kQuick));
+    EXPECT_EQ(CurrentLanguage(), kFrench);
+    const DWORD french = kFrench;
+    EXPECT_EQ(readDataFile(kLanguageFile), std::vector<char>(reinterpret_cast<const char*>(&french),
+                                               reinterpret_cast<const char*>(&french) + 4));
+
+    std::filesystem::remove(hostDataFile(kLanguageFile));
+    ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::CurrentUser, kSuiteKey, kLanguageValue, kSpanish));
+    EXPECT_FALSE(ReadLanguage(LanguageReader::MainProgram, kQuick));
+    EXPECT_EQ(CurrentLanguage(), kEnglish);
+    EXPECT_FALSE(std::filesystem::exists(hostDataFile(kLanguageFile)));
+    EXPECT_TRUE(ReadLanguage(LanguageReader::Runner, kQuick));
+    EXPECT_EQ(CurrentLanguage(), kSpanish);
+}
+
+TEST_F(LanguageFile, SpanishFileIsEnglishForTheMainProgramAndSpanishForTheOthers)
+{
+    const DWORD spanish = kSpanish;
+    writeDataFile(kLanguageFile, &spanish, 4);
+    EXPECT_FALSE(ReadLanguage(LanguageReader::MainProgram));
+    EXPECT_EQ(CurrentLanguage(), kEnglish);
+    EXPECT_TRUE(ReadLanguage(LanguageReader::Runner));
+    EXPECT_EQ(CurrentLanguage(), kSpanish);
+    EXPECT_TRUE(ReadLanguage(LanguageReader::TodayPlugin));
+
+    // A short or out-of-range file is English, and the registry is not asked.
+    ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::CurrentUser, kSuiteKey, kLanguageValue, kGerman));
+    writeDataFile(kLanguageFile, &spanish, 3);
+    EXPECT_FALSE(ReadLanguage(LanguageReader::Runner));
+    const DWORD beyond = 9;
+    writeDataFile(kLanguageFile, &beyond, 4);
+    EXPECT_FALSE(ReadLanguage(LanguageReader::MainProgram));
+    EXPECT_EQ(CurrentLanguage(), kEnglish);
+}
+
+TEST_F(LanguageFile, WritingTheLanguageStoresItInBothPlaces)
+{
+    ASSERT_TRUE(WriteLanguage(kRussian));
+    EXPECT_EQ(platform::readRegistryDword(platform::RegistryRoot::CurrentUser, kSuiteKey, kLanguageValue), kRussian);
+    SetCurrentLanguage(kEnglish);
+    EXPECT_TRUE(ReadLanguage(LanguageReader::TodayPlugin));
+    EXPECT_EQ(CurrentLanguage(), kRussian);
+}
+
+TEST_F(DiagnosticLog, EntriesAreUtf16WithOneByteOrderMarkAndCrLf)
+{
+    AppendLog(u"TryLoadAlarms(): dwByteCnt != sizeof(alarm_items)");
+    AppendLog(u"zweite Meldung");
+    std::ifstream in(*platform::hostPathOf(kLogPath), std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto expected = utf16Bytes(u"\xfeffTryLoadAlarms(): dwByteCnt != sizeof(alarm_items)\r\nzweite Meldung\r\n");
+    EXPECT_EQ(bytes, expected);
+}

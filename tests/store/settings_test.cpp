@@ -1,0 +1,164 @@
+#include "store/settings.h"
+
+#include "platform/notifications.h"
+#include "platform/registry.h"
+#include "store/language.h"
+#include "tests/store/store_fixture.h"
+#include "tests/support/child_process.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <thread>
+
+using namespace store;
+using testing_support::ChildProcess;
+
+namespace {
+
+using SettingsFile = testing_support::StoreTest;
+
+std::vector<char> bytesOf(const SettingsRecord& record)
+{
+    const auto* p = reinterpret_cast<const char*>(&record);
+    return std::vector<char>(p, p + sizeof record);
+}
+
+} // namespace
+
+TEST_F(SettingsFile, DefaultRecordMatchesTheDocumentedImageByteForByte)
+{
+    SettingsRecord record;
+    std::memset(&record, 0xcc, sizeof record); // every byte must be set, reserved ones to zero
+    DefaultSettings(record, kEnglish);
+    EXPECT_EQ(bytesOf(record), fixture("settings_default_en.dat"));
+}
+
+TEST_F(SettingsFile, LanguageChoosesTheWorldAndVisitingCities)
+{
+    SettingsRecord record;
+    DefaultSettings(record, kGerman);
+    EXPECT_EQ(record.worldCity, (CityRef { 3, 8 }));
+    EXPECT_EQ(record.homeCity, (CityRef { 3, 8 }));
+    EXPECT_EQ(record.visitingCity, (CityRef { 3, 35 }));
+    EXPECT_EQ(record.cityChooserB, record.worldCity);
+    ResetCitiesForLanguage(record, kItalian);
+    EXPECT_EQ(record.worldCity, (CityRef { 3, 62 }));
+    EXPECT_EQ(record.visitingCity, (CityRef { 4, 97 }));
+    ResetCitiesForLanguage(record, kSpanish); // no cities of its own
+    EXPECT_EQ(record.worldCity, (CityRef { 4, 97 }));
+}
+
+TEST_F(SettingsFile, MissingFileGivesDefaultsWrittenBackAndReportsItMissing)
+{
+    SetCurrentLanguage(kEnglish);
+    // A German device: the language is read only once settings.dat exists, so the first
+    // run keeps the English cities.
+    ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::CurrentUser, kSuiteKey, kLanguageValue, kGerman));
+    EXPECT_FALSE(LoadSettings());
+    EXPECT_EQ(Settings().worldCity, (CityRef { 4, 97 }));
+    EXPECT_EQ(readDataFile(kSettingsFile), fixture("settings_default_en.dat"));
+    // Shared initialisation registered the runner for time changes and noted the folder.
+    const auto applications = platform::timeChangeApplications();
+    ASSERT_TRUE(applications);
+    ASSERT_EQ(applications->size(), 1u);
+    EXPECT_EQ(applications->front(), kRunnerPath);
+    EXPECT_FALSE(ReadInstallFolder(InstallFolderReader::TodayPlugin).empty());
+}
+
+TEST_F(SettingsFile, FileOfTheWrongSizeIsReplacedByDefaultsButCountsAsExisting)
+{
+    for (const std::size_t size : { kSettingsSize - 1, kSettingsSize + 1 }) {
+        std::vector<char> damaged(size, 0x11);
+        writeDataFile(kSettingsFile, damaged.data(), damaged.size());
+        EXPECT_TRUE(LoadSettings()) << size;
+        EXPECT_EQ(readDataFile(kSettingsFile), fixture("settings_default_en.dat")) << size;
+    }
+}
+
+TEST_F(SettingsFile, WatcherStartedModesLeaveADamagedFileAsItIs)
+{
+    std::vector<char> damaged(10, 0x11);
+    writeDataFile(kSettingsFile, damaged.data(), damaged.size());
+    EXPECT_TRUE(LoadSettings(StartMode::StartedByWatcher));
+    EXPECT_EQ(Settings().alarmVolume, 1u); // defaults in memory
+    EXPECT_EQ(readDataFile(kSettingsFile), damaged);
+}
+
+TEST_F(SettingsFile, SavedRecordLoadsBackUnchanged)
+{
+    SettingsRecord record;
+    DefaultSettings(record, kFrench);
+    record.chime = 1;
+    record.stopwatchStart = fileTimeOf(0x0123456789abcdefull);
+    std::u16string skin = u"Noir étoilé";
+    std::copy(skin.begin(), skin.end(), record.skinName);
+    ASSERT_TRUE(SaveSettings(record));
+    ASSERT_TRUE(LoadSettings());
+    EXPECT_EQ(bytesOf(Settings()), bytesOf(record));
+}
+
+TEST_F(SettingsFile, SaveRetriesWhileAnotherProgramHoldsTheFile)
+{
+    SettingsRecord record;
+    DefaultSettings(record, kEnglish);
+    ASSERT_TRUE(SaveSettings(record));
+    ChildProcess holder({ TKW_PLATFORM_PROBE, "hold-file", "\\Application Data\\Orvane Tickwell Pro\\data\\settings.dat",
+        "read" });
+    ASSERT_EQ(holder.readLine(), "open");
+    record.chime = 1;
+    // Held for good: the retries give up.
+    EXPECT_FALSE(SaveSettings(record, platform::RetryPolicy { 2, 10 }));
+    // Let go after a while: a later attempt succeeds.
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        holder.kill(SIGKILL);
+    });
+    EXPECT_TRUE(SaveSettings(record));
+    release.join();
+    EXPECT_EQ(readDataFile(kSettingsFile)[offsetof(SettingsRecord, chime)], 1);
+}
+
+TEST_F(SettingsFile, RunnerTakesTheAlertSwitchesOrGoesOnWithAllOff)
+{
+    const auto missing = ReadAlertSettings(platform::RetryPolicy { 1, 10 });
+    EXPECT_FALSE(missing.read);
+    EXPECT_FALSE(missing.vibrate);
+    EXPECT_FALSE(missing.flashLight);
+
+    SettingsRecord record;
+    DefaultSettings(record, kEnglish);
+    record.alarmVolume = 0x0302; // the runner reads the low byte
+    record.vibrate = 1;
+    record.flashLight = 1;
+    record.vibrateDeviceId = 3;
+    ASSERT_TRUE(SaveSettings(record));
+    const auto alert = ReadAlertSettings();
+    EXPECT_TRUE(alert.read);
+    EXPECT_EQ(alert.alarmVolume, 2);
+    EXPECT_TRUE(alert.vibrate);
+    EXPECT_TRUE(alert.flashLight);
+    EXPECT_EQ(alert.vibrateDeviceId, 3u);
+}
+
+TEST_F(SettingsFile, TodayPluginNeedsAWholeRecordAndNeverCreatesTheFile)
+{
+    SettingsRecord record { };
+    EXPECT_FALSE(WriteTodaySettings(record));
+    EXPECT_TRUE(readDataFile(kSettingsFile).empty());
+
+    std::vector<char> shortFile(kSettingsSize - 1, 0x22);
+    writeDataFile(kSettingsFile, shortFile.data(), shortFile.size());
+    EXPECT_FALSE(ReadTodaySettings(record));
+    EXPECT_EQ(record.cityListA[0], (CityRef { 4, 97 }));
+    EXPECT_EQ(record.cityListA[3], (CityRef { 1, 129 }));
+    EXPECT_EQ(record.cityListA[4], (CityRef { 0, 0 }));
+    EXPECT_EQ(record.alarmVolume, 0u);
+
+    // Writing over an existing file leaves exactly one record.
+    DefaultSettings(record, kEnglish);
+    ASSERT_TRUE(WriteTodaySettings(record));
+    SettingsRecord back;
+    EXPECT_TRUE(ReadTodaySettings(back));
+    EXPECT_EQ(bytesOf(back), bytesOf(record));
+}

@@ -1,0 +1,192 @@
+// tkwctl install: lays out the suite's device tree, and repairs it when run again.
+
+#include "tkwctl/commands.h"
+
+#include "platform/files.h"
+#include "platform/processes.h"
+#include "platform/registry.h"
+#include "platform/text.h"
+#include "store/data_files.h"
+#include "store/language.h"
+#include "tkwctl/json.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
+namespace tkwctl {
+
+namespace {
+
+// A program of the suite in the device tree, and the host program it links to.
+struct ProgramLink {
+    std::u16string_view devicePath;
+    const char* hostName;
+    const char* buildFolder; // where the build tree keeps it
+};
+
+constexpr std::u16string_view kMainProgramPath = u"\\Program Files\\Tickwell Pro\\Tickwell Pro.exe";
+constexpr ProgramLink kPrograms[] = {
+    { kMainProgramPath, "tickwell-pro", "app" },
+    { store::kRunnerPath, "tkevents", "runner" },
+    { store::kWatcherPath, "tktimer", "watcher" },
+};
+
+constexpr std::u16string_view kFolders[] = {
+    u"\\Program Files\\Tickwell Pro\\data",
+    u"\\Program Files\\Tickwell Pro\\skins",
+    u"\\Program Files\\Tickwell Pro\\plugins",
+    u"\\Application Data\\Orvane Tickwell Pro\\data",
+    u"\\Windows",
+};
+
+constexpr std::u16string_view kTodayItemKey = u"Software\\Microsoft\\Today\\Items\\Tickwell Pro";
+
+// $TKW_BINDIR, beside tkwctl, the build tree's folder of that program, then the PATH.
+std::optional<std::filesystem::path> findHostProgram(const ProgramLink& program)
+{
+    std::vector<std::filesystem::path> candidates;
+    if (const char* bindir = std::getenv("TKW_BINDIR"); bindir && *bindir)
+        candidates.push_back(std::filesystem::path(bindir) / program.hostName);
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        candidates.push_back(self.parent_path() / program.hostName);
+        candidates.push_back(self.parent_path().parent_path() / program.buildFolder / program.hostName);
+    }
+    for (const auto& candidate : candidates) {
+        if (platform::isExecutableFile(candidate))
+            return candidate;
+    }
+    return platform::findOnPath(program.hostName);
+}
+
+class Report {
+public:
+    explicit Report(bool json) : m_json(json) { }
+    void changed(const std::string& what)
+    {
+        m_changes.push_back(what);
+        if (!m_json)
+            std::printf("%s\n", what.c_str());
+    }
+    void note(const std::string& what)
+    {
+        m_notes.push_back(what);
+        if (!m_json)
+            std::printf("note: %s\n", what.c_str());
+    }
+    bool problem(const std::string& what)
+    {
+        std::fprintf(stderr, "tkwctl: %s\n", what.c_str());
+        m_failed = true;
+        return false;
+    }
+    int finish()
+    {
+        if (m_json) {
+            std::vector<std::string> changes, notes;
+            for (const auto& change : m_changes)
+                changes.push_back(jsonString(change));
+            for (const auto& note : m_notes)
+                notes.push_back(jsonString(note));
+            std::printf("%s\n", JsonObject().add("ok", !m_failed).addRaw("changed", jsonArray(changes))
+                .addRaw("notes", jsonArray(notes)).str().c_str());
+        } else if (m_changes.empty() && !m_failed) {
+            std::printf("the device tree is complete; nothing changed\n");
+        }
+        return m_failed ? kExitFailure : 0;
+    }
+
+private:
+    bool m_json;
+    bool m_failed = false;
+    std::vector<std::string> m_changes;
+    std::vector<std::string> m_notes;
+};
+
+void makeFolder(std::u16string_view devicePath, Report& report)
+{
+    const auto host = platform::hostPathOf(devicePath);
+    std::error_code error;
+    if (host && std::filesystem::is_directory(*host, error))
+        return;
+    platform::FileError why = platform::FileError::None;
+    if (platform::createFolder(devicePath, &why))
+        report.changed("created folder " + platform::toUtf8(devicePath));
+    else
+        report.problem("cannot create " + platform::toUtf8(devicePath) + ": " + platform::describe(why));
+}
+
+void linkProgram(const ProgramLink& program, Report& report)
+{
+    const std::string name = platform::toUtf8(program.devicePath);
+    const auto target = findHostProgram(program);
+    if (!target) {
+        report.note(name + ": " + program.hostName + " is not built yet; not linked");
+        return;
+    }
+    const auto link = platform::hostPathOf(program.devicePath, nullptr, platform::Links::MayLeave);
+    if (!link) {
+        report.problem("cannot place " + name);
+        return;
+    }
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(*link, error);
+    if (std::filesystem::is_symlink(status) && std::filesystem::read_symlink(*link, error) == *target)
+        return;
+    const bool existed = std::filesystem::exists(status);
+    if (existed && !std::filesystem::is_symlink(status) && !std::filesystem::is_regular_file(status)) {
+        report.problem(name + " exists and is not a program; left alone");
+        return;
+    }
+    std::filesystem::remove(*link, error);
+    std::filesystem::create_symlink(*target, *link, error);
+    if (error)
+        report.problem("cannot link " + name + ": " + error.message());
+    else
+        report.changed((existed ? "repaired " : "linked ") + name + " -> " + target->string());
+}
+
+void writeRegistry(Report& report)
+{
+    using platform::RegistryRoot;
+    if (!platform::readRegistryDword(RegistryRoot::CurrentUser, store::kSuiteKey, store::kLanguageValue)) {
+        const DWORD language = store::HostLanguage();
+        if (platform::writeRegistryDword(RegistryRoot::CurrentUser, store::kSuiteKey, store::kLanguageValue, language))
+            report.changed("set HKCU\\" + platform::toUtf8(store::kSuiteKey) + "\\Lang = " + std::to_string(language));
+        else
+            report.problem("cannot write the language to the registry: " + platform::registryProblem());
+    }
+    const struct {
+        const char16_t* name;
+        DWORD value;
+    } todayValues[] = { { u"Enabled", 1 }, { u"Type", 4 } };
+    for (const auto& value : todayValues) {
+        if (platform::readRegistryDword(RegistryRoot::LocalMachine, kTodayItemKey, value.name))
+            continue;
+        if (platform::writeRegistryDword(RegistryRoot::LocalMachine, kTodayItemKey, value.name, value.value))
+            report.changed("set HKLM\\" + platform::toUtf8(kTodayItemKey) + "\\" + platform::toUtf8(value.name) + " = "
+                + std::to_string(value.value));
+        else
+            report.problem("cannot write the Today item's key: " + platform::registryProblem());
+    }
+}
+
+} // namespace
+
+int runInstall(const Arguments& a)
+{
+    if (!a.words.empty())
+        return fail("usage: tkwctl install", kExitUsage);
+    Report report(a.json);
+    for (const auto folder : kFolders)
+        makeFolder(folder, report);
+    for (const auto& program : kPrograms)
+        linkProgram(program, report);
+    writeRegistry(report);
+    return report.finish();
+}
+
+} // namespace tkwctl
