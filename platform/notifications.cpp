@@ -69,6 +69,19 @@ platform::Database* database()
     return s.db ? &s.db : nullptr;
 }
 
+// The database with this process's lock on it, for the length of one call.
+class LockedDatabase {
+public:
+    LockedDatabase() : m_lock(store().mutex), m_db(database()) { }
+    explicit operator bool() const { return m_db != nullptr; }
+    platform::Database* operator->() const { return m_db; }
+    platform::Database& operator*() const { return *m_db; }
+
+private:
+    std::unique_lock<std::mutex> m_lock;
+    platform::Database* m_db;
+};
+
 WakeUp readRow(Statement& row)
 {
     WakeUp w;
@@ -154,9 +167,7 @@ HANDLE CeSetUserNotificationEx(HANDLE notification, const CE_NOTIFICATION_TRIGGE
     const std::int64_t flags = userNotification ? userNotification->ActionFlags : 0;
     std::int64_t handle = 0;
     {
-        auto& s = store();
-        std::lock_guard lock(s.mutex);
-        auto* db = database();
+        LockedDatabase db;
         if (!db) {
             SetLastError(ERROR_GEN_FAILURE);
             return nullptr;
@@ -209,9 +220,7 @@ BOOL CeClearUserNotification(HANDLE notification)
     if (handle == 0)
         return FALSE;
     {
-        auto& s = store();
-        std::lock_guard lock(s.mutex);
-        auto* db = database();
+        LockedDatabase db;
         if (!db)
             return FALSE;
         Statement remove(db->get(), "DELETE FROM wakeups WHERE handle = ?1");
@@ -228,9 +237,7 @@ BOOL CeRunAppAtEvent(const WCHAR* application, LONG event)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    auto& s = store();
-    std::lock_guard lock(s.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db) {
         SetLastError(ERROR_GEN_FAILURE);
         return FALSE;
@@ -253,9 +260,7 @@ namespace platform {
 
 std::optional<std::vector<WakeUp>> listWakeUps()
 {
-    auto& s = store();
-    std::lock_guard lock(s.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return std::nullopt;
     Statement query(db->get(), (std::string("SELECT ") + kColumns + " FROM wakeups ORDER BY start_local, handle").c_str());
@@ -267,9 +272,7 @@ std::optional<std::vector<WakeUp>> listWakeUps()
 
 std::optional<WakeUp> findWakeUp(DWORD handle)
 {
-    auto& s = store();
-    std::lock_guard lock(s.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return std::nullopt;
     Statement query(db->get(), (std::string("SELECT ") + kColumns + " FROM wakeups WHERE handle = ?1").c_str());
@@ -280,9 +283,7 @@ std::optional<WakeUp> findWakeUp(DWORD handle)
 
 std::optional<std::vector<std::u16string>> timeChangeApplications()
 {
-    auto& s = store();
-    std::lock_guard lock(s.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return std::nullopt;
     Statement query(db->get(), "SELECT application FROM event_apps WHERE event = ?1 ORDER BY rowid");
@@ -299,9 +300,7 @@ std::optional<std::vector<WakeUp>> dueWakeUps(std::uint64_t deviceUtcTicks)
     const auto local = universalToLocal(zone, deviceUtcTicks);
     if (!local)
         return std::nullopt;
-    auto& s = store();
-    std::lock_guard lock(s.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return std::nullopt;
     Statement query(db->get(), (std::string("SELECT ") + kColumns
@@ -320,9 +319,7 @@ std::optional<std::vector<WakeUp>> dueWakeUps(std::uint64_t deviceUtcTicks)
 std::optional<std::uint64_t> nextWakeUpUniversalTicks()
 {
     const auto zone = deviceZone();
-    auto& s = store();
-    std::lock_guard lock(s.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return std::nullopt;
     Statement first(db->get(), "SELECT min(start_local) FROM wakeups WHERE fired = 0 AND type = ?1");
@@ -343,9 +340,7 @@ std::optional<std::uint64_t> nextWakeUpUniversalTicks()
 
 bool takeWakeUpForFiring(DWORD handle, WakeUp* taken)
 {
-    auto& s = store();
-    std::lock_guard lock(s.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return false;
     WriteTransaction transaction(*db);
@@ -367,9 +362,7 @@ bool takeWakeUpForFiring(DWORD handle, WakeUp* taken)
 
 bool setWakeUpLed(DWORD handle, bool on)
 {
-    auto& s = store();
-    std::lock_guard lock(s.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return false;
     WriteTransaction transaction(*db);
@@ -386,9 +379,7 @@ bool setWakeUpLed(DWORD handle, bool on)
 
 bool notificationLedRequested()
 {
-    auto& s = store();
-    std::lock_guard lock(s.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return false;
     Statement query(db->get(), "SELECT 1 FROM wakeups WHERE led_set = 1 AND (action_flags & 1) = 1 LIMIT 1");
@@ -397,9 +388,7 @@ bool notificationLedRequested()
 
 std::optional<std::uint64_t> handledTimeChangeCount()
 {
-    auto& s = store();
-    std::lock_guard lock(s.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return std::nullopt;
     Statement query(db->get(), "SELECT value FROM service_state WHERE name = 'handledTimeChanges'");
@@ -408,9 +397,7 @@ std::optional<std::uint64_t> handledTimeChangeCount()
 
 bool setHandledTimeChangeCount(std::uint64_t count)
 {
-    auto& s = store();
-    std::lock_guard lock(s.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return false;
     Statement update(db->get(), "INSERT OR REPLACE INTO service_state(name, value) VALUES('handledTimeChanges', ?1)");

@@ -98,6 +98,20 @@ std::string parentOf(const std::string& path)
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
+// The database with this process's lock on it, for the length of one call.
+class LockedDatabase {
+public:
+    LockedDatabase() : m_lock(registry().mutex), m_db(database()) { }
+    explicit operator bool() const { return m_db != nullptr; }
+    platform::Database* operator->() const { return m_db; }
+    platform::Database& operator*() const { return *m_db; }
+    platform::Database* get() const { return m_db; }
+
+private:
+    std::unique_lock<std::recursive_mutex> m_lock;
+    platform::Database* m_db;
+};
+
 std::optional<OpenKey> resolveKey(HKEY key)
 {
     const auto value = reinterpret_cast<std::uintptr_t>(key);
@@ -152,9 +166,7 @@ LONG RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD, WCHAR*, DWORD, DWORD,
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
-    auto& r = registry();
-    std::lock_guard lock(r.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return ERROR_GEN_FAILURE;
     const auto base = resolveKey(key);
@@ -164,7 +176,7 @@ LONG RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD, WCHAR*, DWORD, DWORD,
     WriteTransaction transaction(*db);
     if (!transaction.open())
         return ERROR_GEN_FAILURE;
-    const bool existed = keyExists(db, base->root, path);
+    const bool existed = keyExists(db.get(), base->root, path);
     // Every missing key on the way is made too.
     for (std::string step = path; !step.empty(); step = parentOf(step)) {
         Statement insert(db->get(), "INSERT OR IGNORE INTO keys(root, path, parent, name) VALUES(?1, ?2, ?3, ?4)");
@@ -186,16 +198,14 @@ LONG RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD, DWORD, HKEY* result)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
-    auto& r = registry();
-    std::lock_guard lock(r.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return ERROR_GEN_FAILURE;
     const auto base = resolveKey(key);
     if (!base)
         return ERROR_INVALID_HANDLE;
     const std::string path = joinPath(base->path, subKey ? normalisedPath(subKey) : std::string());
-    if (!keyExists(db, base->root, path))
+    if (!keyExists(db.get(), base->root, path))
         return ERROR_FILE_NOT_FOUND;
     *result = newHandle({ base->root, path });
     return ERROR_SUCCESS;
@@ -214,9 +224,7 @@ LONG RegQueryValueExW(HKEY key, const WCHAR* valueName, DWORD*, DWORD* type, BYT
 {
     if (data && !dataSize)
         return ERROR_INVALID_PARAMETER;
-    auto& r = registry();
-    std::lock_guard lock(r.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return ERROR_GEN_FAILURE;
     const auto open = resolveKey(key);
@@ -249,9 +257,7 @@ LONG RegSetValueExW(HKEY key, const WCHAR* valueName, DWORD, DWORD type, const B
         return ERROR_INVALID_PARAMETER;
     if (type == REG_DWORD && dataSize != sizeof(DWORD))
         return ERROR_INVALID_PARAMETER;
-    auto& r = registry();
-    std::lock_guard lock(r.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return ERROR_GEN_FAILURE;
     const auto open = resolveKey(key);
@@ -263,7 +269,7 @@ LONG RegSetValueExW(HKEY key, const WCHAR* valueName, DWORD, DWORD type, const B
         if (!transaction.open())
             return ERROR_GEN_FAILURE;
         // Another process may have deleted the key since it was opened.
-        if (!keyExists(db, open->root, open->path))
+        if (!keyExists(db.get(), open->root, open->path))
             return ERROR_FILE_NOT_FOUND;
         Statement insert(db->get(), "INSERT OR REPLACE INTO vals(root, path, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)");
         insert.bind(1, std::int64_t(open->root)).bind(2, open->path).bind(3, name).bind(4, std::int64_t(type))
@@ -277,9 +283,7 @@ LONG RegSetValueExW(HKEY key, const WCHAR* valueName, DWORD, DWORD type, const B
 
 LONG RegDeleteValueW(HKEY key, const WCHAR* valueName)
 {
-    auto& r = registry();
-    std::lock_guard lock(r.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return ERROR_GEN_FAILURE;
     const auto open = resolveKey(key);
@@ -305,9 +309,7 @@ LONG RegDeleteValueW(HKEY key, const WCHAR* valueName)
 
 LONG RegDeleteKeyW(HKEY key, const WCHAR* subKey)
 {
-    auto& r = registry();
-    std::lock_guard lock(r.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return ERROR_GEN_FAILURE;
     const auto base = resolveKey(key);
@@ -321,7 +323,7 @@ LONG RegDeleteKeyW(HKEY key, const WCHAR* subKey)
         WriteTransaction transaction(*db);
         if (!transaction.open())
             return ERROR_GEN_FAILURE;
-        if (!keyExists(db, base->root, path))
+        if (!keyExists(db.get(), base->root, path))
             return ERROR_FILE_NOT_FOUND;
         const char* below = "root = ?1 AND (path = ?2 OR (length(path) > length(?2)"
                             " AND substr(path, 1, length(?2) + 1) = ?2 || '\\' COLLATE NOCASE))";
@@ -345,9 +347,7 @@ LONG RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameLength, DWORD*
 {
     if (!name || !nameLength)
         return ERROR_INVALID_PARAMETER;
-    auto& r = registry();
-    std::lock_guard lock(r.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return ERROR_GEN_FAILURE;
     const auto open = resolveKey(key);
@@ -372,9 +372,7 @@ LONG RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameLength, DWORD*
 
 LONG RegFlushKey(HKEY key)
 {
-    auto& r = registry();
-    std::lock_guard lock(r.mutex);
-    auto* db = database();
+    LockedDatabase db;
     if (!db)
         return ERROR_GEN_FAILURE;
     if (!resolveKey(key))
@@ -490,11 +488,9 @@ bool deleteRegistryValue(RegistryRoot root, std::u16string_view path, std::u16st
 
 std::optional<std::vector<RegistryEntry>> listRegistryValues(RegistryRoot root, std::u16string_view path)
 {
-    auto& r = registry();
-    std::lock_guard lock(r.mutex);
-    auto* db = database();
+    LockedDatabase db;
     const std::string key = normalisedPath(path);
-    if (!db || !keyExists(db, root, key))
+    if (!db || !keyExists(db.get(), root, key))
         return std::nullopt;
     Statement query(db->get(), "SELECT name, type, data FROM vals WHERE root = ?1 AND path = ?2 ORDER BY rowid");
     query.bind(1, std::int64_t(root)).bind(2, key);
