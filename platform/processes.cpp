@@ -220,6 +220,57 @@ std::vector<RunningProgram> runningPrograms()
 
 } // namespace platform
 
+namespace {
+
+class Snapshot final : public platform::HandleObject {
+public:
+    std::vector<platform::RunningProgram> programs = platform::runningPrograms();
+    std::size_t next = 0;
+};
+
+BOOL fillEntry(HANDLE snapshot, PROCESSENTRY32* entry, bool first)
+{
+    auto* taken = platform::handleObject<Snapshot>(snapshot);
+    if (!taken || !entry || entry->dwSize < sizeof(PROCESSENTRY32)) {
+        SetLastError(taken ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (first)
+        taken->next = 0;
+    if (taken->next >= taken->programs.size()) {
+        SetLastError(ERROR_NO_MORE_FILES);
+        return FALSE;
+    }
+    const auto& program = taken->programs[taken->next++];
+    const DWORD size = entry->dwSize;
+    *entry = PROCESSENTRY32 { };
+    entry->dwSize = size;
+    entry->cntUsage = 1;
+    entry->th32ProcessID = DWORD(program.pid);
+    entry->cntThreads = 1;
+    const std::size_t length = std::min<std::size_t>(program.exeFile.size(), 259);
+    std::copy_n(program.exeFile.begin(), length, entry->szExeFile);
+    entry->szExeFile[length] = u'\0';
+    return TRUE;
+}
+
+} // namespace
+
+HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD)
+{
+    if ((flags & TH32CS_SNAPPROCESS) == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    return platform::registerHandle(new Snapshot());
+}
+
+BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) { return fillEntry(snapshot, entry, true); }
+
+BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) { return fillEntry(snapshot, entry, false); }
+
+BOOL CloseToolhelp32Snapshot(HANDLE snapshot) { return CloseHandle(snapshot); }
+
 BOOL ShellExecuteEx(SHELLEXECUTEINFO* info)
 {
     if (!info || !info->lpFile || !*info->lpFile) {

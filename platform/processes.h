@@ -35,6 +35,31 @@ BOOL ShellExecuteEx(SHELLEXECUTEINFO* info);
 // as it was started; `size` in characters. Returns the length copied, 0 on failure.
 DWORD GetModuleFileNameW(void* module, WCHAR* fileName, DWORD size);
 
+// The process snapshot (toolhelp), over /proc: the programs of this user, each by the file
+// name it was started as.
+inline constexpr DWORD TH32CS_SNAPPROCESS = 0x2;
+
+struct PROCESSENTRY32 {
+    DWORD dwSize;
+    DWORD cntUsage;
+    DWORD th32ProcessID;
+    DWORD th32DefaultHeapID;
+    DWORD th32ModuleID;
+    DWORD cntThreads;
+    DWORD th32ParentProcessID;
+    LONG pcPriClassBase;
+    DWORD dwFlags;
+    WCHAR szExeFile[260];
+    DWORD th32MemoryBase;
+    DWORD th32AccessKey;
+};
+
+// INVALID_HANDLE_VALUE on failure; close with CloseToolhelp32Snapshot.
+HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId);
+BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry);
+BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry);
+BOOL CloseToolhelp32Snapshot(HANDLE snapshot);
+
 namespace platform {
 
 // Programs started from a device path learn it through this variable.

@@ -9,6 +9,8 @@
 #include "platform/zone_rule.h"
 #include "tests/services/service_fixture.h"
 
+#include <csignal>
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -102,4 +104,31 @@ TEST_F(WakeUpDatabase, ShellExecuteStartsADeviceProgramWithItsCommandLineAndAWai
 
     info.lpFile = u"\\Windows\\missing.exe";
     EXPECT_FALSE(ShellExecuteEx(&info));
+}
+
+TEST_F(WakeUpDatabase, SnapshotNamesAProgramByTheFileItWasStartedAs)
+{
+    std::filesystem::create_symlink("/bin/sleep", m_device.root() / "Windows" / "TkTimer.exe");
+    SHELLEXECUTEINFO info { };
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.lpFile = u"\\Windows\\TkTimer.exe";
+    info.lpParameters = u"30";
+    ASSERT_TRUE(ShellExecuteEx(&info));
+
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);
+    PROCESSENTRY32 entry { };
+    entry.dwSize = sizeof entry;
+    DWORD found = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (std::u16string(entry.szExeFile) == u"TkTimer.exe")
+            found = entry.th32ProcessID;
+    }
+    EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
+    EXPECT_TRUE(CloseToolhelp32Snapshot(snapshot));
+    ASSERT_NE(found, 0u);
+    ::kill(pid_t(found), SIGKILL);
+    EXPECT_EQ(WaitForSingleObject(info.hProcess, 10000), WAIT_OBJECT_0);
+    CloseHandle(info.hProcess);
 }
