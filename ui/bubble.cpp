@@ -1,0 +1,169 @@
+#include "ui/bubble.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <memory>
+
+namespace ui {
+
+namespace {
+
+class BubbleWindow final : public QWidget {
+public:
+    explicit BubbleWindow(const BubbleSpec& spec)
+        : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
+    {
+        setObjectName(QStringLiteral("NotificationBubble"));
+        // Showing the bubble never takes the keyboard or a click from another window.
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setAutoFillBackground(true);
+        m_title = new QLabel(this);
+        m_title->setObjectName(QStringLiteral("bubbleTitle"));
+        QFont bold = m_title->font();
+        bold.setBold(true);
+        m_title->setFont(bold);
+        m_body = new QTextBrowser(this);
+        m_body->setObjectName(QStringLiteral("bubbleBody"));
+        m_body->setOpenLinks(false);
+        m_body->setFrameShape(QFrame::NoFrame);
+        connect(m_body, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
+            if (link.scheme() == QStringLiteral("cmd"))
+                sendCommand(link.path().toUInt());
+        });
+        auto* keys = new QHBoxLayout();
+        for (int i = 0; i < 2; ++i) {
+            m_keys[i] = new QPushButton(this);
+            m_keys[i]->setObjectName(QStringLiteral("softKey%1").arg(i + 1));
+            m_keys[i]->setFocusPolicy(Qt::NoFocus);
+            connect(m_keys[i], &QPushButton::clicked, this, [this, i] { sendCommand(m_spec.keys[i].command); });
+            keys->addWidget(m_keys[i]);
+        }
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(6, 6, 6, 6);
+        layout->addWidget(m_title);
+        layout->addWidget(m_body, 1);
+        layout->addLayout(keys);
+
+        m_icon = std::make_unique<QToolButton>(nullptr);
+        m_icon->setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+        m_icon->setAttribute(Qt::WA_ShowWithoutActivating);
+        m_icon->setObjectName(QStringLiteral("bubbleIcon"));
+        m_icon->setText(QStringLiteral("\u23f0"));
+        connect(m_icon.get(), &QToolButton::clicked, this, [this] { open(); });
+        m_fold.setSingleShot(true);
+        connect(&m_fold, &QTimer::timeout, this, [this] { fold(); });
+        apply(spec);
+    }
+
+    void apply(const BubbleSpec& spec)
+    {
+        m_spec = spec;
+        m_title->setText(spec.title);
+        m_title->setVisible(!spec.title.isEmpty());
+        m_body->setHtml(spec.html);
+        m_body->setVisible(!spec.html.isEmpty());
+        for (int i = 0; i < 2; ++i) {
+            m_keys[i]->setText(spec.keys[i].title);
+            m_keys[i]->setVisible(!spec.keys[i].title.isEmpty());
+        }
+        resize(240, spec.html.isEmpty() ? 60 : 160);
+        if (spec.priority == kBubbleIconic)
+            fold();
+        else
+            open();
+    }
+
+    void open()
+    {
+        m_icon->hide();
+        placeAtTopRight(this);
+        show();
+        raise();
+        if (m_spec.durationSeconds > 0)
+            m_fold.start(m_spec.durationSeconds * 1000);
+    }
+
+    void fold()
+    {
+        m_fold.stop();
+        hide();
+        m_icon->resize(28, 28);
+        placeAtTopRight(m_icon.get());
+        m_icon->show();
+    }
+
+    bool isOpen() const { return isVisible(); }
+
+private:
+    static void placeAtTopRight(QWidget* window)
+    {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            window->move(area.right() - window->width() - 8, area.top() + 8);
+        }
+    }
+
+    void sendCommand(UINT command)
+    {
+        if (m_spec.sink)
+            PostMessageW(m_spec.sink, WM_COMMAND, command, 0);
+    }
+
+    BubbleSpec m_spec;
+    QLabel* m_title;
+    QTextBrowser* m_body;
+    QPushButton* m_keys[2];
+    std::unique_ptr<QToolButton> m_icon;
+    QTimer m_fold;
+};
+
+using Key = QPair<QUuid, quint64>;
+
+QMap<Key, std::shared_ptr<BubbleWindow>>& bubbles()
+{
+    static QMap<Key, std::shared_ptr<BubbleWindow>> open;
+    return open;
+}
+
+} // namespace
+
+bool addBubble(const BubbleSpec& spec)
+{
+    auto& all = bubbles();
+    const Key key { spec.owner, spec.id };
+    if (auto found = all.find(key); found != all.end()) {
+        (*found)->apply(spec);
+        return true;
+    }
+    all.insert(key, std::make_shared<BubbleWindow>(spec));
+    return true;
+}
+
+bool updateBubble(const BubbleSpec& spec)
+{
+    auto& all = bubbles();
+    const auto found = all.find(Key { spec.owner, spec.id });
+    if (found == all.end())
+        return false;
+    (*found)->apply(spec);
+    return true;
+}
+
+bool removeBubble(const QUuid& owner, quint64 id) { return bubbles().remove(Key { owner, id }) > 0; }
+
+bool bubbleOpen(const QUuid& owner, quint64 id)
+{
+    const auto found = bubbles().find(Key { owner, id });
+    return found != bubbles().end() && (*found)->isOpen();
+}
+
+} // namespace ui
