@@ -11,6 +11,19 @@
 
 namespace ui {
 
+namespace {
+
+// Minutes (and 24-hour hours) show two digits, as a clock does.
+class TwoDigitSpinBox final : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    QString textFromValue(int value) const override { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); }
+};
+
+} // namespace
+
 std::pair<int, bool> twelveHourOf(int hour)
 {
     const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
@@ -26,16 +39,14 @@ TimeDialog::TimeDialog(QWidget* parent, const QString& title, int hour, int minu
     setWindowTitle(title);
     setObjectName(QStringLiteral("TimeDialog"));
     auto* fields = new QHBoxLayout();
-    m_hour = new QSpinBox(this);
+    m_hour = use24Hour ? new TwoDigitSpinBox(this) : new QSpinBox(this);
     m_hour->setObjectName(QStringLiteral("hour"));
     m_hour->setRange(use24Hour ? 0 : 1, use24Hour ? 23 : 12);
     m_hour->setWrapping(true);
-    m_minute = new QSpinBox(this);
+    m_minute = new TwoDigitSpinBox(this);
     m_minute->setObjectName(QStringLiteral("minute"));
     m_minute->setRange(0, 59);
     m_minute->setWrapping(true);
-    m_minute->setDisplayIntegerBase(10);
-    m_minute->setSpecialValueText(QString());
     fields->addWidget(m_hour);
     fields->addWidget(new QLabel(QStringLiteral(":"), this));
     fields->addWidget(m_minute);
