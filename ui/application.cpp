@@ -1,6 +1,7 @@
 #include "ui/application.h"
 
 #include "ui/activity.h"
+#include "ui/screen_geometry.h"
 
 #include <QApplication>
 #include <QFont>
@@ -18,6 +19,14 @@ const char* qtLanguageCode(unsigned language)
 }
 
 } // namespace
+
+void applyDesktopZoom()
+{
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR") || qEnvironmentVariable("QT_QPA_PLATFORM") == QStringLiteral("offscreen"))
+        return;
+    // Integer zoom keeps the device pixels' text crisp.
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(desktopZoom(ScreenGeometry::current())));
+}
 
 void prepareApplication(QApplication& application, unsigned language)
 {

@@ -5,6 +5,10 @@ class QApplication;
 
 namespace ui {
 
+// Before the QApplication exists: shows device pixels zoomed on a desktop (twice for
+// screens up to 320 pixels wide) unless QT_SCALE_FACTOR is set or the program runs headless.
+void applyDesktopZoom();
+
 // Loads Qt's own texts (button labels of standard dialogs) in the suite's language, maps
 // the layouts' "Tahoma" to the desktop's sans face, and reports input in the program's
 // windows as user activity. Call again after the language changed.

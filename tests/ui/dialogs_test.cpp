@@ -1,3 +1,4 @@
+#include "ui/activity.h"
 #include "ui/bubble.h"
 #include "ui/dialogs.h"
 #include "ui/headless.h"
@@ -6,6 +7,11 @@
 #include "ui/time_dialog.h"
 #include "ui/window_host.h"
 
+#include "platform/device_profile.h"
+#include "platform/events.h"
+#include "platform/handle.h"
+#include "platform/power.h"
+#include "platform/registry.h"
 #include "store/language.h"
 #include "tests/support/device_fixture.h"
 
@@ -14,8 +20,10 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTextBrowser>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <optional>
 
 namespace {
 
@@ -176,4 +184,37 @@ TEST_F(GuiTest, BubbleSoftKeyAndLinkReachTheSinkWindow)
     EXPECT_FALSE(ui::bubbleOpen(bubble.owner, bubble.id));
     EXPECT_TRUE(ui::removeBubble(bubble.owner, bubble.id));
     EXPECT_FALSE(ui::updateBubble(bubble));
+}
+
+TEST_F(GuiTest, TurningTheScreenReachesTheWatcher)
+{
+    ui::ScreenWatcher watcher;
+    EXPECT_EQ(watcher.geometry(), ui::ScreenGeometry::of(240, 320));
+    std::optional<ui::ScreenGeometry> seen;
+    QObject::connect(&watcher, &ui::ScreenWatcher::changed, [&](const ui::ScreenGeometry& g) { seen = g; });
+    // Another program (tkwctl, the preferences) turns the device.
+    ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::LocalMachine, platform::kProfileKey,
+        platform::kScreenWidthValue, 320));
+    ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::LocalMachine, platform::kProfileKey,
+        platform::kScreenHeightValue, 240));
+    for (int i = 0; i < 200 && !(seen && seen->landscape); ++i) {
+        QApplication::processEvents();
+        QThread::msleep(5);
+    }
+    ASSERT_TRUE(seen);
+    EXPECT_TRUE(seen->landscape);
+    EXPECT_EQ(seen->width, 320);
+}
+
+TEST_F(GuiTest, InputInASuiteWindowCountsAsUserActivity)
+{
+    HANDLE input = CreateEventW(nullptr, TRUE, FALSE, platform::kUserInputEvent);
+    ui::ActivityReporter reporter;
+    QWidget window;
+    window.resize(100, 100);
+    window.show();
+    EXPECT_EQ(WaitForSingleObject(input, 0), WAIT_TIMEOUT);
+    ui::tap(&window, QPoint(10, 10));
+    EXPECT_EQ(WaitForSingleObject(input, 0), WAIT_OBJECT_0);
+    CloseHandle(input);
 }
