@@ -22,15 +22,6 @@ namespace platform {
 
 namespace {
 
-// One message on the wire: three little-endian 64-bit words, and for a sent message one
-// word back with the result.
-struct WireMessage {
-    std::uint64_t message;
-    std::uint64_t wParam;
-    std::int64_t lParam;
-    std::uint64_t wantsAnswer;
-};
-
 std::filesystem::path windowsFolder() { return runtimeDirectory() / "windows"; }
 
 std::filesystem::path recordPath(std::uint64_t id) { return windowsFolder() / (std::to_string(id) + ".window"); }
@@ -146,7 +137,7 @@ std::optional<LRESULT> deliver(HWND window, UINT message, WPARAM wParam, LPARAM 
     UniqueFd fd = connectTo(id);
     if (!fd)
         return std::nullopt;
-    const WireMessage wire { message, wParam, lParam, waitForAnswer ? 1u : 0u };
+    const WindowWireMessage wire { message, wParam, lParam, waitForAnswer ? 1u : 0u };
     if (!sendAll(fd.get(), &wire, sizeof wire))
         return std::nullopt;
     if (!waitForAnswer)

@@ -66,6 +66,16 @@ using WindowPoster = std::function<void(UINT message, WPARAM wParam, LPARAM lPar
 void setLocalWindowHandler(std::uint64_t id, WindowHandler send, WindowPoster post);
 void clearLocalWindowHandler(std::uint64_t id);
 
+// One message on a window's socket: four little-endian 64-bit words; a sent message
+// (wantsAnswer 1) gets one word back, the result.
+struct WindowWireMessage {
+    std::uint64_t message;
+    std::uint64_t wParam;
+    std::int64_t lParam;
+    std::uint64_t wantsAnswer;
+};
+static_assert(sizeof(WindowWireMessage) == 32);
+
 // The message that asks a window to come to the front (served by the host itself).
 inline constexpr UINT kBringToFrontMessage = 0x7f01;
 

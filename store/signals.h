@@ -2,6 +2,7 @@
 // The named events by which the programs of the suite tell each other that a data file
 // changed, or that one of them runs. All are manual-reset; set means "changed" or "running".
 
+#include "platform/power.h"
 #include "platform/types.h"
 
 namespace store {
@@ -17,8 +18,9 @@ inline constexpr const char16_t* kTimersChanged = u"TkTimers_Settings_Change";
 inline constexpr const char16_t* kSnoozeActive = u"TkMEvent_Snooze_Active";
 inline constexpr const char16_t* kSoundVolumeTaken = u"TkMEvent_SoundAllReadySet";
 inline constexpr const char16_t* kReminderLed = u"TkReminder_LED_On";
-inline constexpr const char16_t* kUserActivityActive = u"PowerManager/UserActivity_Active";
-inline constexpr const char16_t* kUserActivityInactive = u"PowerManager/UserActivity_Inactive";
+// The power manager's, made by the device service.
+inline constexpr const char16_t* kUserActivityActive = platform::kUserActivityActiveEvent;
+inline constexpr const char16_t* kUserActivityInactive = platform::kUserActivityInactiveEvent;
 
 inline constexpr int kTimerCount = 16;
 // "TkTimers_1_Reset" ... "TkTimers_16_Reset" for timer index 0 ... 15.

@@ -11,13 +11,6 @@ namespace ui {
 
 namespace {
 
-struct WireMessage {
-    std::uint64_t message;
-    std::uint64_t wParam;
-    std::int64_t lParam;
-    std::uint64_t wantsAnswer;
-};
-
 std::u16string utf16(const QString& text) { return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), std::size_t(text.size())); }
 
 } // namespace
@@ -94,8 +87,8 @@ void WindowHost::serveConnection()
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            while (socket->bytesAvailable() >= qint64(sizeof(WireMessage))) {
-                WireMessage wire;
+            while (socket->bytesAvailable() >= qint64(sizeof(platform::WindowWireMessage))) {
+                platform::WindowWireMessage wire;
                 socket->read(reinterpret_cast<char*>(&wire), sizeof wire);
                 const LRESULT result = dispatch(UINT(wire.message), wire.wParam, wire.lParam);
                 if (wire.wantsAnswer) {
