@@ -362,19 +362,25 @@ bool takeWakeUpForFiring(DWORD handle, WakeUp* taken)
 
 bool setWakeUpLed(DWORD handle, bool on)
 {
-    LockedDatabase db;
-    if (!db)
-        return false;
-    WriteTransaction transaction(*db);
-    if (!transaction.open())
-        return false;
-    Statement update(db->get(), "UPDATE wakeups SET led_set = ?2 WHERE handle = ?1");
-    if (update.bind(1, std::int64_t(handle)).bind(2, std::int64_t(on ? 1 : 0)).step() != kSqliteDone
-        || db->changes() == 0)
-        return false;
-    // Switching the LED off ends a notification that has fired.
-    Statement finish(db->get(), "DELETE FROM wakeups WHERE handle = ?1 AND fired = 1 AND led_set = 0");
-    return finish.bind(1, std::int64_t(handle)).step() == kSqliteDone && transaction.commit();
+    {
+        LockedDatabase db;
+        if (!db)
+            return false;
+        WriteTransaction transaction(*db);
+        if (!transaction.open())
+            return false;
+        Statement update(db->get(), "UPDATE wakeups SET led_set = ?2 WHERE handle = ?1");
+        if (update.bind(1, std::int64_t(handle)).bind(2, std::int64_t(on ? 1 : 0)).step() != kSqliteDone
+            || db->changes() == 0)
+            return false;
+        // Switching the LED off ends a notification that has fired.
+        Statement finish(db->get(), "DELETE FROM wakeups WHERE handle = ?1 AND fired = 1 AND led_set = 0");
+        if (finish.bind(1, std::int64_t(handle)).step() != kSqliteDone || !transaction.commit())
+            return false;
+    }
+    // The service drives the LED.
+    notifyDeviceService();
+    return true;
 }
 
 bool notificationLedRequested()

@@ -12,6 +12,7 @@ using DWORD = std::uint32_t;
 using LONG = std::int32_t;
 using BOOL = std::int32_t;
 using UINT = std::uint32_t;
+using INT = std::int32_t;
 using WCHAR = char16_t; // UTF-16; wchar_t is 4 bytes on Linux and never used for device text
 
 inline constexpr BOOL TRUE = 1;

@@ -7,6 +7,7 @@
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/handle.h"
+#include "platform/leds.h"
 #include "platform/notifications.h"
 #include "platform/power.h"
 #include "platform/processes.h"
@@ -117,6 +118,7 @@ private:
     void fireDueWakeUps();
     bool armTimer(std::optional<std::uint64_t>& nextUtc);
     void startProgram(const std::u16string& application, const std::string& arguments, const char* why);
+    void updateNotificationLed();
 
     platform::UniqueFd m_lock;
     WakeTimer m_timer;
@@ -124,6 +126,7 @@ private:
     std::map<DWORD, Clock::time_point> m_launched;
     std::string m_inhibitorProblem;
     std::filesystem::path m_programLog;
+    bool m_ledBlinking = false;
 };
 
 bool DeviceService::takeLock()
@@ -233,6 +236,21 @@ void DeviceService::fireDueWakeUps()
     }
 }
 
+// The notification LED blinks while a registration that asks for it has its LED state set.
+void DeviceService::updateNotificationLed()
+{
+    const bool wanted = platform::notificationLedRequested();
+    if (wanted == m_ledBlinking)
+        return;
+    NLED_SETTINGS_INFO led { };
+    led.LedNum = 0;
+    led.OffOnBlink = wanted ? 2 : 0;
+    led.OnTime = 500'000; // microseconds
+    led.OffTime = 500'000;
+    if (NLedSetDevice(NLED_SETTINGS_INFO_ID, &led))
+        m_ledBlinking = wanted;
+}
+
 bool DeviceService::armTimer(std::optional<std::uint64_t>& nextUtc)
 {
     nextUtc = platform::nextWakeUpUniversalTicks();
@@ -279,6 +297,7 @@ int DeviceService::run()
         handleTimeChanges(hostClockJumped);
         hostClockJumped = false;
         fireDueWakeUps();
+        updateNotificationLed();
         std::optional<std::uint64_t> nextUtc;
         if (!armTimer(nextUtc))
             log("cannot arm the timer: %s", std::strerror(errno));

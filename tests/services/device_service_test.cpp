@@ -6,6 +6,7 @@
 #include "platform/device_service.h"
 #include "platform/events.h"
 #include "platform/handle.h"
+#include "platform/leds.h"
 #include "platform/notifications.h"
 #include "platform/power.h"
 #include "platform/zone_rule.h"
@@ -182,11 +183,18 @@ TEST_F(DeviceService, NamedEventTriggerSetsItsEventAndItsLedFollowsTheHandle)
     ASSERT_NE(handle, nullptr);
     EXPECT_TRUE(waitForEvent(u"TkReminder_LED_On", 5000));
 
-    // The registration stays while its LED is wanted, and ends when it is switched off.
+    // The registration stays while its LED is wanted, and the notification LED blinks;
+    // switched off, the LED stops and the registration ends.
     ASSERT_TRUE(EventModify(handle, EVENT_SET));
     EXPECT_TRUE(platform::notificationLedRequested());
+    for (int i = 0; i < 250 && platform::ledState(0) != 2; ++i)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(platform::ledState(0), 2);
     ASSERT_TRUE(EventModify(handle, EVENT_RESET));
     EXPECT_FALSE(platform::notificationLedRequested());
+    for (int i = 0; i < 250 && platform::ledState(0) != 0; ++i)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(platform::ledState(0), 0);
     for (int i = 0; i < 100 && !platform::listWakeUps()->empty(); ++i)
         std::this_thread::sleep_for(20ms);
     EXPECT_TRUE(platform::listWakeUps()->empty());
