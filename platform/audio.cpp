@@ -1,0 +1,350 @@
+#include "platform/audio.h"
+
+#include "platform/events.h"
+#include "platform/files.h"
+#include "platform/handle.h"
+#include "platform/registry.h"
+
+#include <SDL.h>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <set>
+
+namespace platform {
+
+namespace {
+
+constexpr int kDeviceRate = 48000;
+// Longer files are cut: alerts and chimes are short, and a decoded hour would be 1.3 GiB.
+constexpr sf_count_t kMaxFrames = sf_count_t(kDeviceRate) * 60 * 20;
+
+struct Voice {
+    std::shared_ptr<const DecodedSound> sound;
+    double position = 0; // in frames of the sound
+    double step = 1;     // sound frames per device frame
+    HANDLE done = nullptr;
+};
+
+class Engine {
+public:
+    static Engine& instance()
+    {
+        static auto* engine = new Engine();
+        return *engine;
+    }
+
+    bool play(const std::shared_ptr<Voice>& voice)
+    {
+        std::lock_guard lock(m_mutex);
+        if (!openLocked())
+            return false;
+        voice->step = double(voice->sound->rate) / m_rate;
+        SDL_LockAudioDevice(m_device);
+        m_voices.push_back(voice);
+        SDL_UnlockAudioDevice(m_device);
+        SDL_PauseAudioDevice(m_device, 0);
+        return true;
+    }
+
+    void stop(const std::shared_ptr<Voice>& voice)
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_device)
+            return;
+        SDL_LockAudioDevice(m_device);
+        const auto found = std::find(m_voices.begin(), m_voices.end(), voice);
+        if (found != m_voices.end()) {
+            finish(**found);
+            m_voices.erase(found);
+        }
+        SDL_UnlockAudioDevice(m_device);
+    }
+
+    void stopAll()
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_device)
+            return;
+        SDL_LockAudioDevice(m_device);
+        for (auto& voice : m_voices)
+            finish(*voice);
+        m_voices.clear();
+        SDL_UnlockAudioDevice(m_device);
+    }
+
+    int playing()
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_device)
+            return 0;
+        SDL_LockAudioDevice(m_device);
+        const int count = int(m_voices.size());
+        SDL_UnlockAudioDevice(m_device);
+        return count;
+    }
+
+    void setVolume(DWORD volume) { m_volume.store(volume); }
+    DWORD volume() const { return m_volume.load(); }
+
+private:
+    bool openLocked()
+    {
+        if (m_device)
+            return true;
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+            return false;
+        SDL_AudioSpec want { };
+        want.freq = kDeviceRate;
+        want.format = AUDIO_F32SYS;
+        want.channels = 2;
+        want.samples = 512; // about 11 ms: an alert starts at once
+        want.callback = [](void* self, Uint8* stream, int bytes) {
+            static_cast<Engine*>(self)->mix(reinterpret_cast<float*>(stream), bytes / int(2 * sizeof(float)));
+        };
+        want.userdata = this;
+        SDL_AudioSpec have { };
+        m_device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+        if (!m_device)
+            return false;
+        m_rate = have.freq;
+        return true;
+    }
+
+    static void finish(Voice& voice)
+    {
+        if (voice.done)
+            EventModify(voice.done, EVENT_SET);
+    }
+
+    // Runs on SDL's audio thread with the device locked.
+    void mix(float* out, int frames)
+    {
+        std::fill(out, out + frames * 2, 0.0f);
+        const DWORD volume = m_volume.load();
+        const float left = float(volume & 0xffff) / 65535.0f;
+        const float right = float(volume >> 16) / 65535.0f;
+        for (auto it = m_voices.begin(); it != m_voices.end();) {
+            Voice& voice = **it;
+            const auto& samples = voice.sound->samples;
+            const std::size_t length = samples.size() / 2;
+            for (int frame = 0; frame < frames; ++frame) {
+                const auto index = std::size_t(voice.position);
+                if (index >= length)
+                    break;
+                const float fraction = float(voice.position - double(index));
+                const std::size_t next = std::min(index + 1, length - 1);
+                out[2 * frame] += left * (samples[2 * index] * (1 - fraction) + samples[2 * next] * fraction);
+                out[2 * frame + 1] += right * (samples[2 * index + 1] * (1 - fraction) + samples[2 * next + 1] * fraction);
+                voice.position += voice.step;
+            }
+            if (std::size_t(voice.position) >= length) {
+                finish(voice);
+                it = m_voices.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        for (int i = 0; i < frames * 2; ++i)
+            out[i] = std::clamp(out[i], -1.0f, 1.0f);
+    }
+
+    std::mutex m_mutex;
+    SDL_AudioDeviceID m_device = 0;
+    int m_rate = kDeviceRate;
+    std::vector<std::shared_ptr<Voice>> m_voices; // guarded by the device lock
+    std::atomic<DWORD> m_volume { 0xffffffffu };
+};
+
+class SoundObject {
+public:
+    std::shared_ptr<const DecodedSound> sound;
+    std::shared_ptr<Voice> voice;
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ~SoundObject()
+    {
+        if (voice)
+            Engine::instance().stop(voice);
+        if (done)
+            CloseHandle(done);
+    }
+};
+
+std::mutex g_soundsMutex;
+std::set<SoundObject*>& liveSounds()
+{
+    static auto* sounds = new std::set<SoundObject*>();
+    return *sounds;
+}
+
+SoundObject* soundOf(HSOUND handle)
+{
+    auto* object = reinterpret_cast<SoundObject*>(handle);
+    std::lock_guard lock(g_soundsMutex);
+    return liveSounds().count(object) ? object : nullptr;
+}
+
+std::shared_ptr<const DecodedSound> loadDeviceSound(const WCHAR* devicePath)
+{
+    if (!devicePath || !*devicePath)
+        return nullptr;
+    const auto host = hostPathOf(devicePath);
+    if (!host)
+        return nullptr;
+    auto decoded = decodeSoundFile(*host);
+    return decoded ? std::make_shared<const DecodedSound>(std::move(*decoded)) : nullptr;
+}
+
+// The sound PlaySoundW plays, so that the next call (or a null one) can stop it.
+std::mutex g_plainMutex;
+std::shared_ptr<Voice> g_plainVoice;
+
+} // namespace
+
+std::optional<DecodedSound> decodeSoundFile(const std::filesystem::path& file)
+{
+    SF_INFO info { };
+    SNDFILE* handle = sf_open(file.c_str(), SFM_READ, &info);
+    if (!handle)
+        return std::nullopt;
+    std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> owner(handle, sf_close);
+    if (info.channels < 1 || info.samplerate < 1000 || info.samplerate > 384000)
+        return std::nullopt;
+    const sf_count_t frames = std::min(info.frames > 0 ? info.frames : kMaxFrames, kMaxFrames);
+    std::vector<float> raw(std::size_t(frames) * std::size_t(info.channels));
+    const sf_count_t got = sf_readf_float(handle, raw.data(), frames);
+    if (got <= 0)
+        return std::nullopt;
+    DecodedSound sound;
+    sound.rate = info.samplerate;
+    sound.samples.resize(std::size_t(got) * 2);
+    for (sf_count_t frame = 0; frame < got; ++frame) {
+        const float* in = raw.data() + frame * info.channels;
+        sound.samples[std::size_t(frame) * 2] = in[0];
+        sound.samples[std::size_t(frame) * 2 + 1] = info.channels > 1 ? in[1] : in[0];
+    }
+    return sound;
+}
+
+void reloadVolumeFromRegistry()
+{
+    if (const auto volume = readRegistryDword(RegistryRoot::CurrentUser, u"ControlPanel\\Volume", u"Volume"))
+        Engine::instance().setVolume(*volume);
+}
+
+int playingSoundCount() { return Engine::instance().playing(); }
+
+} // namespace platform
+
+HRESULT SndOpen(const WCHAR* soundFile, HSOUND* sound)
+{
+    if (!sound)
+        return E_FAIL;
+    *sound = nullptr;
+    auto decoded = platform::loadDeviceSound(soundFile);
+    if (!decoded)
+        return E_FAIL;
+    auto* object = new platform::SoundObject();
+    object->sound = std::move(decoded);
+    {
+        std::lock_guard lock(platform::g_soundsMutex);
+        platform::liveSounds().insert(object);
+    }
+    *sound = reinterpret_cast<HSOUND>(object);
+    return S_OK;
+}
+
+HRESULT SndPlayAsync(HSOUND sound, DWORD)
+{
+    auto* object = platform::soundOf(sound);
+    if (!object)
+        return E_FAIL;
+    if (object->voice)
+        platform::Engine::instance().stop(object->voice);
+    EventModify(object->done, EVENT_RESET);
+    object->voice = std::make_shared<platform::Voice>();
+    object->voice->sound = object->sound;
+    object->voice->done = object->done;
+    return platform::Engine::instance().play(object->voice) ? S_OK : E_FAIL;
+}
+
+HRESULT SndGetWaitHandle(HSOUND sound, HANDLE* event)
+{
+    auto* object = platform::soundOf(sound);
+    if (!object || !event)
+        return E_FAIL;
+    *event = object->done;
+    return S_OK;
+}
+
+HRESULT SndStop(SND_SCOPE, HSOUND)
+{
+    platform::Engine::instance().stopAll();
+    return S_OK;
+}
+
+HRESULT SndClose(HSOUND sound)
+{
+    auto* object = platform::soundOf(sound);
+    if (!object)
+        return E_FAIL;
+    {
+        std::lock_guard lock(platform::g_soundsMutex);
+        platform::liveSounds().erase(object);
+    }
+    delete object;
+    return S_OK;
+}
+
+BOOL PlaySoundW(const WCHAR* sound, void*, DWORD flags)
+{
+    auto& engine = platform::Engine::instance();
+    std::shared_ptr<platform::Voice> previous;
+    {
+        std::lock_guard lock(platform::g_plainMutex);
+        previous = std::exchange(platform::g_plainVoice, nullptr);
+    }
+    if (previous) {
+        engine.stop(previous);
+        CloseHandle(previous->done);
+    }
+    if (!sound)
+        return TRUE;
+    auto decoded = platform::loadDeviceSound(sound);
+    if (!decoded)
+        return FALSE;
+    auto voice = std::make_shared<platform::Voice>();
+    voice->sound = std::move(decoded);
+    voice->done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!engine.play(voice)) {
+        CloseHandle(voice->done);
+        return FALSE;
+    }
+    if (flags & SND_ASYNC) {
+        std::lock_guard lock(platform::g_plainMutex);
+        platform::g_plainVoice = voice;
+        return TRUE;
+    }
+    WaitForSingleObject(voice->done, INFINITE);
+    CloseHandle(voice->done);
+    return TRUE;
+}
+
+MMRESULT waveOutSetVolume(void* device, DWORD volume)
+{
+    if (device != nullptr)
+        return MMSYSERR_BADDEVICEID;
+    platform::Engine::instance().setVolume(volume);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutGetVolume(void* device, DWORD* volume)
+{
+    if (device != nullptr || !volume)
+        return MMSYSERR_BADDEVICEID;
+    *volume = platform::Engine::instance().volume();
+    return MMSYSERR_NOERROR;
+}

@@ -1,0 +1,67 @@
+#pragma once
+// Sound output: the shell's sound API, the simple wave call and the wave-output volume,
+// over one SDL audio device per process with libsndfile decoding (WAV, FLAC, OGG, and MP3
+// where libsndfile reads it). With SDL's disk driver (SDL_AUDIODRIVER=disk) everything that
+// plays is written to a file, which is how the tests listen.
+
+#include "platform/types.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+using HRESULT = std::int32_t;
+inline constexpr HRESULT S_OK = 0;
+inline constexpr HRESULT E_FAIL = std::int32_t(0x80004005u);
+
+struct HSOUND__;
+using HSOUND = HSOUND__*;
+
+enum SND_SCOPE { SND_SCOPE_PROCESS = 0x1 };
+
+// Opens a sound file (device path); the sound plays with SndPlayAsync.
+HRESULT SndOpen(const WCHAR* soundFile, HSOUND* sound);
+HRESULT SndPlayAsync(HSOUND sound, DWORD flags);
+// An event that is set when the sound has played to its end (or was stopped).
+HRESULT SndGetWaitHandle(HSOUND sound, HANDLE* event);
+// Stops every sound of this process (SND_SCOPE_PROCESS).
+HRESULT SndStop(SND_SCOPE scope, HSOUND reserved);
+HRESULT SndClose(HSOUND sound);
+
+inline constexpr DWORD SND_SYNC = 0x0;
+inline constexpr DWORD SND_ASYNC = 0x1;
+inline constexpr DWORD SND_NODEFAULT = 0x2;
+inline constexpr DWORD SND_FILENAME = 0x20000;
+// Plays a file (device path) to its end (SND_SYNC) or in the background (SND_ASYNC); a
+// null sound stops what PlaySoundW started.
+BOOL PlaySoundW(const WCHAR* sound, void* module, DWORD flags);
+
+using MMRESULT = UINT;
+inline constexpr MMRESULT MMSYSERR_NOERROR = 0;
+inline constexpr MMRESULT MMSYSERR_BADDEVICEID = 2;
+// Device 0's volume: the low word the left channel, the high word the right, 0 to 0xFFFF.
+// It is the engine's master gain.
+MMRESULT waveOutSetVolume(void* device, DWORD volume);
+MMRESULT waveOutGetVolume(void* device, DWORD* volume);
+
+namespace platform {
+
+// A decoded sound: interleaved stereo float samples at `rate`.
+struct DecodedSound {
+    int rate = 0;
+    std::vector<float> samples;
+    [[nodiscard]] double seconds() const { return rate ? double(samples.size() / 2) / rate : 0.0; }
+};
+
+// Decodes a file (host path); nullopt when it cannot be read.
+[[nodiscard]] std::optional<DecodedSound> decodeSoundFile(const std::filesystem::path& file);
+
+// Re-reads "ControlPanel\Volume" "Volume" (HKCU) into the master gain, as the audio layer
+// does when asked to take the registry's volume settings.
+void reloadVolumeFromRegistry();
+
+// How many sounds play now (all sources).
+[[nodiscard]] int playingSoundCount();
+
+} // namespace platform
