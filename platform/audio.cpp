@@ -3,6 +3,7 @@
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/handle.h"
+#include "platform/power.h"
 #include "platform/registry.h"
 
 #include <SDL.h>
@@ -22,12 +23,19 @@ constexpr int kDeviceRate = 48000;
 // Longer files are cut: alerts and chimes are short, and a decoded hour would be 1.3 GiB.
 constexpr sf_count_t kMaxFrames = sf_count_t(kDeviceRate) * 60 * 20;
 
+} // namespace
+
 struct Voice {
     std::shared_ptr<const DecodedSound> sound;
     double position = 0; // in frames of the sound
     double step = 1;     // sound frames per device frame
     HANDLE done = nullptr;
+    std::atomic<float> gain { 1.0f };
+    std::atomic<bool> started { false }; // a first sample went out
+    std::atomic<bool> ended { false };   // played to its end
 };
+
+namespace {
 
 class Engine {
 public:
@@ -125,10 +133,13 @@ private:
     {
         std::fill(out, out + frames * 2, 0.0f);
         const DWORD volume = m_volume.load();
-        const float left = float(volume & 0xffff) / 65535.0f;
-        const float right = float(volume >> 16) / 65535.0f;
+        const float masterLeft = float(volume & 0xffff) / 65535.0f;
+        const float masterRight = float(volume >> 16) / 65535.0f;
         for (auto it = m_voices.begin(); it != m_voices.end();) {
             Voice& voice = **it;
+            const float left = masterLeft * voice.gain.load();
+            const float right = masterRight * voice.gain.load();
+            voice.started.store(true);
             const auto& samples = voice.sound->samples;
             const std::size_t length = samples.size() / 2;
             for (int frame = 0; frame < frames; ++frame) {
@@ -142,6 +153,7 @@ private:
                 voice.position += voice.step;
             }
             if (std::size_t(voice.position) >= length) {
+                voice.ended.store(true);
                 finish(voice);
                 it = m_voices.erase(it);
             } else {
@@ -236,6 +248,109 @@ void reloadVolumeFromRegistry()
 }
 
 int playingSoundCount() { return Engine::instance().playing(); }
+
+namespace {
+
+bool profileSwitch(const char16_t* name)
+{
+    const auto value = readRegistryDword(RegistryRoot::LocalMachine, kProfileKey, name);
+    return !value || *value != 0;
+}
+
+} // namespace
+
+bool soundApiAvailable() { return profileSwitch(u"SoundApi"); }
+
+bool mediaPlayerAvailable() { return profileSwitch(u"MediaPlayer"); }
+
+namespace {
+
+// The control keeps its volume from one player to the next, as the desktop's player does.
+std::atomic<int> g_mediaVolume { 50 };
+
+} // namespace
+
+std::unique_ptr<MediaPlayer> MediaPlayer::create()
+{
+    if (!mediaPlayerAvailable())
+        return nullptr;
+    auto player = std::unique_ptr<MediaPlayer>(new MediaPlayer());
+    player->m_volume = g_mediaVolume.load();
+    player->m_done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    return player;
+}
+
+MediaPlayer::~MediaPlayer()
+{
+    close();
+    if (m_done)
+        CloseHandle(m_done);
+}
+
+void MediaPlayer::setVolume(int volume)
+{
+    m_volume = std::clamp(volume, 0, 100);
+    g_mediaVolume.store(m_volume);
+    if (m_voice)
+        m_voice->gain.store(float(m_volume) / 100.0f);
+}
+
+bool MediaPlayer::setUrl(const std::u16string& devicePath)
+{
+    stop();
+    m_sound = loadDeviceSound(devicePath.c_str());
+    m_startSeconds = 0;
+    if (m_sound && m_autoStart)
+        play();
+    return m_sound != nullptr;
+}
+
+void MediaPlayer::play()
+{
+    if (!m_sound)
+        return;
+    if (m_voice)
+        Engine::instance().stop(m_voice);
+    EventModify(m_done, EVENT_RESET);
+    m_voice = std::make_shared<Voice>();
+    m_voice->sound = m_sound;
+    m_voice->done = m_done;
+    m_voice->position = m_startSeconds * m_sound->rate;
+    m_voice->gain.store(float(m_volume) / 100.0f);
+    m_stopped = false;
+    // Without an output device nothing ever starts: the player stays ready.
+    if (!Engine::instance().play(m_voice))
+        m_voice.reset();
+}
+
+void MediaPlayer::stop()
+{
+    if (m_voice)
+        Engine::instance().stop(m_voice);
+    m_stopped = true;
+}
+
+void MediaPlayer::setPosition(double seconds) { m_startSeconds = std::max(0.0, seconds); }
+
+MediaPlayer::PlayState MediaPlayer::playState() const
+{
+    if (!m_sound)
+        return Undefined;
+    if (!m_voice)
+        return Ready;
+    if (m_voice->ended.load())
+        return MediaEnded;
+    if (m_stopped)
+        return Stopped;
+    return m_voice->started.load() ? Playing : Transitioning;
+}
+
+void MediaPlayer::close()
+{
+    stop();
+    m_voice.reset();
+    m_sound.reset();
+}
 
 } // namespace platform
 

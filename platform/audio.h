@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
+#include <string>
 #include <optional>
 #include <vector>
 
@@ -63,5 +65,44 @@ void reloadVolumeFromRegistry();
 
 // How many sounds play now (all sources).
 [[nodiscard]] int playingSoundCount();
+
+// Whether the device offers the shell's sound API and the media player (the profile's
+// "SoundApi" and "MediaPlayer" values; both on unless set to 0).
+[[nodiscard]] bool soundApiAvailable();
+[[nodiscard]] bool mediaPlayerAvailable();
+
+struct Voice;
+
+// The media-player control: a player with its own volume (0-100), a URL, and the controls
+// stop, play and position. Its play state reads as the control's does.
+class MediaPlayer {
+public:
+    enum PlayState { Undefined = 0, Stopped = 1, Paused = 2, Playing = 3, Transitioning = 9, MediaEnded = 8, Ready = 10 };
+
+    // nullptr when the device has no media player.
+    [[nodiscard]] static std::unique_ptr<MediaPlayer> create();
+    ~MediaPlayer();
+
+    void setAutoStart(bool autoStart) { m_autoStart = autoStart; }
+    [[nodiscard]] int volume() const { return m_volume; }
+    void setVolume(int volume);
+    // Loads a device path; the state becomes Ready, or false when it cannot be read.
+    [[nodiscard]] bool setUrl(const std::u16string& devicePath);
+    void play();
+    void stop();
+    void setPosition(double seconds);
+    [[nodiscard]] PlayState playState() const;
+    void close();
+
+private:
+    MediaPlayer() = default;
+    std::shared_ptr<const DecodedSound> m_sound;
+    std::shared_ptr<Voice> m_voice;
+    HANDLE m_done = nullptr;
+    bool m_autoStart = true;
+    bool m_stopped = false;
+    int m_volume = 50;
+    double m_startSeconds = 0;
+};
 
 } // namespace platform

@@ -6,6 +6,7 @@
 #include "platform/events.h"
 #include "platform/handle.h"
 #include "tests/support/device_fixture.h"
+#include "tests/support/sound_capture.h"
 
 #include <chrono>
 #include <cstdio>
@@ -31,67 +32,12 @@ std::filesystem::path captureFile()
     return file;
 }
 
-// A mono 16-bit WAV of a sine tone.
-void writeTone(const std::filesystem::path& file, double seconds, double frequency, double amplitude, int rate = 44100)
-{
-    const auto frames = std::uint32_t(seconds * rate);
-    std::ofstream out(file, std::ios::binary);
-    auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    out.write("RIFF", 4);
-    u32(36 + frames * 2);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(std::uint32_t(rate));
-    u32(std::uint32_t(rate) * 2);
-    u16(2);
-    u16(16);
-    out.write("data", 4);
-    u32(frames * 2);
-    for (std::uint32_t i = 0; i < frames; ++i)
-        u16(std::uint16_t(std::int16_t(std::lround(amplitude * 32767 * std::sin(2 * M_PI * frequency * i / rate)))));
-}
+using testing_support::Heard;
+using testing_support::writeTone;
 
-struct Heard {
-    double seconds = 0; // from the first to the last sample above the noise floor
-    double rms = 0;     // over that span, left channel
-};
+Heard listen(std::uintmax_t from) { return testing_support::heardSince(captureFile(), from); }
 
-Heard listen(std::uintmax_t from)
-{
-    std::this_thread::sleep_for(150ms); // the driver writes a buffer behind
-    std::ifstream in(captureFile(), std::ios::binary);
-    in.seekg(std::streamoff(from));
-    std::vector<float> samples;
-    float pair[2];
-    while (in.read(reinterpret_cast<char*>(pair), sizeof pair))
-        samples.push_back(pair[0]);
-    std::size_t first = samples.size(), last = 0;
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        if (std::fabs(samples[i]) > 0.01f) {
-            first = std::min(first, i);
-            last = i;
-        }
-    }
-    Heard heard;
-    if (first >= samples.size())
-        return heard;
-    double sum = 0;
-    for (std::size_t i = first; i <= last; ++i)
-        sum += double(samples[i]) * samples[i];
-    heard.seconds = double(last - first + 1) / 48000;
-    heard.rms = std::sqrt(sum / double(last - first + 1));
-    return heard;
-}
-
-std::uintmax_t captured()
-{
-    std::error_code error;
-    const auto size = std::filesystem::file_size(captureFile(), error);
-    return error ? 0 : size;
-}
+std::uintmax_t captured() { return testing_support::capturedBytes(captureFile()); }
 
 class AudioOutput : public testing_support::DeviceTest {
 protected:

@@ -1,0 +1,54 @@
+#pragma once
+// The sound player of alerts and previews: plays a sound file through the best facility the
+// device offers, fixed when the player is created: the shell's sound API, else the media
+// player, else the simple wave call.
+
+#include "platform/audio.h"
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace alert {
+
+class SoundPlayer {
+public:
+    enum class Facility { SoundApi, MediaPlayer, PlainCall };
+
+    SoundPlayer() = default;
+    ~SoundPlayer();
+    SoundPlayer(const SoundPlayer&) = delete;
+    SoundPlayer& operator=(const SoundPlayer&) = delete;
+
+    // Chooses the facility; with the media player, opens `path` when one is given. False when
+    // the media player was wanted and could not be made or opened (the path is kept for the
+    // simple wave call).
+    bool create(const std::u16string& path = { });
+    // Takes a file (device path). `waitForFile` looks for it, with the media player three
+    // more times 200 ms apart (a storage card may still be waking up).
+    bool open(const std::u16string& path, bool waitForFile);
+    void play();
+    // Plays to the end while it keeps the GUI thread's events going; Stop from an event
+    // handler ends it. The media player gets 5 s to start playing.
+    void playAndWait();
+    void stop();
+    void close();
+    void setPath(const std::u16string& path);
+
+    [[nodiscard]] Facility facility() const { return m_facility; }
+    [[nodiscard]] bool stopped() const { return m_stopped.load(); }
+
+private:
+    bool makeMediaPlayer();
+    void forgetSound();
+
+    Facility m_facility = Facility::PlainCall;
+    int m_savedVolume = -1;
+    std::unique_ptr<platform::MediaPlayer> m_player;
+    HSOUND m_sound = nullptr;
+    std::optional<std::u16string> m_path;
+    std::atomic<bool> m_stopped { false };
+};
+
+} // namespace alert
