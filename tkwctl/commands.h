@@ -27,5 +27,6 @@ int runSettings(const Arguments& arguments);
 int runPlugin(const Arguments& arguments);
 int runLanguage(const Arguments& arguments);
 int runInstall(const Arguments& arguments);
+int runTimer(const Arguments& arguments);
 
 } // namespace tkwctl

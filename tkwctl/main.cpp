@@ -35,6 +35,10 @@ constexpr const char* kUsage = R"(Usage: tkwctl [--json] GROUP COMMAND [ARGUMENT
 
   settings show                     every field of settings.dat by name
   settings set FIELD VALUE          one number field
+  timer list                        the sixteen timers
+  timer start|stop|reset N          as the Timers view's buttons do (N 1 to 16)
+  timer set N --value HH:MM:SS [--name TEXT]   a stopped timer's initial value and name
+
   plg show                          the Today item's settings (plg.dat)
   lang [set N]                      the language: 0 English, 1 German, 3 French, 4 Italian, 5 Russian
 
@@ -96,6 +100,8 @@ int main(int argc, char** argv)
         return tkwctl::runLanguage(arguments);
     if (group == "install")
         return tkwctl::runInstall(arguments);
+    if (group == "timer")
+        return tkwctl::runTimer(arguments);
     if (group.empty()) {
         std::fputs(kUsage, stderr);
         return tkwctl::kExitUsage;

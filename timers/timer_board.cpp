@@ -1,0 +1,178 @@
+#include "timers/timer_board.h"
+
+#include "platform/calendar.h"
+#include "platform/events.h"
+#include "platform/handle.h"
+#include "platform/notifications.h"
+#include "store/data_files.h"
+#include "store/signals.h"
+#include "timers/countdown.h"
+#include "timers/timer_file.h"
+#include "timers/timer_schedule.h"
+
+#include <algorithm>
+
+namespace timers {
+
+namespace {
+
+bool validIndex(int index) { return index >= 0 && index < kTimerCount; }
+
+template <std::size_t N> void copyText(char16_t (&field)[N], std::u16string_view text)
+{
+    std::fill(std::begin(field), std::end(field), u'\0');
+    std::copy_n(text.begin(), std::min(text.size(), N - 1), field);
+}
+
+} // namespace
+
+std::u16string TimerArgument(int index)
+{
+    const int clamped = std::clamp(index, 0, kTimerCount - 1);
+    return { u't', char16_t(u'0' + clamped / 10), char16_t(u'0' + clamped % 10) };
+}
+
+TimerBoard::TimerBoard()
+{
+    m_settingsChanged = CreateEventW(nullptr, TRUE, FALSE, store::kTimersChanged);
+    for (int i = 0; i < kTimerCount; ++i)
+        m_reset[std::size_t(i)] = CreateEventW(nullptr, TRUE, FALSE, store::TimerResetEventName(i));
+}
+
+TimerBoard::~TimerBoard()
+{
+    if (m_settingsChanged)
+        CloseHandle(m_settingsChanged);
+    for (HANDLE event : m_reset) {
+        if (event)
+            CloseHandle(event);
+    }
+}
+
+void TimerBoard::Load(std::uint64_t nowLocalTicks) { LoadTimers(m_timers, nowLocalTicks); }
+
+TimerOutcome TimerBoard::StartTimer(int index, std::uint64_t nowLocalTicks)
+{
+    TimerOutcome outcome;
+    if (!validIndex(index))
+        return { false, false };
+    TimerRecord& timer = m_timers[std::size_t(index)];
+    const std::uint64_t end = nowLocalTicks + durationTicks(timer.value);
+    timer.value = fileTimeOf(end);
+    EventModify(m_reset[std::size_t(index)], EVENT_RESET);
+    timer.hNotification = RegisterTimerWakeUp(index, timer.hNotification, end, store::kRunnerPath);
+    outcome.registered = timer.hNotification != 0;
+    // Marked running even without a wake-up: it counts down on screen; Stop brings it back.
+    timer.running = 1;
+    outcome.saved = SaveTimer(m_timers, index);
+    return outcome;
+}
+
+TimerOutcome TimerBoard::ClearTimer(int index)
+{
+    TimerRecord& timer = m_timers[std::size_t(index)];
+    EventModify(m_reset[std::size_t(index)], EVENT_SET);
+    CeClearUserNotification(reinterpret_cast<HANDLE>(std::uintptr_t(timer.hNotification)));
+    timer.hNotification = 0;
+    timer.running = 0;
+    TimerOutcome outcome;
+    outcome.saved = SaveTimer(m_timers, index);
+    return outcome;
+}
+
+TimerOutcome TimerBoard::StopTimer(int index, std::uint64_t nowLocalTicks)
+{
+    if (!validIndex(index))
+        return { true, false };
+    TimerRecord& timer = m_timers[std::size_t(index)];
+    if (timer.running && ticksOf(timer.value) <= nowLocalTicks) {
+        timer.value = initialValue(timer);
+    } else if (timer.running) {
+        const auto left = remainingTime(timer.value, nowLocalTicks);
+        timer.value = fileTimeOf(platform::ticksOfSystemTime(withTimeOfDay(nowLocalTicks, left)).value_or(0));
+    }
+    return ClearTimer(index);
+}
+
+TimerOutcome TimerBoard::ResetTimer(int index)
+{
+    if (!validIndex(index))
+        return { true, false };
+    TimerRecord& timer = m_timers[std::size_t(index)];
+    timer.value = initialValue(timer);
+    return ClearTimer(index);
+}
+
+bool TimerBoard::ResetAllTimers()
+{
+    for (int i = 0; i < kTimerCount; ++i) {
+        TimerRecord& timer = m_timers[std::size_t(i)];
+        timer.value = initialValue(timer);
+        if (timer.hNotification != 0) {
+            EventModify(m_reset[std::size_t(i)], EVENT_SET);
+            CeClearUserNotification(reinterpret_cast<HANDLE>(std::uintptr_t(timer.hNotification)));
+            timer.hNotification = 0;
+            timer.running = 0;
+        }
+    }
+    return SaveAllTimers(m_timers);
+}
+
+void TimerBoard::SetInitialValue(int index, int hour, int minute, int second, std::uint64_t nowLocalTicks)
+{
+    if (!validIndex(index))
+        return;
+    TimerRecord& timer = m_timers[std::size_t(index)];
+    const HoursMinutesSeconds time { std::uint32_t(std::clamp(hour, 0, 23)), std::uint32_t(std::clamp(minute, 0, 59)),
+        std::uint32_t(std::clamp(second, 0, 59)) };
+    timer.value = fileTimeOf(platform::ticksOfSystemTime(withTimeOfDay(nowLocalTicks, time)).value_or(0));
+    timer.initHour = std::uint8_t(time.hours);
+    timer.initMinute = std::uint8_t(time.minutes);
+    timer.initSecond = std::uint8_t(time.seconds);
+}
+
+bool TimerBoard::ApplySettings(int index, const TimerSettings& settings)
+{
+    if (!validIndex(index))
+        return false;
+    TimerRecord& timer = m_timers[std::size_t(index)];
+    copyText(timer.name, settings.name);
+    timer.actionKind = settings.actionKind;
+    bool stored = true;
+    if (settings.actionKind == 0 || settings.actionKind == 1) {
+        timer.soundIndex = settings.soundIndex;
+        stored = WriteTimerSound(index, settings.soundPath);
+        timer.pauseIndex = settings.pauseIndex;
+        timer.repeatIndex = settings.repeatIndex;
+    }
+    if (settings.actionKind == 1)
+        copyText(timer.programPath, settings.programPath);
+    if (settings.actionKind == 2) {
+        copyText(timer.programPath, settings.programPath);
+        copyText(timer.programArgs, settings.programArgs);
+        timer.keepAwakeIndex = settings.keepAwakeIndex;
+    }
+    return stored;
+}
+
+std::optional<int> TimerBoard::PollTimerChanges(std::uint64_t nowLocalTicks)
+{
+    if (WaitForSingleObject(m_settingsChanged, 0) != WAIT_OBJECT_0)
+        return std::nullopt;
+    EventModify(m_settingsChanged, EVENT_RESET);
+    std::array<std::uint32_t, kTimerCount> before { };
+    for (int i = 0; i < kTimerCount; ++i)
+        before[std::size_t(i)] = m_timers[std::size_t(i)].hNotification;
+    LoadTimers(m_timers, nowLocalTicks);
+    for (int i = 0; i < kTimerCount; ++i) {
+        if (before[std::size_t(i)] != 0 && before[std::size_t(i)] != m_timers[std::size_t(i)].hNotification) {
+            // Only this one now: another fired timer waits for a later signal.
+            m_timers[std::size_t(i)].value = initialValue(m_timers[std::size_t(i)]);
+            (void)ClearTimer(i);
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace timers

@@ -1,0 +1,73 @@
+#pragma once
+// The sixteen timers as the main program holds them: their records, the seventeen named
+// events shared with the runner, and the commands of the Timers view. Every command takes
+// the current local time (ticks); what the user must be told comes back in the outcome.
+
+#include "timers/timer_record.h"
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace timers {
+
+// "t00" ... "t15": the runner's argument of a timer index.
+[[nodiscard]] std::u16string TimerArgument(int index);
+
+struct TimerOutcome {
+    bool registered = true; // false: "Timer Not registered" (caption "Debug")
+    bool saved = true;      // false: "Can't save timer settings"
+};
+
+// What the settings window stores in a record on OK.
+struct TimerSettings {
+    std::u16string name;                     // at most 31 characters are kept
+    std::uint32_t actionKind = 0;
+    std::uint32_t soundIndex = 0;            // kinds 0 and 1
+    std::u16string soundPath;                // written to the timer's sound file
+    std::uint8_t repeatIndex = 0;
+    std::uint8_t pauseIndex = 0;
+    std::u16string programPath;              // kind 2 (checked by the window), kind 1: view name
+    std::u16string programArgs;
+    std::uint32_t keepAwakeIndex = 0;
+};
+
+class TimerBoard {
+public:
+    TimerBoard();
+    ~TimerBoard();
+    TimerBoard(const TimerBoard&) = delete;
+    TimerBoard& operator=(const TimerBoard&) = delete;
+
+    [[nodiscard]] TimerTable& records() { return m_timers; }
+    [[nodiscard]] const TimerTable& records() const { return m_timers; }
+    void Load(std::uint64_t nowLocalTicks);
+
+    // "Start": registers the wake-up at the end moment and marks the timer running.
+    TimerOutcome StartTimer(int index, std::uint64_t nowLocalTicks);
+    // "Stop": keeps the time left for the next start. A timer whose end has already passed
+    // (its runner is late) goes back to its initial value instead of pausing at 00:00:00,
+    // which would count a full day at the next start.
+    TimerOutcome StopTimer(int index, std::uint64_t nowLocalTicks);
+    // "Reset": back to the initial value.
+    TimerOutcome ResetTimer(int index);
+    // "Stop && Reset All...".
+    [[nodiscard]] bool ResetAllTimers();
+    // Sets the initial value (the record is written at the next start, reset or exit).
+    void SetInitialValue(int index, int hour, int minute, int second, std::uint64_t nowLocalTicks);
+    // The settings window's OK.
+    [[nodiscard]] bool ApplySettings(int index, const TimerSettings& settings);
+
+    // On every repaint: when the runner rewrote timers.dat, reloads it and resynchronises
+    // the lowest timer that fired; returns its index.
+    std::optional<int> PollTimerChanges(std::uint64_t nowLocalTicks);
+
+private:
+    TimerOutcome ClearTimer(int index);
+
+    TimerTable m_timers { };
+    HANDLE m_settingsChanged = nullptr;
+    std::array<HANDLE, kTimerCount> m_reset { };
+};
+
+} // namespace timers

@@ -1,0 +1,93 @@
+#include "timers/timer_schedule.h"
+
+#include "platform/calendar.h"
+#include "platform/events.h"
+#include "platform/handle.h"
+#include "platform/notifications.h"
+#include "store/signals.h"
+#include "timers/countdown.h"
+#include "timers/timer_board.h"
+#include "timers/timer_file.h"
+
+#include <algorithm>
+#include <string>
+
+namespace timers {
+
+namespace {
+
+// A renewed wake-up comes no sooner than this: the runner doing the renewal must be gone.
+constexpr std::uint64_t kRenewalFloor = 20 * 10'000'000ull;
+
+} // namespace
+
+std::uint32_t RegisterTimerWakeUp(int index, std::uint32_t existing, std::uint64_t endLocalTicks, std::u16string_view runnerPath)
+{
+    const auto start = platform::systemTimeOfTicks(endLocalTicks);
+    if (!start)
+        return 0;
+    const std::u16string application(runnerPath);
+    const std::u16string argument = TimerArgument(index);
+    CE_NOTIFICATION_TRIGGER trigger { };
+    trigger.dwSize = sizeof trigger;
+    trigger.dwType = CNT_TIME;
+    trigger.lpszApplication = application.c_str();
+    trigger.lpszArguments = argument.c_str();
+    trigger.stStartTime = *start;
+    CE_USER_NOTIFICATION nothing { };
+    HANDLE handle = CeSetUserNotificationEx(reinterpret_cast<HANDLE>(std::uintptr_t(existing)), &trigger, &nothing);
+    // A handle whose wake-up has already fired names nothing: register afresh rather than
+    // leave a running timer without a wake-up.
+    if (!handle && existing != 0)
+        handle = CeSetUserNotificationEx(nullptr, &trigger, &nothing);
+    return std::uint32_t(reinterpret_cast<std::uintptr_t>(handle));
+}
+
+TimerWait WaitForTimerEnd(int index, std::uint64_t endLocalTicks, std::uint64_t nowLocalTicks)
+{
+    if (endLocalTicks <= nowLocalTicks)
+        return TimerWait::Ended;
+    const DWORD seconds = DWORD((endLocalTicks - nowLocalTicks) / 10'000'000);
+    HANDLE reset = CreateEventW(nullptr, TRUE, FALSE, store::TimerResetEventName(index));
+    if (!reset)
+        return TimerWait::Ended;
+    const bool cancelled = WaitForSingleObject(reset, seconds * 1000) == WAIT_OBJECT_0;
+    if (cancelled)
+        EventModify(reset, EVENT_RESET);
+    CloseHandle(reset);
+    return cancelled ? TimerWait::Cancelled : TimerWait::Ended;
+}
+
+bool FinishTimer(int index, platform::RetryPolicy retry)
+{
+    TimerTable table { };
+    const bool written = platform::retry(retry, [&] {
+        if (!ReadTimer(index, table[std::size_t(index)]))
+            return false;
+        TimerRecord& timer = table[std::size_t(index)];
+        timer.hNotification = 0;
+        timer.running = 0;
+        timer.value = initialValue(timer);
+        return SaveTimer(table, index, platform::RetryPolicy { 0, 0 });
+    });
+    if (written)
+        store::SignalByName(store::kTimersChanged);
+    return written;
+}
+
+bool RescheduleAllTimers(std::uint64_t nowLocalTicks, std::u16string_view runnerPath)
+{
+    TimerTable table { };
+    LoadTimers(table, nowLocalTicks);
+    for (int i = 0; i < kTimerCount; ++i) {
+        TimerRecord& timer = table[std::size_t(i)];
+        if (!timer.running || timer.hNotification == 0)
+            continue;
+        const std::uint64_t end = std::max(ticksOf(timer.value), nowLocalTicks + kRenewalFloor);
+        timer.value = fileTimeOf(end);
+        timer.hNotification = RegisterTimerWakeUp(i, timer.hNotification, end, runnerPath);
+    }
+    return SaveAllTimers(table);
+}
+
+} // namespace timers

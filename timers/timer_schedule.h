@@ -1,0 +1,32 @@
+#pragma once
+// Timers in the wake-up database, and the runner's side of a timer that falls due.
+
+#include "platform/retry.h"
+#include "timers/timer_record.h"
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace timers {
+
+// Registers (or replaces `existing`, or registers afresh when `existing` names nothing any
+// more) the wake-up that starts the runner at `endLocalTicks` with the timer's argument;
+// the handle, 0 on failure.
+[[nodiscard]] std::uint32_t RegisterTimerWakeUp(
+    int index, std::uint32_t existing, std::uint64_t endLocalTicks, std::u16string_view runnerPath);
+
+enum class TimerWait { Ended, Cancelled };
+// The runner, before the end: waits on the timer's reset event for the whole seconds left.
+// A set event is consumed (reset).
+[[nodiscard]] TimerWait WaitForTimerEnd(int index, std::uint64_t endLocalTicks, std::uint64_t nowLocalTicks);
+
+// The runner, after the end: rewrites the record (no wake-up, not running, back to its
+// initial value) and sets "TkTimers_Settings_Change". Up to 8 attempts, 200 ms apart.
+[[nodiscard]] bool FinishTimer(int index, platform::RetryPolicy retry = { 7, 200 });
+
+// The runner's renewal: every running timer with a wake-up is registered again, no sooner
+// than 20 seconds from now, and timers.dat is rewritten.
+[[nodiscard]] bool RescheduleAllTimers(std::uint64_t nowLocalTicks, std::u16string_view runnerPath);
+
+} // namespace timers
