@@ -2,6 +2,7 @@
 
 #include "tkwctl/commands.h"
 
+#include "alert/alert_volume.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
@@ -12,7 +13,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 
 namespace tkwctl {
@@ -149,6 +153,51 @@ void linkProgram(const ProgramLink& program, Report& report)
         report.changed((existed ? "repaired " : "linked ") + name + " -> " + target->string());
 }
 
+// The shipped sounds: $TKW_DATADIR/sounds, the installed share folder, or the source tree's.
+std::optional<std::filesystem::path> soundsFolder()
+{
+    std::vector<std::filesystem::path> candidates;
+    if (const char* data = std::getenv("TKW_DATADIR"); data && *data)
+        candidates.push_back(std::filesystem::path(data) / "sounds");
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error)
+        candidates.push_back(self.parent_path().parent_path() / "share" / "tickwell" / "sounds");
+    candidates.push_back(std::filesystem::path(TKW_SOURCE_DATA_DIR) / "sounds");
+    for (const auto& candidate : candidates) {
+        if (std::filesystem::is_directory(candidate, error))
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+void installSounds(Report& report)
+{
+    const auto folder = soundsFolder();
+    if (!folder) {
+        report.note("no shipped sounds found (set TKW_DATADIR)");
+        return;
+    }
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(*folder, error)) {
+        if (entry.path().extension() != ".wav")
+            continue;
+        const std::u16string device = u"\\Windows\\" + platform::toUtf16(entry.path().filename().string());
+        const auto bytes = [&] {
+            std::ifstream in(entry.path(), std::ios::binary);
+            return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }();
+        const auto present = platform::readWholeFile(device, 64 << 20);
+        if (present && present->size() == bytes.size()
+            && std::equal(bytes.begin(), bytes.end(), reinterpret_cast<const char*>(present->data())))
+            continue;
+        if (platform::replaceFile(device, { reinterpret_cast<const std::byte*>(bytes.data()), bytes.size() }))
+            report.changed((present ? "updated " : "installed ") + platform::toUtf8(device));
+        else
+            report.problem("cannot install " + platform::toUtf8(device));
+    }
+}
+
 void writeRegistry(Report& report)
 {
     using platform::RegistryRoot;
@@ -163,6 +212,8 @@ void writeRegistry(Report& report)
         const char16_t* name;
         DWORD value;
     } todayValues[] = { { u"Enabled", 1 }, { u"Type", 4 } };
+    if (const int written = alert::writeDefaultVolumeSettings(); written > 0)
+        report.changed("set " + std::to_string(written) + " volume settings of a new device");
     for (const auto& value : todayValues) {
         if (platform::readRegistryDword(RegistryRoot::LocalMachine, kTodayItemKey, value.name))
             continue;
@@ -185,6 +236,7 @@ int runInstall(const Arguments& a)
         makeFolder(folder, report);
     for (const auto& program : kPrograms)
         linkProgram(program, report);
+    installSounds(report);
     writeRegistry(report);
     return report.finish();
 }

@@ -96,6 +96,10 @@ TEST_F(Tkwctl, InstallLaysOutTheDeviceAndASecondRunChangesNothing)
     EXPECT_EQ(std::filesystem::read_symlink(m_device.root() / "Application Data/Orvane Tickwell Pro/TkEvents.exe"), runner);
     EXPECT_NE(first.output.find("Lang = 4"), std::string::npos) << first.output;
     EXPECT_EQ(tkwctl({ "registry", "get", "HKLM\\Software\\Microsoft\\Today\\Items\\Tickwell Pro", "Type" }).output, "4\n");
+    // The shipped sounds, and the volume settings a new device has.
+    EXPECT_NE(first.output.find("installed \\Windows\\Alarm1.wav"), std::string::npos) << first.output;
+    EXPECT_GT(std::filesystem::file_size(m_device.root() / "Windows" / "Chime2.wav"), 1000u);
+    EXPECT_EQ(tkwctl({ "registry", "get", "HKCU\\ControlPanel\\Notifications\\ShellOverrides", "Mode" }).output, "0\n");
 
     const auto second = tkwctl({ "--json", "install" });
     ASSERT_EQ(second.exitCode, 0);
