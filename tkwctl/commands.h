@@ -28,5 +28,6 @@ int runPlugin(const Arguments& arguments);
 int runLanguage(const Arguments& arguments);
 int runInstall(const Arguments& arguments);
 int runTimer(const Arguments& arguments);
+int runEvent(const Arguments& arguments);
 
 } // namespace tkwctl

@@ -38,6 +38,9 @@ constexpr const char* kUsage = R"(Usage: tkwctl [--json] GROUP COMMAND [ARGUMENT
   timer list                        the sixteen timers
   timer start|stop|reset N          as the Timers view's buttons do (N 1 to 16)
   timer set N --value HH:MM:SS [--name TEXT]   a stopped timer's initial value and name
+  event list                        the dated events, in the Events view's order
+  event add --name TEXT --at YYYY-MM-DDTHH:MM[:SS] [--recur once|year|month] [--note TEXT]
+  event delete N                    as the Events view's "Delete..." does (N from event list)
 
   plg show                          the Today item's settings (plg.dat)
   lang [set N]                      the language: 0 English, 1 German, 3 French, 4 Italian, 5 Russian
@@ -102,6 +105,8 @@ int main(int argc, char** argv)
         return tkwctl::runInstall(arguments);
     if (group == "timer")
         return tkwctl::runTimer(arguments);
+    if (group == "event")
+        return tkwctl::runEvent(arguments);
     if (group.empty()) {
         std::fputs(kUsage, stderr);
         return tkwctl::kExitUsage;

@@ -134,3 +134,31 @@ TEST_F(Tkwctl, SettingsShowAfterInstallAndSetAScalarField)
     EXPECT_NE(tkwctl({ "--json", "settings", "show" }).output.find("\"worldCity\":[3,8]"), std::string::npos);
     EXPECT_EQ(tkwctl({ "lang", "set", "2" }).exitCode, 2);
 }
+
+TEST_F(Tkwctl, EventsAreAddedListedAndDeletedWithTheirWakeUps)
+{
+    const auto added = tkwctl({ "--json", "event", "add", "--name", "Dentist", "--at", "2099-06-30T09:15",
+        "--recur", "month", "--note", "Bring the card" });
+    ASSERT_EQ(added.exitCode, 0) << added.output;
+    const auto handleAt = added.output.find("\"handle\":");
+    ASSERT_NE(handleAt, std::string::npos) << added.output;
+    const std::string handle = std::to_string(std::stoul(added.output.substr(handleAt + 9)));
+    ASSERT_NE(handle, "0");
+
+    const auto listed = tkwctl({ "event", "list", "--json" });
+    EXPECT_NE(listed.output.find("\"name\":\"Dentist\",\"eventTime\":\"2099-06-30T09:15:00\","
+                                 "\"nextTime\":\"2099-06-30T09:15:00\",\"recurrence\":\"month\",\"handle\":" + handle),
+        std::string::npos) << listed.output;
+    EXPECT_NE(listed.output.find("\"note\":\"Bring the card\""), std::string::npos) << listed.output;
+    const auto wakeUps = tkwctl({ "--json", "notify", "list" }).output;
+    EXPECT_NE(wakeUps.find("\"application\":\"\\\\Application Data\\\\Orvane Tickwell Pro\\\\TkEvents.exe\","
+                           "\"arguments\":\"e" + handle + "\",\"start\":\"2099-06-30T09:15:00\""),
+        std::string::npos) << wakeUps;
+
+    EXPECT_EQ(tkwctl({ "event", "add", "--name", "A name longer than 23 chars", "--at", "2099-01-01T00:00" }).exitCode, 2);
+    EXPECT_EQ(tkwctl({ "event", "delete", "2" }).exitCode, 1);
+    ASSERT_EQ(tkwctl({ "event", "delete", "1" }).exitCode, 0);
+    EXPECT_NE(tkwctl({ "--json", "event", "list" }).output.find("\"events\":[]"), std::string::npos);
+    EXPECT_EQ(tkwctl({ "--json", "notify", "list" }).output.find("\"arguments\":\"e" + handle), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(m_device.root() / "Application Data/Orvane Tickwell Pro/data/1.dat"));
+}
