@@ -4,6 +4,7 @@
 
 #include "platform/audio.h"
 #include "platform/device_root.h"
+#include "tests/support/sound_capture.h"
 
 #include <algorithm>
 #include <chrono>
@@ -17,30 +18,6 @@
 #include <vector>
 
 namespace {
-
-void writeTone(const std::filesystem::path& file)
-{
-    const int rate = 48000;
-    const std::uint32_t frames = rate / 5;
-    std::ofstream out(file, std::ios::binary);
-    auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    out.write("RIFF", 4);
-    u32(36 + frames * 2);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(rate);
-    u32(rate * 2);
-    u16(2);
-    u16(16);
-    out.write("data", 4);
-    u32(frames * 2);
-    // Loud from the first sample, so the first one written is the first one heard.
-    for (std::uint32_t i = 0; i < frames; ++i)
-        u16(std::uint16_t(std::int16_t(i % 2 ? 16000 : -16000)));
-}
 
 // Waits until a sample above the noise floor appears after `from` bytes.
 bool waitForSound(const std::filesystem::path& capture, std::uintmax_t from, std::chrono::milliseconds limit)
@@ -76,7 +53,8 @@ int main(int argc, char** argv)
     ::setenv("SDL_DISKAUDIOFILE", capture.c_str(), 1);
     platform::useDeviceRoot(root);
     std::filesystem::create_directories(root / "Windows");
-    writeTone(root / "Windows" / "Click.wav");
+    // A tone as loud as the tests use, at the device rate.
+    testing_support::writeTone(root / "Windows" / "Click.wav", 0.2, 3000, 0.8, 48000);
 
     HSOUND sound = nullptr;
     if (SndOpen(u"\\Windows\\Click.wav", &sound) != S_OK)
