@@ -26,6 +26,7 @@ TEST_F(WindowsAcrossProcesses, MessageSentToAWindowOfAnotherProgramIsAnswered)
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(FindWindowW(u"Tickwell Pro", nullptr), window);
     EXPECT_EQ(SendMessageW(window, WM_USER + 10, 21, 0), 42);
+    EXPECT_EQ(program.readLine(), "got 1034 21 0");
 
     EXPECT_TRUE(PostMessageW(window, WM_USER + 4, 7, -3));
     EXPECT_EQ(program.readLine(), "got 1028 7 -3");

@@ -1,6 +1,6 @@
 // A GUI program of the device for the window tests: registers a window of the class and
-// title it is given and answers WM_USER + 10 with twice its wParam; other messages are
-// printed ("got MESSAGE WPARAM LPARAM"). Prints "ready" once registered.
+// title it is given, prints every message it gets ("got MESSAGE WPARAM LPARAM") and answers
+// WM_USER + 10 with twice its wParam. Prints "ready" once registered.
 
 #include "ui/window_host.h"
 
@@ -18,11 +18,9 @@ int main(int argc, char** argv)
     QWidget window;
     ui::WindowHost host(&window, QString::fromUtf8(argv[1]), QString::fromUtf8(argv[2]),
         [](UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-            if (message == WM_USER + 10)
-                return LRESULT(wParam * 2);
             std::printf("got %u %llu %lld\n", message, static_cast<unsigned long long>(wParam), static_cast<long long>(lParam));
             std::fflush(stdout);
-            return 0;
+            return message == WM_USER + 10 ? LRESULT(wParam * 2) : 0;
         });
     if (!host.registered())
         return 1;

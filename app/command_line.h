@@ -1,0 +1,45 @@
+#pragma once
+// The main program's command line: its first character decides the mode, and the rest is
+// read by position. Other programs start it this way: the Today item ("ptds" + view, "d",
+// "o"), the activity watcher ("ssave", "lock1", "lock2" + face name) and the runner
+// ("na", "ne", "nt" + number for a reminder screen).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace app {
+
+enum class StartMode {
+    Normal,
+    ScreenSaver,
+    Lock,
+    Reminder,
+    TimeAndLocation, // the time-and-location dialog alone ("d")
+    FirstRunSetup,   // the first-run set-up alone ("df")
+    Preferences,     // the preferences dialog alone ("o")
+};
+
+enum class ReminderKind { Alarm, Event, Timer };
+
+struct StartRequest {
+    StartMode mode = StartMode::Normal;
+    int lockKind = 0;                   // 1 the standard locker, 2 the full-screen one
+    ReminderKind reminderKind = ReminderKind::Alarm;
+    std::uint32_t reminderNumber = 0;   // alarm index (number - 1), event or timer number
+    std::optional<std::uint32_t> view;  // the view to start with, when the line names one
+    std::optional<std::uint32_t> viewItem; // the alarm (index) or timer page to select
+    std::u16string faceName;            // screen saver and lock
+    std::u16string storedCommandLine;   // kept for modes that read it later
+};
+
+// nullopt for a reminder line the program must not act on (an unknown kind, a number out
+// of range): it then ends at once, showing nothing.
+[[nodiscard]] std::optional<StartRequest> ParseCommandLine(std::u16string_view commandLine);
+
+// The decimal number at `position` as the handheld's wide-to-integer call reads it: leading
+// digits only, 0 when there are none.
+[[nodiscard]] std::uint32_t NumberAt(std::u16string_view text, std::size_t position);
+
+} // namespace app

@@ -1,0 +1,96 @@
+#include "app/command_line.h"
+#include "app/single_instance.h"
+
+#include "tests/support/child_process.h"
+#include "tests/support/device_fixture.h"
+
+using namespace app;
+using testing_support::ChildProcess;
+
+namespace {
+
+StartRequest parse(std::u16string_view line)
+{
+    const auto request = ParseCommandLine(line);
+    EXPECT_TRUE(request) << std::string(line.begin(), line.end());
+    return request.value_or(StartRequest { });
+}
+
+using SingleInstance = testing_support::DeviceTest;
+
+} // namespace
+
+TEST(CommandLine, TheFirstCharacterChoosesTheModeAndTheRestIsReadByPosition)
+{
+    EXPECT_EQ(parse(u"").mode, StartMode::Normal);
+    EXPECT_FALSE(parse(u"").view);
+    EXPECT_EQ(parse(u"ptds7").view, 7u);
+    EXPECT_EQ(parse(u"ptds13").view, 13u);
+    EXPECT_EQ(parse(u"a05").view, 3u);
+    EXPECT_EQ(parse(u"a05").viewItem, 4u); // alarms count from 1 on the line
+    EXPECT_EQ(parse(u"t3").viewItem, 3u);
+    EXPECT_EQ(parse(u"e1234").storedCommandLine, u"e1234");
+
+    const auto saver = parse(u"ssaveBlue Dial");
+    EXPECT_EQ(saver.mode, StartMode::ScreenSaver);
+    EXPECT_EQ(saver.faceName, u"Blue Dial");
+    EXPECT_EQ(parse(u"lock1Virevur").lockKind, 1);
+    EXPECT_EQ(parse(u"lock2Virevur").lockKind, 2);
+    EXPECT_EQ(parse(u"lock9Virevur").lockKind, 2); // anything but 1
+    EXPECT_EQ(parse(u"lock2Virevur").faceName, u"Virevur");
+
+    EXPECT_EQ(parse(u"d").mode, StartMode::TimeAndLocation);
+    EXPECT_EQ(parse(u"dx").mode, StartMode::TimeAndLocation);
+    EXPECT_EQ(parse(u"df").mode, StartMode::FirstRunSetup);
+    EXPECT_EQ(parse(u"o").mode, StartMode::Preferences);
+    EXPECT_EQ(NumberAt(u"ptds", 4), 0u);
+    EXPECT_EQ(NumberAt(u"na12x5", 2), 12u);
+}
+
+TEST(CommandLine, RemindersOutOfRangeOrOfUnknownKindEndTheStart)
+{
+    EXPECT_EQ(parse(u"na1").reminderNumber, 0u);
+    EXPECT_EQ(parse(u"na20").reminderNumber, 19u);
+    EXPECT_FALSE(ParseCommandLine(u"na21"));
+    EXPECT_FALSE(ParseCommandLine(u"na0")); // wraps round above 19
+    EXPECT_EQ(parse(u"nt20").reminderNumber, 20u);
+    EXPECT_EQ(parse(u"nt0").reminderNumber, 0u);
+    EXPECT_FALSE(ParseCommandLine(u"nt21"));
+    EXPECT_EQ(parse(u"ne7").reminderKind, ReminderKind::Event);
+    EXPECT_FALSE(ParseCommandLine(u"ne0"));
+    EXPECT_FALSE(ParseCommandLine(u"nx3"));
+    EXPECT_FALSE(ParseCommandLine(u"n"));
+}
+
+TEST(CommandLine, EachModeHasItsWindow)
+{
+    const auto reminder = WindowFor(parse(u"nt3"), u"nt3");
+    EXPECT_EQ(reminder.className, u"Tickwell Prot3");
+    EXPECT_EQ(reminder.title, u"Tickwell Pro Reminder");
+    EXPECT_EQ(WindowFor(parse(u"lock1Face"), u"lock1Face").className, u"Tickwell_Pro_Locker" u"ock1Face");
+    EXPECT_EQ(WindowFor(parse(u"ptds3"), u"ptds3").title, u"Tickwell Pro");
+}
+
+TEST_F(SingleInstance, SecondStartHandsItsViewToTheRunningProgram)
+{
+    EXPECT_FALSE(HandedToRunningInstance(parse(u"ptds7"), u"ptds7"));
+    const std::string mainClass(kMainWindowClass.begin(), kMainWindowClass.end());
+    ChildProcess running({ TKW_WINDOW_PROBE, mainClass, "Tickwell Pro" });
+    ASSERT_EQ(running.readLine(), "ready");
+
+    EXPECT_TRUE(HandedToRunningInstance(parse(u"ptds7"), u"ptds7"));
+    EXPECT_EQ(running.readLine(), "got 1034 7 0");
+    // View 13 is not sent; the program only comes forward, as for a plain second start.
+    EXPECT_TRUE(HandedToRunningInstance(parse(u"ptds13"), u"ptds13"));
+    EXPECT_TRUE(HandedToRunningInstance(parse(u""), u""));
+    EXPECT_TRUE(HandedToRunningInstance(parse(u"ssaveFace"), u"ssaveFace"));
+    EXPECT_EQ(running.readLine(std::chrono::milliseconds(300)), std::nullopt); // nothing but bring-forwards
+
+    // Locks never wait for another; reminders only for the same item.
+    EXPECT_FALSE(HandedToRunningInstance(parse(u"lock2Face"), u"lock2Face"));
+    EXPECT_FALSE(HandedToRunningInstance(parse(u"na3"), u"na3"));
+    ChildProcess reminder({ TKW_WINDOW_PROBE, "Tickwell Proa3", "Tickwell Pro Reminder" });
+    ASSERT_EQ(reminder.readLine(), "ready");
+    EXPECT_TRUE(HandedToRunningInstance(parse(u"na3"), u"na3"));
+    EXPECT_FALSE(HandedToRunningInstance(parse(u"na4"), u"na4"));
+}
