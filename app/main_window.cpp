@@ -1,0 +1,325 @@
+#include "app/main_window.h"
+
+#include "alert/sound_player.h"
+#include "app/schedule.h"
+#include "app/single_instance.h"
+#include "platform/device_clock.h"
+#include "platform/events.h"
+#include "platform/handle.h"
+#include "platform/locale.h"
+#include "store/data_files.h"
+#include "store/settings.h"
+#include "store/signals.h"
+#include "ui/resources.h"
+#include "ui/window_host.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QShortcut>
+#include <QThread>
+#include <QVBoxLayout>
+
+namespace app {
+
+// The device screen: device pixels, painted by the main window.
+class ScreenWidget final : public QWidget {
+public:
+    ScreenWidget(MainWindow* window, QSize size)
+        : QWidget(window)
+        , m_window(window)
+    {
+        setObjectName(QStringLiteral("DeviceScreen"));
+        setFixedSize(size);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        m_window->paintScreen(painter);
+    }
+    void mousePressEvent(QMouseEvent* event) override { m_window->tapScreen(event->position().toPoint()); }
+
+private:
+    MainWindow* m_window;
+};
+
+namespace {
+
+constexpr int kAboutCommand = 40004;
+constexpr int kExitCommand = 40006;
+constexpr int kCloseCommand = 1;
+constexpr std::uint32_t kStartWithLastView = 0;
+
+QString qText(std::u16string_view text) { return QString::fromStdU16String(std::u16string(text)); }
+
+SYSTEMTIME localNow()
+{
+    SYSTEMTIME now { };
+    GetLocalTime(&now);
+    return now;
+}
+
+QString formatted(const SYSTEMTIME& time, std::u16string_view picture, platform::PictureKind kind)
+{
+    const auto text = platform::formatPicture(time, picture, kind, platform::userLocale());
+    return text ? QString::fromStdU16String(*text) : QString();
+}
+
+// The text of one status-bar part; contents whose subsystem is not here yet show "--".
+QString statusText(std::uint32_t content, const SYSTEMTIME& now)
+{
+    const auto& locale = platform::userLocale();
+    switch (content) {
+    case 7: return formatted(now, locale.shortDatePicture, platform::PictureKind::Date);
+    case 8: return formatted(now, locale.use24Hour ? u"HH':'mm" : u"h':'mm' 'tt", platform::PictureKind::Time);
+    case 0: return QString();
+    default: return QStringLiteral("--");
+    }
+}
+
+} // namespace
+
+MainWindow::MainWindow(const StartRequest& request)
+    : m_geometry(ui::ScreenGeometry::current())
+{
+    setObjectName(QStringLiteral("TickwellProMain"));
+    setWindowTitle(ui::text(ui::kProductNameString));
+    const std::u16string builtIn = ui::text(40045).toStdU16String();
+    m_views = BuildViewList(store::kDefaultInstallFolder, m_geometry.scaleShift, builtIn);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_menuBar = new QMenuBar(this);
+    layout->setMenuBar(m_menuBar);
+    m_screen = new ScreenWidget(this, QSize(m_geometry.width, m_geometry.height));
+    layout->addWidget(m_screen);
+    buildMenus();
+    new QShortcut(QKeySequence(QStringLiteral("Ctrl+A")), this, [this] { command(kAboutCommand); });
+    new QShortcut(QKeySequence(QStringLiteral("Ctrl+Q")), this, [this] { command(kCloseCommand); });
+
+    m_host = new ui::WindowHost(this, qText(kMainWindowClass), qText(kMainWindowTitle),
+        [this](UINT msg, WPARAM wParam, LPARAM lParam) { return message(msg, wParam, lParam); });
+
+    // The start view: the one the command line names, else the last one (with its selection)
+    // or the one the preferences fix.
+    const auto& settings = store::Settings();
+    int start = kGeneralView;
+    if (request.view) {
+        start = int(*request.view);
+        m_viewItem = request.viewItem.value_or(0);
+    } else if (settings.startView == kStartWithLastView) {
+        start = int(settings.lastView);
+        m_viewItem = settings.lastViewItem;
+    } else {
+        start = int(settings.startView) - 1;
+    }
+    if (!selectView(start))
+        selectView(kGeneralView);
+    m_lastTick = localNow();
+    m_clock.setInterval(100);
+    connect(&m_clock, &QTimer::timeout, this, &MainWindow::tick);
+    m_clock.start();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus()
+{
+    QMenu* options = m_menuBar->addMenu(ui::text(40025));
+    QAction* preferences = options->addAction(ui::text(40845));
+    options->addSeparator();
+    QAction* timeAndLocation = options->addAction(ui::text(45005));
+    QAction* editCities = options->addAction(ui::text(40905));
+    // Their dialogs come with the preferences and the city database.
+    preferences->setEnabled(false);
+    timeAndLocation->setEnabled(false);
+    editCities->setEnabled(false);
+    options->addSeparator();
+    options->addAction(ui::text(45015), this, [this] { command(kAboutCommand); });
+    options->addAction(ui::text(45025), this, [this] { command(kExitCommand); });
+
+    QMenu* viewMenu = m_menuBar->addMenu(ui::text(40035));
+    viewMenu->setObjectName(QStringLiteral("ViewMenu"));
+    for (int view = 0; view < kBuiltInViewCount; ++view) {
+        QAction* action = viewMenu->addAction(qText(ViewName(m_views.names, view).value_or(u"?")));
+        action->setData(kFirstViewCommand + view);
+        connect(action, &QAction::triggered, this, [this, view] { command(kFirstViewCommand + view); });
+    }
+    if (!m_views.pluginFaces.empty()) {
+        viewMenu->addSeparator();
+        QMenu* plugins = viewMenu->addMenu(ui::text(41435));
+        for (std::size_t k = 0; k < m_views.pluginFaces.size(); ++k) {
+            const int id = kFirstPluginCommand + int(k);
+            plugins->addAction(qText(m_views.pluginFaces[k]), this, [this, id] { command(id); });
+        }
+    }
+}
+
+bool MainWindow::selectView(int view)
+{
+    if (view < 0)
+        return false;
+    if (view >= kBuiltInViewCount
+        && !PluginFacePath(store::kDefaultInstallFolder, m_geometry.scaleShift, m_views.names, view))
+        return false; // the face is gone: the previous view stays
+    if (view != m_view)
+        m_viewItem = 0;
+    m_view = view;
+    m_screen->update();
+    return true;
+}
+
+void MainWindow::command(int id)
+{
+    if (const auto view = ViewOfCommand(id)) {
+        selectView(*view);
+        return;
+    }
+    switch (id) {
+    case kAboutCommand:
+        QMessageBox::about(this, ui::text(ui::kProductNameString),
+            ui::text(ui::kProductNameString) + QStringLiteral(" " TKW_VERSION "\n") + QStringLiteral("Build " __DATE__));
+        break;
+    case kExitCommand:
+    case kCloseCommand:
+        shutDown();
+        break;
+    default:
+        break;
+    }
+}
+
+LRESULT MainWindow::message(UINT msg, WPARAM wParam, LPARAM)
+{
+    switch (msg) {
+    case WM_USER:
+    case WM_USER + 3:
+    case WM_USER + 4:
+    case WM_USER + 7:
+    case WM_USER + 9:
+        m_screen->update();
+        return 0;
+    case WM_USER + 5:
+        QThread::msleep(100);
+        m_screen->update();
+        return 0;
+    case WM_USER + 10:
+        if (int(wParam) != m_view)
+            selectView(int(wParam));
+        return 0;
+    case kCurrentViewQuery:
+        return m_view;
+    case WM_COMMAND:
+        command(int(wParam & 0xffff));
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+void MainWindow::tick()
+{
+    const SYSTEMTIME now = localNow();
+    const auto& settings = store::Settings();
+    const ChimeSettings chimeSettings { settings.chime != 0, settings.chimeSound[0] != 0, settings.chimeInterval };
+    const bool todayItem = [] {
+        const auto& events = store::SharedEventHandles();
+        return events.todayPluginRunning && WaitForSingleObject(events.todayPluginRunning, 0) == WAIT_OBJECT_0;
+    }();
+    const bool chimeNow = ChimeDue(m_lastTick, now, chimeSettings, true, todayItem);
+    if (RedrawOnTick(m_lastTick, now, false))
+        m_screen->update();
+    m_lastTick = now;
+    if (chimeNow)
+        chime();
+}
+
+void MainWindow::chime()
+{
+    // The user interface waits while the chime sounds, as on the handheld.
+    if (!m_chimePlayer)
+        m_chimePlayer = std::make_unique<alert::SoundPlayer>();
+    m_chimePlayer->setPath(store::Settings().chimeSound);
+    m_chimePlayer->create(store::Settings().chimeSound);
+    (void)m_chimePlayer->open(store::Settings().chimeSound, true);
+    QThread::msleep(1000);
+    m_chimePlayer->playAndWait();
+    QThread::msleep(2000);
+}
+
+void MainWindow::tapScreen(QPoint point)
+{
+    const bool squareOrLandscape = m_geometry.square || m_geometry.landscape;
+    if (const auto part = StatusBarPartAt(point.x(), point.y(), squareOrLandscape, m_geometry.scaleShift)) {
+        const auto& settings = store::Settings();
+        const std::uint32_t fields[] = { settings.statusField1, settings.statusField2, settings.statusField3 };
+        if (const auto view = ViewOfStatusContent(fields[*part]))
+            selectView(*view);
+    }
+}
+
+void MainWindow::paintScreen(QPainter& painter)
+{
+    const QRect area(QPoint(0, 0), QSize(m_geometry.width, m_geometry.height));
+    painter.fillRect(area, Qt::white);
+    painter.setFont(ui::suiteFont(ui::FontRole::Bold14, m_geometry));
+    painter.setPen(Qt::black);
+    const QString name = qText(ViewName(m_views.names, m_view).value_or(u""));
+    painter.drawText(QRect(m_geometry.scaled(5), m_geometry.scaled(2), m_geometry.width, m_geometry.scaled(18)),
+        Qt::AlignLeft | Qt::AlignVCenter, name + QStringLiteral(" \u25be"));
+    // Until its content arrives, a view shows its name.
+    painter.setFont(ui::suiteFont(ui::FontRole::Bold24, m_geometry));
+    painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, name);
+
+    const bool squareOrLandscape = m_geometry.square || m_geometry.landscape;
+    const int top = m_geometry.scaled(squareOrLandscape ? 165 : 248);
+    const int height = m_geometry.scaled(20);
+    painter.fillRect(QRect(0, top, m_geometry.width, height), QColor(0xe8, 0xe8, 0xe8));
+    painter.setFont(ui::suiteFont(ui::FontRole::Normal12, m_geometry));
+    const auto& settings = store::Settings();
+    const std::uint32_t fields[] = { settings.statusField1, settings.statusField2, settings.statusField3 };
+    const int edges[] = { 0, 79, 161, 241 };
+    const SYSTEMTIME now = localNow();
+    for (int part = 0; part < 3; ++part) {
+        const QRect cell(m_geometry.scaled(edges[part]), top, m_geometry.scaled(edges[part + 1] - edges[part]), height);
+        painter.drawText(cell, Qt::AlignCenter, statusText(fields[part], now));
+    }
+}
+
+void MainWindow::shutDown()
+{
+    if (m_closing)
+        return;
+    m_closing = true;
+    m_clock.stop();
+    // The next normal start comes back to this view.
+    auto& settings = store::Settings();
+    settings.lastView = std::uint32_t(m_view);
+    settings.lastViewItem = std::uint8_t(m_viewItem);
+    (void)store::SaveSettings(); // Exit must not stall on a full disk.
+    store::Signal(store::SharedEventHandles().todaySettingsChanged);
+    QApplication::quit();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    // Minimising ends the program.
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized))
+        QMetaObject::invokeMethod(this, [this] { shutDown(); }, Qt::QueuedConnection);
+    QWidget::changeEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    shutDown();
+    event->accept();
+}
+
+} // namespace app

@@ -1,0 +1,73 @@
+#pragma once
+// The main program's window in normal mode: the current view, the status bar, the menus,
+// the 100 ms clock, and the private messages other programs send it.
+
+#include "app/command_line.h"
+#include "app/view_list.h"
+#include "platform/types.h"
+#include "platform/windows.h"
+#include "ui/screen_geometry.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+class QMenuBar;
+
+namespace alert {
+class SoundPlayer;
+}
+namespace ui {
+class WindowHost;
+}
+
+namespace app {
+
+// Asks the main window which view it shows (answered with the view index).
+inline constexpr UINT kCurrentViewQuery = 0x0400 + 20;
+
+class MainWindow final : public QWidget {
+    Q_OBJECT
+public:
+    explicit MainWindow(const StartRequest& request);
+    ~MainWindow() override;
+
+    [[nodiscard]] int currentView() const { return m_view; }
+    [[nodiscard]] const ViewList& views() const { return m_views; }
+    // Switches to a view; false when it does not exist (a face file gone since start).
+    bool selectView(int view);
+    // A menu or accelerator command (40001-40023, 40500-40599, 1).
+    void command(int command);
+    // The device point of the window's screen, for taps.
+    [[nodiscard]] QWidget* screen() const { return m_screen; }
+    // Saves the state the next start restores (view, settings) and closes.
+    void shutDown();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    LRESULT message(UINT message, WPARAM wParam, LPARAM lParam);
+    void tick();
+    void chime();
+    void buildMenus();
+    void tapScreen(QPoint point);
+    void paintScreen(QPainter& painter);
+    friend class ScreenWidget;
+
+    ui::ScreenGeometry m_geometry;
+    ViewList m_views;
+    int m_view = 0;
+    std::uint32_t m_viewItem = 0;
+    QWidget* m_screen = nullptr;
+    QMenuBar* m_menuBar = nullptr;
+    ui::WindowHost* m_host = nullptr;
+    QTimer m_clock;
+    SYSTEMTIME m_lastTick { };
+    std::unique_ptr<alert::SoundPlayer> m_chimePlayer;
+    bool m_closing = false;
+};
+
+} // namespace app
