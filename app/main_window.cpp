@@ -10,6 +10,7 @@
 #include "store/data_files.h"
 #include "store/settings.h"
 #include "store/signals.h"
+#include "ui/drop_list.h"
 #include "ui/resources.h"
 #include "ui/window_host.h"
 
@@ -100,6 +101,15 @@ MainWindow::MainWindow(const StartRequest& request)
     layout->setMenuBar(m_menuBar);
     m_screen = new ScreenWidget(this, QSize(m_geometry.width, m_geometry.height));
     layout->addWidget(m_screen);
+    // The title area (x 5-111, y 4-18) is the view manager: a tap opens the list of views.
+    m_viewManager = new ui::DropList(m_screen);
+    m_viewManager->setObjectName(QStringLiteral("ViewManager"));
+    m_viewManager->setGeometry(m_geometry.scaled(5), m_geometry.scaled(4), m_geometry.scaled(107), m_geometry.scaled(15));
+    QStringList names;
+    for (int view = 0; ViewName(m_views.names, view); ++view)
+        names.append(qText(*ViewName(m_views.names, view)));
+    m_viewManager->setItems(names);
+    connect(m_viewManager, &ui::DropList::selected, this, [this](int view) { selectView(view); });
     buildMenus();
     new QShortcut(QKeySequence(QStringLiteral("Ctrl+A")), this, [this] { command(kAboutCommand); });
     new QShortcut(QKeySequence(QStringLiteral("Ctrl+Q")), this, [this] { command(kCloseCommand); });
@@ -172,6 +182,7 @@ bool MainWindow::selectView(int view)
     if (view != m_view)
         m_viewItem = 0;
     m_view = view;
+    m_viewManager->setCurrentIndex(view);
     m_screen->update();
     return true;
 }
@@ -269,11 +280,8 @@ void MainWindow::paintScreen(QPainter& painter)
 {
     const QRect area(QPoint(0, 0), QSize(m_geometry.width, m_geometry.height));
     painter.fillRect(area, Qt::white);
-    painter.setFont(ui::suiteFont(ui::FontRole::Bold14, m_geometry));
     painter.setPen(Qt::black);
     const QString name = qText(ViewName(m_views.names, m_view).value_or(u""));
-    painter.drawText(QRect(m_geometry.scaled(5), m_geometry.scaled(2), m_geometry.width, m_geometry.scaled(18)),
-        Qt::AlignLeft | Qt::AlignVCenter, name + QStringLiteral(" \u25be"));
     // Until its content arrives, a view shows its name.
     painter.setFont(ui::suiteFont(ui::FontRole::Bold24, m_geometry));
     painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, name);

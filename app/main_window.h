@@ -19,6 +19,7 @@ namespace alert {
 class SoundPlayer;
 }
 namespace ui {
+class DropList;
 class WindowHost;
 }
 
@@ -41,6 +42,8 @@ public:
     void command(int command);
     // The device point of the window's screen, for taps.
     [[nodiscard]] QWidget* screen() const { return m_screen; }
+    // The view manager's list in the title area.
+    [[nodiscard]] ui::DropList* viewManager() const { return m_viewManager; }
     // Saves the state the next start restores (view, settings) and closes.
     void shutDown();
 
@@ -62,6 +65,7 @@ private:
     int m_view = 0;
     std::uint32_t m_viewItem = 0;
     QWidget* m_screen = nullptr;
+    ui::DropList* m_viewManager = nullptr;
     QMenuBar* m_menuBar = nullptr;
     ui::WindowHost* m_host = nullptr;
     QTimer m_clock;

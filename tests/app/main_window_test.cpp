@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "store/settings.h"
 #include "tests/support/device_fixture.h"
+#include "ui/drop_list.h"
 #include "ui/headless.h"
 
 #include <QApplication>
@@ -44,4 +45,17 @@ TEST_F(MainWindowTest, MinimisingEndsTheProgramAfterSavingItsView)
     store::SettingsRecord saved { };
     ASSERT_TRUE(store::ReadTodaySettings(saved));
     EXPECT_EQ(saved.lastView, 8u);
+}
+
+TEST_F(MainWindowTest, TitleAreaOpensTheViewListAndAPickSwitches)
+{
+    app::MainWindow window(app::StartRequest { });
+    window.show();
+    EXPECT_EQ(window.viewManager()->items().size(), 13);
+    ui::tap(window.screen(), QPoint(40, 10));
+    EXPECT_TRUE(window.viewManager()->listShown());
+    emit window.viewManager()->selected(6);
+    EXPECT_EQ(window.currentView(), 6);
+    window.selectView(2);
+    EXPECT_EQ(window.viewManager()->currentIndex(), 2);
 }
