@@ -23,6 +23,8 @@
 #include <QShortcut>
 #include <QThread>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
 
 namespace app {
 
@@ -45,6 +47,7 @@ protected:
         m_window->paintScreen(painter);
     }
     void mousePressEvent(QMouseEvent* event) override { m_window->tapScreen(event->position().toPoint()); }
+    void mouseReleaseEvent(QMouseEvent* event) override { m_window->releaseScreen(event->position().toPoint()); }
 
 private:
     MainWindow* m_window;
@@ -84,15 +87,38 @@ QString statusText(std::uint32_t content, const SYSTEMTIME& now)
     }
 }
 
+// The clock faces of "plugins\": one object serves them all, as they share one face host.
+class FaceView final : public View {
+public:
+    FaceView()
+        : View(kBuiltInViewCount)
+    {
+    }
+    void choose(QString name, bool present)
+    {
+        m_name = std::move(name);
+        m_present = present;
+    }
+    bool activate() override { return m_present; }
+    void paint(QPainter& painter, const ViewContext& context) override
+    {
+        NamedView(index(), m_name).paint(painter, context);
+    }
+
+private:
+    QString m_name;
+    bool m_present = false;
+};
+
 } // namespace
 
 MainWindow::MainWindow(const StartRequest& request)
     : m_geometry(ui::ScreenGeometry::current())
 {
     setObjectName(QStringLiteral("TickwellProMain"));
-    setWindowTitle(ui::text(ui::kProductNameString));
-    const std::u16string builtIn = ui::text(40045).toStdU16String();
-    m_views = BuildViewList(store::kDefaultInstallFolder, m_geometry.scaleShift, builtIn);
+    for (int view = 0; view < kBuiltInViewCount; ++view)
+        m_builtInViews[std::size_t(view)] = std::make_unique<NamedView>(view, QString());
+    m_faceView = std::make_unique<FaceView>();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -105,12 +131,8 @@ MainWindow::MainWindow(const StartRequest& request)
     m_viewManager = new ui::DropList(m_screen);
     m_viewManager->setObjectName(QStringLiteral("ViewManager"));
     m_viewManager->setGeometry(m_geometry.scaled(5), m_geometry.scaled(4), m_geometry.scaled(107), m_geometry.scaled(15));
-    QStringList names;
-    for (int view = 0; ViewName(m_views.names, view); ++view)
-        names.append(qText(*ViewName(m_views.names, view)));
-    m_viewManager->setItems(names);
     connect(m_viewManager, &ui::DropList::selected, this, [this](int view) { selectView(view); });
-    buildMenus();
+    retranslate();
     new QShortcut(QKeySequence(QStringLiteral("Ctrl+A")), this, [this] { command(kAboutCommand); });
     new QShortcut(QKeySequence(QStringLiteral("Ctrl+Q")), this, [this] { command(kCloseCommand); });
 
@@ -121,17 +143,20 @@ MainWindow::MainWindow(const StartRequest& request)
     // or the one the preferences fix.
     const auto& settings = store::Settings();
     int start = kGeneralView;
+    std::uint8_t item = 0;
     if (request.view) {
         start = int(*request.view);
-        m_viewItem = request.viewItem.value_or(0);
+        item = std::uint8_t(request.viewItem.value_or(0));
     } else if (settings.startView == kStartWithLastView) {
         start = int(settings.lastView);
-        m_viewItem = settings.lastViewItem;
+        if (start == kAlarmsView || start == kTimersView || start == kCityTimeView || start == kTimeCalcView)
+            item = settings.lastViewItem;
     } else {
         start = int(settings.startView) - 1;
     }
     if (!selectView(start))
         selectView(kGeneralView);
+    viewObject(m_view).setSubSelection(item);
     m_lastTick = localNow();
     m_clock.setInterval(100);
     connect(&m_clock, &QTimer::timeout, this, &MainWindow::tick);
@@ -139,6 +164,26 @@ MainWindow::MainWindow(const StartRequest& request)
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::retranslate()
+{
+    setWindowTitle(ui::text(ui::kProductNameString));
+    m_views = BuildViewList(store::kDefaultInstallFolder, m_geometry.scaleShift, ui::text(40045).toStdU16String());
+    QStringList names;
+    for (int view = 0; ViewName(m_views.names, view); ++view)
+        names.append(qText(*ViewName(m_views.names, view)));
+    for (int view = 0; view < kBuiltInViewCount; ++view) {
+        if (auto* named = dynamic_cast<NamedView*>(m_builtInViews[std::size_t(view)].get()))
+            named->setName(names.value(view));
+    }
+    const int current = m_viewManager->currentIndex();
+    m_viewManager->setItems(names);
+    if (current >= 0)
+        m_viewManager->setCurrentIndex(current);
+    m_menuBar->clear();
+    buildMenus();
+    m_screen->update();
+}
 
 void MainWindow::buildMenus()
 {
@@ -172,19 +217,53 @@ void MainWindow::buildMenus()
     }
 }
 
+View& MainWindow::viewObject(int view) const
+{
+    if (view >= 0 && view < kBuiltInViewCount)
+        return *m_builtInViews[std::size_t(view)];
+    return *m_faceView;
+}
+
 bool MainWindow::selectView(int view)
 {
-    if (view < 0)
+    if (view < 0 || !ViewName(m_views.names, view))
         return false;
-    if (view >= kBuiltInViewCount
-        && !PluginFacePath(store::kDefaultInstallFolder, m_geometry.scaleShift, m_views.names, view))
-        return false; // the face is gone: the previous view stays
-    if (view != m_view)
-        m_viewItem = 0;
-    m_view = view;
     m_viewManager->setCurrentIndex(view);
+    refresh();
+    return m_view == view;
+}
+
+void MainWindow::refresh()
+{
+    const int chosen = m_viewManager->currentIndex();
+    if (chosen == m_view) {
+        viewObject(m_view).refresh();
+        return;
+    }
+    if (chosen >= kBuiltInViewCount) {
+        const bool present = PluginFacePath(store::kDefaultInstallFolder, m_geometry.scaleShift, m_views.names, chosen).has_value();
+        static_cast<FaceView&>(*m_faceView).choose(qText(ViewName(m_views.names, chosen).value_or(u"")), present);
+    }
+    if (m_view >= 0)
+        viewObject(m_view).leave();
+    if (!viewObject(chosen).activate()) {
+        // The face is gone: the previous view stays.
+        if (m_view >= 0) {
+            (void)viewObject(m_view).activate();
+            m_viewManager->setCurrentIndex(m_view);
+        }
+        return;
+    }
+    if (chosen < kBuiltInViewCount)
+        viewObject(chosen).setSubSelection(0);
+    m_view = chosen;
     m_screen->update();
-    return true;
+}
+
+ViewContext MainWindow::viewContext() const
+{
+    const bool squareOrLandscape = m_geometry.square || m_geometry.landscape;
+    return { m_geometry, QRect(0, 0, m_geometry.width, m_geometry.scaled(squareOrLandscape ? 165 : 245)) };
 }
 
 void MainWindow::command(int id)
@@ -211,11 +290,27 @@ LRESULT MainWindow::message(UINT msg, WPARAM wParam, LPARAM)
 {
     switch (msg) {
     case WM_USER:
+        refresh();
+        return 0;
     case WM_USER + 3:
+        if (m_view == kInternetTimeView || m_view == kTimeCalcView || m_view == kSunView) {
+            m_tickPaint = true;
+            m_screen->repaint();
+        }
+        return 0;
     case WM_USER + 4:
+        if (m_view == kEventsView || m_view == kStopwatchView)
+            viewObject(m_view).secondaryUpdate();
+        return 0;
     case WM_USER + 7:
-    case WM_USER + 9:
+        for (auto& view : m_builtInViews)
+            view->rebuild(m_geometry);
+        m_faceView->rebuild(m_geometry);
         m_screen->update();
+        return 0;
+    case WM_USER + 9:
+        if (m_view == kEventsView)
+            viewObject(m_view).reloadList();
         return 0;
     case WM_USER + 5:
         QThread::msleep(100);
@@ -245,8 +340,11 @@ void MainWindow::tick()
         return events.todayPluginRunning && WaitForSingleObject(events.todayPluginRunning, 0) == WAIT_OBJECT_0;
     }();
     const bool chimeNow = ChimeDue(m_lastTick, now, chimeSettings, true, todayItem);
-    if (RedrawOnTick(m_lastTick, now, false))
+    const bool stopwatchRuns = m_view == kStopwatchView && settings.stopwatchRunning != 0;
+    if (RedrawOnTick(m_lastTick, now, stopwatchRuns)) {
+        m_tickPaint = true;
         m_screen->update();
+    }
     m_lastTick = now;
     if (chimeNow)
         chime();
@@ -273,18 +371,28 @@ void MainWindow::tapScreen(QPoint point)
         const std::uint32_t fields[] = { settings.statusField1, settings.statusField2, settings.statusField3 };
         if (const auto view = ViewOfStatusContent(fields[*part]))
             selectView(*view);
+        return;
     }
+    if (m_view == kMoonPhasesView)
+        (void)viewObject(m_view).stylusDown(point);
+}
+
+void MainWindow::releaseScreen(QPoint point)
+{
+    if (m_view == kMoonPhasesView || m_view == kTimersView)
+        (void)viewObject(m_view).stylusUp(point);
 }
 
 void MainWindow::paintScreen(QPainter& painter)
 {
-    const QRect area(QPoint(0, 0), QSize(m_geometry.width, m_geometry.height));
-    painter.fillRect(area, Qt::white);
-    painter.setPen(Qt::black);
-    const QString name = qText(ViewName(m_views.names, m_view).value_or(u""));
-    // Until its content arrives, a view shows its name.
-    painter.setFont(ui::suiteFont(ui::FontRole::Bold24, m_geometry));
-    painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, name);
+    // A tick redraws what changes each second; anything else repaints the whole view.
+    const bool tick = std::exchange(m_tickPaint, false);
+    if (m_view >= 0) {
+        if (tick)
+            viewObject(m_view).perSecond(painter, viewContext());
+        else
+            viewObject(m_view).paint(painter, viewContext());
+    }
 
     const bool squareOrLandscape = m_geometry.square || m_geometry.landscape;
     const int top = m_geometry.scaled(squareOrLandscape ? 165 : 248);
@@ -309,11 +417,16 @@ void MainWindow::shutDown()
     m_clock.stop();
     // The next normal start comes back to this view.
     auto& settings = store::Settings();
-    settings.lastView = std::uint32_t(m_view);
-    settings.lastViewItem = std::uint8_t(m_viewItem);
+    settings.lastView = std::uint32_t(std::max(m_view, 0));
+    settings.lastViewItem = m_view >= 0 ? viewObject(m_view).subSelection() : 0;
     (void)store::SaveSettings(); // Exit must not stall on a full disk.
     store::Signal(store::SharedEventHandles().todaySettingsChanged);
-    QApplication::quit();
+    // Ends every loop, a dialog's too (the first start's language step may be up).
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (!modal->close())
+            break;
+    }
+    QCoreApplication::exit(0);
 }
 
 void MainWindow::changeEvent(QEvent* event)

@@ -3,6 +3,7 @@
 // the 100 ms clock, and the private messages other programs send it.
 
 #include "app/command_line.h"
+#include "app/view.h"
 #include "app/view_list.h"
 #include "platform/types.h"
 #include "platform/windows.h"
@@ -11,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <memory>
 
 class QMenuBar;
@@ -38,14 +40,22 @@ public:
     [[nodiscard]] const ViewList& views() const { return m_views; }
     // Switches to a view; false when it does not exist (a face file gone since start).
     bool selectView(int view);
+    // The refresh of private message WM_USER: switches to the view manager's choice, or
+    // lets the current view refresh what it shows.
+    void refresh();
+    // The object of a view (built-in 0-12; every index above shares the face view).
+    [[nodiscard]] View& viewObject(int view) const;
     // A menu or accelerator command (40001-40023, 40500-40599, 1).
     void command(int command);
     // The device point of the window's screen, for taps.
     [[nodiscard]] QWidget* screen() const { return m_screen; }
     // The view manager's list in the title area.
     [[nodiscard]] ui::DropList* viewManager() const { return m_viewManager; }
+    // The interface language changed (the first start's language step): menus and names.
+    void retranslate();
     // Saves the state the next start restores (view, settings) and closes.
     void shutDown();
+    [[nodiscard]] bool closing() const { return m_closing; }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -57,13 +67,17 @@ private:
     void chime();
     void buildMenus();
     void tapScreen(QPoint point);
+    void releaseScreen(QPoint point);
+    [[nodiscard]] ViewContext viewContext() const;
     void paintScreen(QPainter& painter);
     friend class ScreenWidget;
 
     ui::ScreenGeometry m_geometry;
     ViewList m_views;
-    int m_view = 0;
-    std::uint32_t m_viewItem = 0;
+    int m_view = -1; // none until the start view is chosen
+    std::array<std::unique_ptr<View>, kBuiltInViewCount> m_builtInViews;
+    std::unique_ptr<View> m_faceView;
+    bool m_tickPaint = false;
     QWidget* m_screen = nullptr;
     ui::DropList* m_viewManager = nullptr;
     QMenuBar* m_menuBar = nullptr;
