@@ -5,6 +5,7 @@
 // COMMAND-LINE is the handheld's one command-line string ("ptds7", "na3", "lock1Face" ...).
 
 #include "app/command_line.h"
+#include "app/first_run.h"
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "platform/processes.h"
@@ -36,8 +37,11 @@ int main(int argc, char** argv)
         return 0; // a reminder the program must not show
     if (app::HandedToRunningInstance(*request, commandLine))
         return 0;
-    if (request->mode != app::StartMode::Normal) {
-        std::fprintf(stderr, "tickwell-pro: this start mode arrives with a later version\n");
+    const auto mode = request->mode;
+    const bool serviceMode = mode == app::StartMode::TimeAndLocation || mode == app::StartMode::FirstRunSetup
+        || mode == app::StartMode::Preferences;
+    if (mode != app::StartMode::Normal && !serviceMode) {
+        std::fprintf(stderr, "tickwell-pro: the screen saver, lock and reminder screens arrive with a later version\n");
         return 0;
     }
 
@@ -49,8 +53,30 @@ int main(int argc, char** argv)
     store::CreateSharedEvents();
     ui::prepareApplication(application, store::CurrentLanguage());
 
+    if (serviceMode) {
+        // A dialog alone, for the home-screen item: the first-run set-up when it is asked
+        // for or nothing was set up yet, then the dialog itself.
+        if (mode == app::StartMode::FirstRunSetup || (mode == app::StartMode::TimeAndLocation && !existed)) {
+            app::RunFirstRunSetUp(nullptr);
+            ui::prepareApplication(application, store::CurrentLanguage());
+        }
+        if (mode != app::StartMode::FirstRunSetup)
+            std::fprintf(stderr, "tickwell-pro: the time-and-location and preferences dialogs arrive with a later version\n");
+        (void)store::SaveSettings();
+        return 0;
+    }
+
     app::MainWindow window(*request);
     window.show();
-    ui::screenshotOnFirstPaint(&window, application.arguments());
+    const bool screenshot = ui::screenshotOnFirstPaint(&window, application.arguments());
+    if (!existed && !screenshot) {
+        // The first start: the language, then the window in that language. (A screenshot
+        // run shows the window as it is and asks nothing.)
+        app::RunFirstRunSetUp(&window);
+        if (window.closing())
+            return 0; // closed from outside while it asked
+        ui::prepareApplication(application, store::CurrentLanguage());
+        window.retranslate();
+    }
     return application.exec();
 }

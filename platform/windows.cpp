@@ -222,6 +222,14 @@ void clearLocalWindowHandler(std::uint64_t id)
     localHandlers().erase(id);
 }
 
+int broadcastMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    int delivered = 0;
+    for (const auto& window : liveWindows())
+        delivered += PostMessageW(windowHandleOf(window.id), message, wParam, lParam) ? 1 : 0;
+    return delivered;
+}
+
 } // namespace platform
 
 HWND FindWindowW(const WCHAR* className, const WCHAR* title)

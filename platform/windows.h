@@ -60,6 +60,10 @@ void unregisterWindowRecord(std::uint64_t id);
 // Live registrations, oldest first.
 [[nodiscard]] std::vector<WindowRecord> liveWindows();
 
+// Posts a message to every live top-level window (the handheld's HWND_BROADCAST); returns
+// how many took it.
+int broadcastMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
 // Windows of this process answer in-process: the host puts its handlers here, one that
 // answers at once and one that queues a posted message.
 using WindowPoster = std::function<void(UINT message, WPARAM wParam, LPARAM lParam)>;

@@ -3,9 +3,18 @@
 
 #include "app/main_window.h"
 #include "app/single_instance.h"
+#include "platform/device_clock.h"
+#include "platform/events.h"
+#include "platform/files.h"
+#include "store/data_files.h"
 #include "store/settings.h"
+#include "store/signals.h"
 #include "tests/support/child_process.h"
 #include "tests/support/device_fixture.h"
+#include "tests/support/sound_capture.h"
+
+#include <cstring>
+#include <filesystem>
 
 #include <chrono>
 #include <thread>
@@ -17,7 +26,12 @@ namespace {
 
 class MainProgram : public testing_support::DeviceTest {
 protected:
-    MainProgram() { ::setenv("QT_QPA_PLATFORM", "offscreen", 1); }
+    MainProgram()
+    {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        // Set up already: the first start's language step is its own test.
+        (void)store::LoadSettings();
+    }
 
     static HWND waitForWindow()
     {
@@ -83,4 +97,70 @@ TEST_F(MainProgram, ViewCommandsSwitchAndCloseSavesTheViewForTheNextStart)
     window = waitForWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(SendMessageW(window, app::kCurrentViewQuery, 0, 0), 3);
+}
+
+TEST_F(MainProgram, ClosingItWhileTheFirstStartAsksTheLanguageEndsIt)
+{
+    std::filesystem::remove(*platform::hostPathOf(store::DataFilePath(u"settings.dat")));
+    ChildProcess first({ TKW_MAIN_PROGRAM });
+    HWND window = waitForWindow();
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_COMMAND, 1, 0);
+    EXPECT_EQ(first.wait(10s), 0);
+}
+
+namespace {
+
+// The interval chime on a device whose clock is about to strike noon.
+class Chime : public MainProgram {
+protected:
+    Chime()
+        : m_capture(m_device.root() / "chime-capture.raw")
+        , m_driver("SDL_AUDIODRIVER", "disk")
+        , m_file("SDL_DISKAUDIOFILE", m_capture.c_str())
+    {
+        const std::u16string sound = u"\\chime.wav";
+        testing_support::writeTone(*platform::hostPathOf(sound), 0.6, 880, 0.5);
+        auto& settings = store::Settings();
+        settings.chime = 1;
+        settings.chimeInterval = 5; // on the hour
+        std::memset(settings.chimeSound, 0, sizeof settings.chimeSound);
+        std::copy(sound.begin(), sound.end(), settings.chimeSound);
+        EXPECT_TRUE(store::SaveSettings());
+        store::CreateSharedEvents();
+    }
+
+    // Starts the program, strikes noon and returns how long a sound was heard.
+    double heardAtNoon()
+    {
+        ChildProcess program({ TKW_MAIN_PROGRAM });
+        HWND window = waitForWindow();
+        EXPECT_NE(window, nullptr);
+        SYSTEMTIME almost { 2026, 12, 2, 8, 11, 59, 58, 0 };
+        EXPECT_TRUE(SetLocalTime(&almost));
+        // The chime waits a second, sounds, then waits two more.
+        std::this_thread::sleep_for(5s);
+        PostMessageW(window, WM_COMMAND, 1, 0);
+        EXPECT_EQ(program.wait(10s), 0);
+        return testing_support::heardSince(m_capture, 0).seconds;
+    }
+
+    std::filesystem::path m_capture;
+
+private:
+    testing_support::EnvironmentGuard m_driver;
+    testing_support::EnvironmentGuard m_file;
+};
+
+} // namespace
+
+TEST_F(Chime, SoundsAtMinuteZero)
+{
+    EXPECT_GT(heardAtNoon(), 0.4);
+}
+
+TEST_F(Chime, LeavesItToTheHomeScreenItemWhileThatRuns)
+{
+    SetEvent(store::SharedEventHandles().todayPluginRunning);
+    EXPECT_EQ(heardAtNoon(), 0.0);
 }

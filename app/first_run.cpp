@@ -1,0 +1,105 @@
+#include "app/first_run.h"
+
+#include "platform/registry.h"
+#include "platform/windows.h"
+#include "store/language.h"
+#include "store/settings.h"
+#include "ui/dialogs.h"
+#include "ui/resources.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+namespace app {
+
+namespace {
+
+constexpr unsigned kCriticalErrorString = 45035;
+constexpr unsigned kLanguagePromptString = 45045;
+constexpr std::u16string_view kTodayItemKey = u"Software\\Microsoft\\Today\\Items\\Tickwell Pro";
+constexpr WPARAM kTodayItemsChanged = 0xf2;
+
+struct LanguageName {
+    DWORD index;
+    const char* name;
+};
+// Spanish has texts only in the runner and the home-screen item.
+constexpr LanguageName kLanguages[] = {
+    { store::kEnglish, "English" },
+    { store::kGerman, "Deutsch" },
+    { store::kFrench, "Français" },
+    { store::kItalian, "Italiano" },
+    { store::kRussian, "Русский" },
+};
+
+} // namespace
+
+void ShowCriticalError(QWidget* parent)
+{
+    ui::showMessage(parent, ui::text(kCriticalErrorString), ui::MessageIcon::Error);
+}
+
+LanguageStep::LanguageStep(QWidget* parent, DWORD preselected)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("LanguageStep"));
+    setWindowTitle(ui::text(ui::kProductNameString));
+    auto* layout = new QVBoxLayout(this);
+    m_prompt = new QLabel(this);
+    m_prompt->setWordWrap(true);
+    layout->addWidget(m_prompt);
+    m_list = new QListWidget(this);
+    for (const auto& language : kLanguages) {
+        auto* item = new QListWidgetItem(QString::fromUtf8(language.name), m_list);
+        item->setData(Qt::UserRole, unsigned(language.index));
+    }
+    layout->addWidget(m_list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(m_list, &QListWidget::itemActivated, this, &QDialog::accept);
+    connect(m_list, &QListWidget::currentRowChanged, this,
+        [this] { m_prompt->setText(ui::text(kLanguagePromptString, language())); });
+    choose(preselected);
+}
+
+DWORD LanguageStep::language() const
+{
+    const auto* item = m_list->currentItem();
+    return item ? DWORD(item->data(Qt::UserRole).toUInt()) : store::kEnglish;
+}
+
+void LanguageStep::choose(DWORD language)
+{
+    for (int row = 0; row < m_list->count(); ++row) {
+        if (m_list->item(row)->data(Qt::UserRole).toUInt() == language) {
+            m_list->setCurrentRow(row);
+            return;
+        }
+    }
+    m_list->setCurrentRow(0);
+}
+
+void ApplyFirstRunLanguage(DWORD language)
+{
+    (void)store::WriteLanguage(language);
+    store::ResetCitiesForLanguage(store::Settings(), language);
+    if (language != store::kEnglish && language != store::kGerman && language != store::kRussian) {
+        (void)platform::writeRegistryDword(platform::RegistryRoot::LocalMachine, kTodayItemKey, u"Enabled", 1);
+        platform::broadcastMessage(WM_SETTINGCHANGE, kTodayItemsChanged, 0);
+    }
+}
+
+DWORD RunFirstRunSetUp(QWidget* parent)
+{
+    LanguageStep step(parent, store::HostLanguage());
+    step.exec(); // dismissed: the language it shows is the one taken
+    const DWORD language = step.language();
+    ApplyFirstRunLanguage(language);
+    (void)store::SaveSettings();
+    return language;
+}
+
+} // namespace app
