@@ -29,5 +29,6 @@ int runLanguage(const Arguments& arguments);
 int runInstall(const Arguments& arguments);
 int runTimer(const Arguments& arguments);
 int runEvent(const Arguments& arguments);
+int runAlarm(const Arguments& arguments);
 
 } // namespace tkwctl

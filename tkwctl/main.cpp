@@ -41,6 +41,9 @@ constexpr const char* kUsage = R"(Usage: tkwctl [--json] GROUP COMMAND [ARGUMENT
   event list                        the dated events, in the Events view's order
   event add --name TEXT --at YYYY-MM-DDTHH:MM[:SS] [--recur once|year|month] [--note TEXT]
   event delete N                    as the Events view's "Delete..." does (N from event list)
+  alarm list                        the twenty alarms
+  alarm set N [--time HH:MM] [--days Mon,Tue,...|none] [--label TEXT] [--sound DEVICE-PATH|none] [--on|--off]
+                                    as the Alarms view and its settings window do (N 1 to 20)
 
   plg show                          the Today item's settings (plg.dat)
   lang [set N]                      the language: 0 English, 1 German, 3 French, 4 Italian, 5 Russian
@@ -107,6 +110,8 @@ int main(int argc, char** argv)
         return tkwctl::runTimer(arguments);
     if (group == "event")
         return tkwctl::runEvent(arguments);
+    if (group == "alarm")
+        return tkwctl::runAlarm(arguments);
     if (group.empty()) {
         std::fputs(kUsage, stderr);
         return tkwctl::kExitUsage;

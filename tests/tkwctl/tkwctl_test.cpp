@@ -162,3 +162,43 @@ TEST_F(Tkwctl, EventsAreAddedListedAndDeletedWithTheirWakeUps)
     EXPECT_EQ(tkwctl({ "--json", "notify", "list" }).output.find("\"arguments\":\"e" + handle), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(m_device.root() / "Application Data/Orvane Tickwell Pro/data/1.dat"));
 }
+
+TEST_F(Tkwctl, AlarmsAreSwitchedOnAndOffWithTheirWakeUps)
+{
+    ASSERT_EQ(tkwctl({ "device", "time", "set", "2026-03-11T12:00" }).exitCode, 0); // a Wednesday
+    std::filesystem::create_directories(m_device.root() / "Windows");
+    std::ofstream(m_device.root() / "Windows" / "Alarm1.wav") << "RIFF";
+    std::ofstream(m_device.root() / "Windows" / "Beep.wav") << "RIFF";
+
+    const auto on = tkwctl({ "--json", "alarm", "set", "3", "--time", "07:00", "--days", "Mon,fri", "--label",
+        "Work", "--sound", "\\Windows\\Beep.wav", "--on" });
+    ASSERT_EQ(on.exitCode, 0) << on.output;
+    EXPECT_NE(on.output.find("\"alarm\":3,\"enabled\":true,\"time\":\"07:00\",\"days\":\"Mon,Fri\",\"label\":\"Work\","
+                             "\"next\":\"2026-03-13T07:00:00\""),
+        std::string::npos) << on.output;
+    EXPECT_NE(on.output.find("\"soundIndex\":2,\"sound\":\"\\\\Windows\\\\Beep.wav\""), std::string::npos) << on.output;
+    auto wakeUps = tkwctl({ "--json", "notify", "list" }).output;
+    EXPECT_NE(wakeUps.find("\"arguments\":\"a03\",\"start\":\"2026-03-13T07:00:00\""), std::string::npos) << wakeUps;
+    EXPECT_NE(wakeUps.find("\"end\":\"2026-03-13T07:05:00\""), std::string::npos) << wakeUps;
+    EXPECT_EQ(tkwctl({ "signal", "test", "Tkw_NeedUpdateAlarmSettingsOnOnTkTP" }).output, "set\n");
+    EXPECT_EQ(tkwctl({ "signal", "test", "Tkw_NeedUpdateAlarmSettingsOnMainApp" }).output, "set\n");
+    EXPECT_NE(tkwctl({ "--json", "alarm", "list" }).output.find("\"nextAlarm\":\"2026-03-13T07:00:00\""),
+        std::string::npos);
+
+    // Without weekdays an alarm neither stays on nor can be switched on.
+    EXPECT_EQ(tkwctl({ "alarm", "set", "3", "--days", "none" }).exitCode, 0);
+    EXPECT_EQ(tkwctl({ "--json", "notify", "list" }).output.find("\"arguments\":\"a03\""), std::string::npos);
+    EXPECT_EQ(tkwctl({ "alarm", "set", "3", "--on" }).exitCode, 1);
+    EXPECT_NE(tkwctl({ "--json", "alarm", "list" }).output.find("\"nextAlarm\":null"), std::string::npos);
+
+    ASSERT_EQ(tkwctl({ "alarm", "set", "20", "--days", "Sun", "--on" }).exitCode, 0);
+    EXPECT_NE(tkwctl({ "--json", "notify", "list" }).output.find("\"arguments\":\"a20\""), std::string::npos);
+    ASSERT_EQ(tkwctl({ "alarm", "set", "20", "--off" }).exitCode, 0);
+    EXPECT_NE(tkwctl({ "--json", "notify", "list" }).output.find("\"wakeUps\":[]"), std::string::npos);
+
+    EXPECT_EQ(tkwctl({ "alarm", "set", "21", "--on" }).exitCode, 2);
+    EXPECT_EQ(tkwctl({ "alarm", "set", "1", "--time", "24:00" }).exitCode, 2);
+    EXPECT_EQ(tkwctl({ "alarm", "set", "1", "--days", "Mon,Funday" }).exitCode, 2);
+    EXPECT_EQ(tkwctl({ "alarm", "set", "1", "--label", std::string(32, 'x') }).exitCode, 2);
+    EXPECT_EQ(tkwctl({ "alarm", "set", "1", "--sound", "\\Windows\\Missing.wav" }).exitCode, 1);
+}

@@ -1,0 +1,233 @@
+#include "alarms/alarm_board.h"
+
+#include "alarms/alarm_schedule.h"
+#include "platform/calendar.h"
+#include "platform/events.h"
+#include "platform/handle.h"
+#include "platform/notifications.h"
+#include "store/data_files.h"
+#include "store/signals.h"
+
+#include <algorithm>
+
+namespace alarms {
+
+namespace {
+
+bool validIndex(int index) { return index >= 0 && index < kAlarmCount; }
+
+HANDLE asHandle(std::uint32_t handle) { return reinterpret_cast<HANDLE>(std::uintptr_t(handle)); }
+
+constexpr AlarmChange kRefused { false, false, true, false };
+
+} // namespace
+
+AlarmBoard::AlarmBoard(Holder holder)
+    : m_holder(holder)
+    , m_changed(CreateEventW(nullptr, TRUE, FALSE, store::kAlarmsChangedForMainProgram))
+{
+}
+
+AlarmBoard::~AlarmBoard()
+{
+    if (m_changed)
+        CloseHandle(m_changed);
+}
+
+LoadOutcome AlarmBoard::Load(const SYSTEMTIME& now)
+{
+    m_next.reset();
+    const LoadOutcome outcome = LoadAlarmsRetry(m_alarms, now);
+    m_unread = outcome == LoadOutcome::Unreadable;
+    return outcome;
+}
+
+bool AlarmBoard::ReloadAlarmsIfChanged(const SYSTEMTIME& now)
+{
+    const bool signalled = m_changed && WaitForSingleObject(m_changed, 0) == WAIT_OBJECT_0;
+    // A file that stayed busy through the last load is read before anything is written over it.
+    if (!signalled && !m_unread)
+        return false;
+    // Reset before reading: a rewrite that lands during the read is then seen at the next
+    // check instead of being overwritten by this copy's next save.
+    if (signalled && m_holder == Holder::MainProgram)
+        EventModify(m_changed, EVENT_RESET);
+    (void)Load(now); // goes on with what arrived, as at start-up
+    return true;
+}
+
+bool AlarmBoard::save()
+{
+    const bool saved = SaveAlarmsRetry(m_alarms);
+    // A running main program reloads what another tool wrote, as it does for the runner.
+    if (m_holder == Holder::OtherTool)
+        store::Signal(m_changed);
+    return saved;
+}
+
+AlarmChange AlarmBoard::schedule(int index, const std::optional<SYSTEMTIME>& next)
+{
+    AlarmRecord& alarm = m_alarms[std::size_t(index)];
+    AlarmChange change;
+    // The file names the registration really pending: the runner may have replaced the one
+    // this copy knows. The copy's own differs from it only after a save that failed, and
+    // would then ring on beside the new one; handles are never given out twice, so clearing
+    // a spent one is harmless.
+    const std::uint32_t stored = StoredAlarmHandle(index);
+    CeClearUserNotification(asHandle(stored));
+    if (alarm.hNotification != stored)
+        CeClearUserNotification(asHandle(alarm.hNotification));
+    alarm.hNotification = 0;
+    if (next) {
+        (void)SystemTimeToFileTime(&*next, &alarm.alarmTime); // a moment NextOccurrence made
+        alarm.hNotification = RegisterAlarmWakeUp(store::kRunnerPath, AlarmArgument(index + 1), *next,
+            WakeUpEnd::FiveMinutesLater);
+        change.registered = alarm.hNotification != 0;
+    } else {
+        alarm.enabled = 0;
+    }
+    change.saved = save();
+    store::SignalByName(store::kAlarmsChangedForToday);
+    m_next.reset();
+    change.enabled = alarm.enabled != 0;
+    return change;
+}
+
+AlarmChange AlarmBoard::ScheduleAlarm(int index, const std::optional<SYSTEMTIME>& next, const SYSTEMTIME& now)
+{
+    if (!validIndex(index))
+        return kRefused;
+    (void)ReloadAlarmsIfChanged(now);
+    return schedule(index, next);
+}
+
+AlarmChange AlarmBoard::SwitchAlarmOn(int index, const SYSTEMTIME& now)
+{
+    if (!validIndex(index))
+        return kRefused;
+    (void)ReloadAlarmsIfChanged(now);
+    AlarmRecord& alarm = m_alarms[std::size_t(index)];
+    if ((alarm.weekdays & kWeekdayBits) == 0) {
+        alarm.enabled = 0;
+        AlarmChange change;
+        change.noWeekdays = true;
+        return change;
+    }
+    alarm.enabled = 1;
+    return schedule(index, NextOccurrence(alarm, From::Now, now));
+}
+
+AlarmChange AlarmBoard::SwitchAlarmOff(int index, const SYSTEMTIME& now)
+{
+    if (!validIndex(index))
+        return kRefused;
+    (void)ReloadAlarmsIfChanged(now);
+    m_alarms[std::size_t(index)].enabled = 0;
+    return schedule(index, std::nullopt);
+}
+
+AlarmChange AlarmBoard::SetWeekdays(int index, std::uint8_t weekdays, const SYSTEMTIME& now)
+{
+    if (!validIndex(index))
+        return kRefused;
+    (void)ReloadAlarmsIfChanged(now);
+    AlarmRecord& alarm = m_alarms[std::size_t(index)];
+    alarm.weekdays = weekdays;
+    // An alarm that is off stays without a wake-up; one that is on without a weekday goes off.
+    if (!alarm.enabled || (weekdays & kWeekdayBits) == 0)
+        return schedule(index, std::nullopt);
+    return schedule(index, NextOccurrence(alarm, From::Now, now));
+}
+
+AlarmChange AlarmBoard::SetAlarmTime(int index, int hour, int minute, const SYSTEMTIME& now)
+{
+    if (!validIndex(index))
+        return kRefused;
+    (void)ReloadAlarmsIfChanged(now);
+    AlarmRecord& alarm = m_alarms[std::size_t(index)];
+    // The date stays as it was (today's when the record holds none that converts): while
+    // the alarm is off only the hour and minute are read.
+    SYSTEMTIME time { };
+    if (!FileTimeToSystemTime(&alarm.alarmTime, &time))
+        time = now;
+    time.wHour = WORD(std::clamp(hour, 0, 23));
+    time.wMinute = WORD(std::clamp(minute, 0, 59));
+    time.wSecond = 0;
+    time.wMilliseconds = 0;
+    (void)SystemTimeToFileTime(&time, &alarm.alarmTime);
+    return schedule(index, NextOccurrence(alarm, From::Now, now));
+}
+
+bool AlarmBoard::SetLabel(int index, std::u16string_view label, const SYSTEMTIME& now)
+{
+    if (!validIndex(index))
+        return false;
+    (void)ReloadAlarmsIfChanged(now);
+    SetAlarmLabel(m_alarms[std::size_t(index)], label);
+    return save();
+}
+
+AlarmSettings AlarmBoard::CurrentSettings(int index) const
+{
+    AlarmSettings settings;
+    if (!validIndex(index))
+        return settings;
+    const AlarmRecord& alarm = m_alarms[std::size_t(index)];
+    settings.actionKind = alarm.actionKind;
+    settings.programPath = fieldText(alarm.programPath);
+    settings.programArgs = fieldText(alarm.programArgs);
+    settings.keepAwakeIndex = alarm.keepAwakeIndex;
+    settings.soundIndex = alarm.soundIndex;
+    settings.soundPath = ReadAlarmSound(index, SoundReader::MainProgram);
+    settings.repeatIndex = alarm.repeatIndex;
+    settings.pauseIndex = alarm.pauseIndex;
+    settings.repeatAlarmCountIndex = alarm.repeatAlarmCountIndex;
+    settings.repeatAlarmIntervalIndex = alarm.repeatAlarmIntervalIndex;
+    settings.repeatAlarm = alarm.repeatAlarm != 0;
+    return settings;
+}
+
+SettingsOutcome AlarmBoard::ApplySettings(int index, const AlarmSettings& settings, const SYSTEMTIME& now)
+{
+    if (!validIndex(index))
+        return { false, false };
+    (void)ReloadAlarmsIfChanged(now);
+    AlarmRecord& alarm = m_alarms[std::size_t(index)];
+    SettingsOutcome outcome;
+    alarm.actionKind = settings.actionKind;
+    switch (settings.actionKind) {
+    case kShowNotification:
+        setFieldText(alarm.programPath, u"");
+        setFieldText(alarm.programArgs, u"");
+        break;
+    case kExecuteProgram:
+        setFieldText(alarm.programPath, settings.programPath);
+        setFieldText(alarm.programArgs, settings.programArgs);
+        alarm.keepAwakeIndex = settings.keepAwakeIndex;
+        break;
+    default:
+        setFieldText(alarm.programPath, settings.programPath);
+        break;
+    }
+    if (settings.actionKind != kExecuteProgram) {
+        alarm.soundIndex = settings.soundIndex;
+        outcome.soundStored = WriteAlarmSound(index, settings.soundPath);
+        alarm.repeatIndex = settings.repeatIndex;
+        alarm.pauseIndex = settings.pauseIndex;
+        alarm.repeatAlarmCountIndex = settings.repeatAlarmCountIndex;
+        alarm.repeatAlarmIntervalIndex = settings.repeatAlarmIntervalIndex;
+        alarm.repeatAlarm = settings.repeatAlarm ? 1 : 0;
+    }
+    outcome.saved = save();
+    return outcome;
+}
+
+const NextAlarmInfo& AlarmBoard::NextAlarm(const SYSTEMTIME& now)
+{
+    (void)ReloadAlarmsIfChanged(now);
+    if (!m_next)
+        m_next = SummariseAlarms(m_alarms);
+    return *m_next;
+}
+
+} // namespace alarms

@@ -1,0 +1,175 @@
+#include "alarms/alarm_file.h"
+
+#include "platform/calendar.h"
+#include "platform/files.h"
+#include "store/data_files.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace alarms {
+
+namespace {
+
+constexpr std::u16string_view kShortFileLogEntry = u"TryLoadAlarms(): dwByteCnt != sizeof(alarm_items)";
+
+std::u16string alarmsPath() { return store::DataFilePath(store::kAlarmsFile); }
+
+bool validIndex(int index) { return index >= 0 && index < kAlarmCount; }
+
+bool isMissing(platform::FileError why)
+{
+    return why == platform::FileError::NotFound || why == platform::FileError::PathNotFound;
+}
+
+std::span<std::byte> bytesOf(AlarmTable& table)
+{
+    return { reinterpret_cast<std::byte*>(table.data()), kAlarmsFileSize };
+}
+
+} // namespace
+
+void DefaultAlarms(AlarmTable& table, const SYSTEMTIME& now)
+{
+    std::memset(table.data(), 0, kAlarmsFileSize);
+    SYSTEMTIME midnight { now.wYear, now.wMonth, 0, now.wDay, 0, 0, 0, 0 };
+    FILETIME today { };
+    (void)SystemTimeToFileTime(&midnight, &today); // A clock outside the calendar leaves 1601.
+    for (auto& alarm : table) {
+        alarm.alarmTime = today;
+        alarm.actionKind = kShowPluginView;
+        setFieldText(alarm.programPath, kDefaultPluginView);
+    }
+}
+
+LoadOutcome LoadAlarms(AlarmTable& into, const SYSTEMTIME& now)
+{
+    platform::FileError why = platform::FileError::None;
+    auto file = platform::File::open(alarmsPath(), platform::Access::Read, platform::Share::Read,
+        platform::Disposition::OpenExisting, &why);
+    if (!file) {
+        // The runner holds the file while it rewrites a record: replacing it with defaults
+        // then would throw away every alarm the user set.
+        if (!isMissing(why))
+            return LoadOutcome::Unreadable;
+        DefaultAlarms(into, now);
+        (void)SaveAlarmsRetry(into); // written again by the next change
+        return LoadOutcome::CreatedDefaults;
+    }
+    // Straight into the table, as the bytes that did arrive are kept even from a short file.
+    const auto got = file->read(bytesOf(into));
+    if (!got)
+        return LoadOutcome::Unreadable;
+    if (*got == kAlarmsFileSize)
+        return LoadOutcome::Loaded;
+    store::AppendLog(kShortFileLogEntry);
+    return LoadOutcome::WrongSize;
+}
+
+LoadOutcome LoadAlarmsRetry(AlarmTable& into, const SYSTEMTIME& now, platform::RetryPolicy retry)
+{
+    LoadOutcome outcome = LoadOutcome::Unreadable;
+    (void)platform::retry(retry, [&] {
+        outcome = LoadAlarms(into, now);
+        return succeeded(outcome);
+    });
+    return outcome;
+}
+
+bool SaveAlarms(const AlarmTable& table)
+{
+    return platform::replaceFile(alarmsPath(), { reinterpret_cast<const std::byte*>(table.data()), kAlarmsFileSize });
+}
+
+bool SaveAlarmsRetry(const AlarmTable& table, platform::RetryPolicy retry)
+{
+    return platform::retry(retry, [&] { return SaveAlarms(table); });
+}
+
+bool ReadAlarmsFile(AlarmTable& into)
+{
+    auto file = platform::File::open(alarmsPath(), platform::Access::Read, platform::Share::Read,
+        platform::Disposition::OpenExisting);
+    if (!file)
+        return false;
+    AlarmTable read { };
+    const auto got = file->read(bytesOf(read));
+    if (!got || *got != kAlarmsFileSize)
+        return false;
+    into = read;
+    return true;
+}
+
+bool ReadAlarm(int index, AlarmRecord& into)
+{
+    if (!validIndex(index))
+        return false;
+    auto file = platform::File::open(alarmsPath(), platform::Access::Read, platform::Share::Read,
+        platform::Disposition::OpenExisting);
+    AlarmRecord read { };
+    if (!file || !file->seek(std::uint64_t(index) * sizeof(AlarmRecord)) || !file->readExactly(&read, sizeof read))
+        return false;
+    into = read;
+    return true;
+}
+
+bool WriteAlarm(int index, const AlarmRecord& alarm)
+{
+    if (!validIndex(index))
+        return false;
+    auto file = platform::File::open(alarmsPath(), platform::Access::ReadWrite, platform::Share::None,
+        platform::Disposition::OpenExisting);
+    return file && file->seek(std::uint64_t(index) * sizeof(AlarmRecord)) && file->write(&alarm, sizeof alarm);
+}
+
+std::uint32_t StoredAlarmHandle(int index, platform::RetryPolicy retry)
+{
+    if (!validIndex(index))
+        return 0;
+    std::uint32_t handle = 0;
+    // A file busy with another program's write is read again: a handle missed here would
+    // leave the registration it names behind, ringing beside the new one.
+    (void)platform::retry(retry, [&] {
+        platform::FileError why = platform::FileError::None;
+        auto file = platform::File::open(alarmsPath(), platform::Access::Read, platform::Share::Read,
+            platform::Disposition::OpenExisting, &why);
+        if (!file)
+            return isMissing(why);
+        AlarmRecord record { };
+        if (file->seek(std::uint64_t(index) * sizeof(AlarmRecord)) && file->readExactly(&record, sizeof record))
+            handle = record.hNotification;
+        return true;
+    });
+    return handle;
+}
+
+std::u16string AlarmSoundFileName(int index)
+{
+    const std::string name = "alarmsnd" + std::to_string(index) + ".dat";
+    return std::u16string(name.begin(), name.end());
+}
+
+std::u16string ReadAlarmSound(int index, SoundReader reader)
+{
+    const std::u16string_view missing = reader == SoundReader::Runner ? kRunnerMissingSound : kMainProgramDefaultSound;
+    const auto bytes = platform::readWholeFile(store::DataFilePath(AlarmSoundFileName(index)), 64 * 1024);
+    if (!bytes || bytes->size() < 2)
+        return std::u16string(missing);
+    // Never more than a path holds, whatever the file says.
+    std::u16string path(std::min(bytes->size() / 2, kMaxSoundPathChars - 1), u'\0');
+    std::memcpy(path.data(), bytes->data(), path.size() * 2);
+    if (const auto end = path.find(u'\0'); end != std::u16string::npos)
+        path.resize(end);
+    return path.empty() ? std::u16string(missing) : path;
+}
+
+bool WriteAlarmSound(int index, std::u16string_view path)
+{
+    std::u16string text(path.substr(0, kMaxSoundPathChars - 1));
+    text += u'\0';
+    return platform::replaceFile(store::DataFilePath(AlarmSoundFileName(index)),
+        { reinterpret_cast<const std::byte*>(text.data()), text.size() * 2 });
+}
+
+} // namespace alarms

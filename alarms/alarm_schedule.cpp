@@ -1,0 +1,153 @@
+#include "alarms/alarm_schedule.h"
+
+#include "alarms/alarm_file.h"
+#include "platform/calendar.h"
+#include "platform/notifications.h"
+#include "store/signals.h"
+
+#include <string>
+
+namespace alarms {
+
+namespace {
+
+HANDLE asHandle(std::uint32_t handle) { return reinterpret_cast<HANDLE>(std::uintptr_t(handle)); }
+
+std::uint32_t handleValue(HANDLE handle) { return std::uint32_t(reinterpret_cast<std::uintptr_t>(handle)); }
+
+void signalAlarmsChanged()
+{
+    store::SignalByName(store::kAlarmsChangedForMainProgram);
+    store::SignalByName(store::kAlarmsChangedForToday);
+}
+
+// Moves a record that is on to its next moment under a new registration of the runner.
+// The old registration is cleared first; a record without a next moment is left alone.
+void renew(AlarmRecord& alarm, From from, std::u16string_view runnerPath, std::u16string_view argument,
+    const SYSTEMTIME& now)
+{
+    const auto next = NextOccurrence(alarm, from, now);
+    if (!next)
+        return;
+    CeClearUserNotification(asHandle(alarm.hNotification));
+    alarm.hNotification = RegisterAlarmWakeUp(runnerPath, argument, *next, WakeUpEnd::None);
+    (void)SystemTimeToFileTime(&*next, &alarm.alarmTime); // came from a FILETIME, so it converts
+}
+
+} // namespace
+
+std::optional<SYSTEMTIME> NextOccurrence(const AlarmRecord& alarm, From from, const SYSTEMTIME& now)
+{
+    const unsigned weekdays = alarm.weekdays & kWeekdayBits;
+    if (weekdays == 0)
+        return std::nullopt;
+    SYSTEMTIME alarmAt { };
+    if (!FileTimeToSystemTime(&alarm.alarmTime, &alarmAt))
+        return std::nullopt;
+    const SYSTEMTIME candidate { now.wYear, now.wMonth, 0, now.wDay, alarmAt.wHour, alarmAt.wMinute, 0, 0 };
+    const auto candidateTicks = platform::ticksOfSystemTime(candidate);
+    const auto nowTicks = platform::ticksOfSystemTime(now);
+    if (!candidateTicks || !nowTicks)
+        return std::nullopt;
+    // The weekday of the date itself: callers' SYSTEMTIMEs need not carry a filled-in one.
+    const int today = platform::dayOfWeek(now.wYear, now.wMonth, now.wDay);
+    const int first = from == From::Tomorrow || *candidateTicks < *nowTicks ? today + 1 : today;
+
+    int daysAhead = -1;
+    for (int day = first; day <= 6 && daysAhead < 0; ++day) {
+        if (weekdays & (1u << day))
+            daysAhead = day - today;
+    }
+    for (int day = 0; day <= 6 && daysAhead < 0; ++day) {
+        if (weekdays & (1u << day))
+            daysAhead = day - today + 7;
+    }
+    const std::uint64_t ticks = *candidateTicks + std::uint64_t(daysAhead) * std::uint64_t(platform::kTicksPerDay);
+    if (ticks > platform::kMaxFileTimeTicks)
+        return std::nullopt;
+    return platform::systemTimeOfTicks(ticks);
+}
+
+std::u16string AlarmArgument(int number)
+{
+    const std::string digits = std::to_string(number);
+    return u"a" + std::u16string(digits.size() < 2 ? 1 : 0, u'0') + std::u16string(digits.begin(), digits.end());
+}
+
+std::uint32_t RegisterAlarmWakeUp(
+    std::u16string_view application, std::u16string_view argument, const SYSTEMTIME& start, WakeUpEnd end)
+{
+    const std::u16string applicationText(application);
+    const std::u16string argumentText(argument);
+    CE_NOTIFICATION_TRIGGER trigger { };
+    trigger.dwSize = sizeof trigger;
+    trigger.dwType = CNT_TIME;
+    trigger.dwEvent = NOTIFICATION_EVENT_NONE;
+    trigger.lpszApplication = applicationText.c_str();
+    trigger.lpszArguments = argumentText.c_str();
+    trigger.stStartTime = start;
+    if (end == WakeUpEnd::FiveMinutesLater) {
+        const auto startTicks = platform::ticksOfSystemTime(start);
+        const auto endTime = startTicks ? platform::systemTimeOfTicks(*startTicks + kMainProgramWakeUpSpanTicks)
+                                        : std::nullopt;
+        if (!endTime)
+            return 0;
+        trigger.stEndTime = *endTime;
+    }
+    const CE_USER_NOTIFICATION nothing { };
+    return handleValue(CeSetUserNotificationEx(nullptr, &trigger, &nothing));
+}
+
+std::optional<AdvancedAlarm> AdvanceAlarm(int number, std::u16string_view argument, std::u16string_view runnerPath,
+    const SYSTEMTIME& now, platform::RetryPolicy retry)
+{
+    const int index = number - 1;
+    if (index < 0 || index >= kAlarmCount)
+        return std::nullopt;
+    AdvancedAlarm advanced { };
+    if (!platform::retry(retry, [&] { return ReadAlarm(index, advanced.alarm); }))
+        return std::nullopt;
+
+    AlarmRecord& alarm = advanced.alarm;
+    advanced.rang = alarm.alarmTime;
+    // The wake-up that started this runner is spent; an alarm switched off meanwhile keeps
+    // none.
+    CeClearUserNotification(asHandle(alarm.hNotification));
+    alarm.hNotification = 0;
+    if (alarm.enabled)
+        renew(alarm, From::Tomorrow, runnerPath, argument, now);
+
+    advanced.written = platform::retry(retry, [&] { return WriteAlarm(index, alarm); });
+    // A record that could not be written back changed nothing another program could reload.
+    if (advanced.written)
+        signalAlarmsChanged();
+    return advanced;
+}
+
+bool ShouldAlert(const AdvancedAlarm& advanced, const SYSTEMTIME& now)
+{
+    const auto nowTicks = platform::ticksOfSystemTime(now);
+    if (!advanced.alarm.enabled || !nowTicks)
+        return false;
+    const std::uint64_t rang = ticksOf(advanced.rang);
+    const std::uint64_t apart = *nowTicks > rang ? *nowTicks - rang : rang - *nowTicks;
+    return apart / std::uint64_t(platform::kTicksPerMinute) <= std::uint64_t(kAlertWindowMinutes);
+}
+
+RescheduleOutcome RescheduleAllAlarms(std::u16string_view runnerPath, const SYSTEMTIME& now, platform::RetryPolicy retry)
+{
+    AlarmTable table { };
+    if (!platform::retry(retry, [&] { return ReadAlarmsFile(table); }))
+        return RescheduleOutcome::Unreadable;
+    for (int index = 0; index < kAlarmCount; ++index) {
+        AlarmRecord& alarm = table[std::size_t(index)];
+        if (alarm.enabled)
+            renew(alarm, From::Now, runnerPath, AlarmArgument(index + 1), now);
+    }
+    if (!platform::retry(retry, [&] { return SaveAlarms(table); }))
+        return RescheduleOutcome::WriteFailed;
+    signalAlarmsChanged();
+    return RescheduleOutcome::Done;
+}
+
+} // namespace alarms

@@ -1,0 +1,310 @@
+// tkwctl alarm: the twenty weekly alarms of alarms.dat, changed the way the Alarms view and
+// its settings window change them.
+
+#include "tkwctl/commands.h"
+
+#include "alarms/alarm_board.h"
+#include "alarms/alarm_file.h"
+#include "alarms/next_alarm.h"
+#include "platform/calendar.h"
+#include "platform/device_clock.h"
+#include "platform/files.h"
+#include "platform/locale.h"
+#include "platform/text.h"
+#include "store/data_files.h"
+#include "tkwctl/json.h"
+#include "tkwctl/time_text.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdio>
+#include <optional>
+
+namespace tkwctl {
+
+namespace {
+
+constexpr const char* kSetUsage = "usage: tkwctl alarm set N [--time HH:MM] [--days Mon,Tue,...|none] [--label TEXT]"
+                                  " [--sound DEVICE-PATH|none] [--on|--off]";
+constexpr std::array<const char*, 7> kDayNames { "Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat" };
+constexpr const char* kNoWeekdaysMessage
+    = "Your alarm will not activate since you haven't selected any days of the week.";
+
+SYSTEMTIME localNow()
+{
+    SYSTEMTIME now { };
+    GetLocalTime(&now);
+    return now;
+}
+
+std::optional<int> alarmIndex(const std::string& text)
+{
+    int number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size() || number < 1 || number > alarms::kAlarmCount)
+        return std::nullopt;
+    return number - 1;
+}
+
+// "Mon,Wed,Fri" in the week's order from Sunday; "none" for an empty mask.
+std::string daysText(std::uint8_t weekdays)
+{
+    std::string text;
+    for (int day = 0; day < 7; ++day) {
+        if (weekdays & (1u << day))
+            text += (text.empty() ? "" : ",") + std::string(kDayNames[std::size_t(day)]);
+    }
+    return text.empty() ? "none" : text;
+}
+
+std::optional<std::uint8_t> parseDays(const std::string& text)
+{
+    if (text.empty() || text == "none")
+        return std::uint8_t(0);
+    std::uint8_t mask = 0;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::u16string name = platform::toUtf16(text.substr(start, comma - start));
+        const auto found = std::find_if(kDayNames.begin(), kDayNames.end(),
+            [&](const char* day) { return platform::equalsIgnoringCase(name, platform::toUtf16(day)); });
+        if (found == kDayNames.end())
+            return std::nullopt;
+        mask = std::uint8_t(mask | (1u << (found - kDayNames.begin())));
+        start = comma + 1;
+    }
+    return mask;
+}
+
+std::optional<std::array<int, 2>> parseTime(const std::string& text)
+{
+    unsigned hour = 0, minute = 0;
+    int consumed = 0;
+    if (std::sscanf(text.c_str(), "%2u:%2u%n", &hour, &minute, &consumed) != 2 || std::size_t(consumed) != text.size()
+        || hour > 23 || minute > 59)
+        return std::nullopt;
+    return std::array<int, 2> { int(hour), int(minute) };
+}
+
+std::string timeOfDay(const FILETIME& time)
+{
+    SYSTEMTIME local { };
+    if (!FileTimeToSystemTime(&time, &local))
+        return "--:--";
+    char text[8];
+    std::snprintf(text, sizeof text, "%02u:%02u", unsigned(local.wHour) % 100, unsigned(local.wMinute) % 100);
+    return text;
+}
+
+// The moment an alarm that is on rings next; "-" for one that is off.
+std::string nextText(const alarms::AlarmRecord& alarm)
+{
+    SYSTEMTIME local { };
+    if (!alarm.enabled || !FileTimeToSystemTime(&alarm.alarmTime, &local))
+        return "-";
+    return isoText(local);
+}
+
+const char* actionName(std::uint32_t kind)
+{
+    switch (kind) {
+    case alarms::kShowNotification: return "notification";
+    case alarms::kShowPluginView: return "plugin";
+    case alarms::kExecuteProgram: return "program";
+    default: return "?";
+    }
+}
+
+std::string alarmJson(const alarms::AlarmRecord& alarm, int index)
+{
+    return JsonObject().add("alarm", std::int64_t(index + 1)).add("enabled", alarm.enabled != 0)
+        .add("time", timeOfDay(alarm.alarmTime)).add("days", daysText(alarm.weekdays & alarms::kWeekdayBits))
+        .add("label", platform::toUtf8(alarms::AlarmLabel(alarm))).add("next", nextText(alarm))
+        .add("wakeUp", std::int64_t(alarm.hNotification)).add("action", actionName(alarm.actionKind))
+        .add("program", platform::toUtf8(alarms::fieldText(alarm.programPath)))
+        .add("soundIndex", std::int64_t(alarm.soundIndex))
+        .add("sound", platform::toUtf8(alarms::ReadAlarmSound(index, alarms::SoundReader::MainProgram)))
+        .str();
+}
+
+void printAlarm(const alarms::AlarmRecord& alarm, int index)
+{
+    std::printf("%02d  %-3s  %s  %-27s  %-19s  %s%s\n", index + 1, alarm.enabled ? "on" : "off",
+        timeOfDay(alarm.alarmTime).c_str(), daysText(alarm.weekdays & alarms::kWeekdayBits).c_str(),
+        nextText(alarm).c_str(), platform::toUtf8(alarms::AlarmLabel(alarm)).c_str(),
+        alarm.enabled && !alarm.hNotification ? "  (no wake-up)" : "");
+}
+
+int list(bool json)
+{
+    alarms::AlarmTable table { };
+    if (!alarms::ReadAlarmsFile(table)) {
+        // Only looked at: a missing file is shown as the defaults the main program would make.
+        if (platform::fileExists(store::DataFilePath(store::kAlarmsFile)))
+            return fail("alarms.dat could not be read whole (it should hold 22800 bytes)");
+        alarms::DefaultAlarms(table, localNow());
+    }
+    const auto next = alarms::SummariseAlarms(table);
+    if (json) {
+        std::vector<std::string> items;
+        for (int i = 0; i < alarms::kAlarmCount; ++i)
+            items.push_back(alarmJson(table[std::size_t(i)], i));
+        JsonObject object;
+        if (next.localTime)
+            object.add("nextAlarm", isoText(*next.localTime));
+        else
+            object.addRaw("nextAlarm", "null");
+        std::printf("%s\n", object.addRaw("alarms", jsonArray(items)).str().c_str());
+        return 0;
+    }
+    for (int i = 0; i < alarms::kAlarmCount; ++i)
+        printAlarm(table[std::size_t(i)], i);
+    return 0;
+}
+
+// The position the settings window's sound chooser gives the file: after "no sound", the
+// sound files of "\Windows" in the locale's order, then a file from elsewhere.
+std::uint32_t soundChooserPosition(std::u16string_view path)
+{
+    constexpr std::u16string_view kFolder = u"\\Windows";
+    std::vector<std::u16string> names;
+    for (const auto pattern : { u"*.wav", u"*.mp3", u"*.ogg", u"*.flac" }) {
+        const auto entries = platform::listFolder(kFolder, pattern);
+        if (!entries)
+            continue;
+        for (const auto& entry : *entries) {
+            if (!entry.isFolder)
+                names.push_back(entry.name);
+        }
+    }
+    const auto& locale = platform::userLocale();
+    std::stable_sort(names.begin(), names.end(), [&](const std::u16string& a, const std::u16string& b) {
+        const int order = platform::compareForLocale(a, b, locale, true);
+        return order != 0 ? order < 0 : a < b;
+    });
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (platform::equalsIgnoringCase(std::u16string(kFolder) + u"\\" + names[i], path))
+            return std::uint32_t(i + 1);
+    }
+    return std::uint32_t(names.size() + 1);
+}
+
+struct SetRequest {
+    std::optional<std::array<int, 2>> time;
+    std::optional<std::uint8_t> days;
+    std::optional<std::u16string> label;
+    std::optional<std::u16string> sound; // "" for no sound
+    std::optional<bool> on;
+};
+
+// The options of "alarm set"; a message when they are not understood.
+std::optional<std::string> parseSet(const std::vector<std::string>& words, SetRequest& request)
+{
+    for (std::size_t i = 2; i < words.size(); ++i) {
+        const std::string& option = words[i];
+        if (option == "--on" || option == "--off") {
+            if (request.on)
+                return std::string("--on and --off are given once, not both");
+            request.on = option == "--on";
+            continue;
+        }
+        if (i + 1 >= words.size())
+            return "'" + option + "' needs a value";
+        const std::string& value = words[++i];
+        if (option == "--time") {
+            request.time = parseTime(value);
+            if (!request.time)
+                return "'" + value + "' is not a time of day (HH:MM, 24-hour)";
+        } else if (option == "--days") {
+            request.days = parseDays(value);
+            if (!request.days)
+                return "'" + value + "' is not a list of days (Sun,Mon,Tue,Wed,Thu,Fri,Sat or none)";
+        } else if (option == "--label") {
+            request.label = platform::toUtf16(value);
+            if (request.label->size() > alarms::kMaxLabelChars)
+                return std::string("an alarm label has at most 31 characters");
+        } else if (option == "--sound") {
+            request.sound = value == "none" ? std::u16string() : platform::toUtf16(value);
+        } else {
+            return "unknown option '" + option + "'";
+        }
+    }
+    return std::nullopt;
+}
+
+// Folds one change's outcome into the exit code; the first failure is reported.
+int report(const alarms::AlarmChange& change, int code)
+{
+    if (code != 0)
+        return code;
+    if (change.noWeekdays)
+        return fail(kNoWeekdaysMessage);
+    if (!change.registered)
+        return fail("Not registered");
+    if (!change.saved)
+        return fail("alarms.dat could not be written");
+    return 0;
+}
+
+int set(const Arguments& a)
+{
+    const auto index = alarmIndex(a.words[1]);
+    if (!index)
+        return fail("'" + a.words[1] + "' is not an alarm (1 to 20)", kExitUsage);
+    SetRequest request;
+    if (const auto problem = parseSet(a.words, request))
+        return fail(*problem + "\n" + kSetUsage, kExitUsage);
+    if (request.sound && !request.sound->empty() && !platform::fileExists(*request.sound))
+        return fail("there is no sound file " + platform::toUtf8(*request.sound));
+
+    (void)store::CreateDataDirectory(); // Made by the main program's first start; saving tells.
+    alarms::AlarmBoard board(alarms::Holder::OtherTool);
+    const SYSTEMTIME now = localNow();
+    // The view goes on with whatever arrived; a tool must not write a damaged file back whole.
+    if (!alarms::succeeded(board.Load(now)))
+        return fail("alarms.dat could not be read whole (it should hold 22800 bytes)");
+    const auto& alarm = board.records()[std::size_t(*index)];
+    if (request.sound && alarm.actionKind == alarms::kExecuteProgram)
+        return fail("alarm " + a.words[1] + " starts a program and plays no sound");
+
+    int code = 0;
+    if (request.label && !board.SetLabel(*index, *request.label, now))
+        code = fail("alarms.dat could not be written");
+    if (request.sound && code == 0) {
+        auto settings = board.CurrentSettings(*index);
+        settings.soundIndex = request.sound->empty() ? 0 : soundChooserPosition(*request.sound);
+        settings.soundPath = *request.sound;
+        const auto outcome = board.ApplySettings(*index, settings, now);
+        if (!outcome.soundStored || !outcome.saved)
+            code = fail("the alarm's sound could not be stored");
+    }
+    if (request.time && code == 0)
+        code = report(board.SetAlarmTime(*index, (*request.time)[0], (*request.time)[1], now), code);
+    if (request.days && code == 0)
+        code = report(board.SetWeekdays(*index, *request.days, now), code);
+    if (request.on && code == 0)
+        code = report(*request.on ? board.SwitchAlarmOn(*index, now) : board.SwitchAlarmOff(*index, now), code);
+
+    if (a.json)
+        std::printf("%s\n", alarmJson(alarm, *index).c_str());
+    else
+        printAlarm(alarm, *index);
+    return code;
+}
+
+} // namespace
+
+int runAlarm(const Arguments& a)
+{
+    if (a.words.size() == 1 && a.words[0] == "list")
+        return list(a.json);
+    if (a.words.size() >= 2 && a.words[0] == "set")
+        return set(a);
+    return fail("usage: tkwctl alarm list | set N [--time HH:MM] [--days Mon,Tue,...|none] [--label TEXT]"
+                " [--sound DEVICE-PATH|none] [--on|--off]",
+        kExitUsage);
+}
+
+} // namespace tkwctl
