@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "app/alarms_view.h"
+
 #include "alert/sound_player.h"
 #include "app/schedule.h"
 #include "app/single_instance.h"
@@ -75,13 +77,22 @@ QString formatted(const SYSTEMTIME& time, std::u16string_view picture, platform:
     return text ? QString::fromStdU16String(*text) : QString();
 }
 
+QString timeWithoutSeconds(const SYSTEMTIME& time)
+{
+    return formatted(time, platform::userLocale().use24Hour ? u"HH':'mm" : u"h':'mm' 'tt", platform::PictureKind::Time);
+}
+
 // The text of one status-bar part; contents whose subsystem is not here yet show "--".
-QString statusText(std::uint32_t content, const SYSTEMTIME& now)
+QString statusText(std::uint32_t content, const SYSTEMTIME& now, alarms::AlarmBoard& alarmBoard)
 {
     const auto& locale = platform::userLocale();
     switch (content) {
+    case 1: {
+        const auto& next = alarmBoard.NextAlarm(now);
+        return next.localTime ? timeWithoutSeconds(*next.localTime) : QStringLiteral("--:--");
+    }
     case 7: return formatted(now, locale.shortDatePicture, platform::PictureKind::Date);
-    case 8: return formatted(now, locale.use24Hour ? u"HH':'mm" : u"h':'mm' 'tt", platform::PictureKind::Time);
+    case 8: return timeWithoutSeconds(now);
     case 0: return QString();
     default: return QStringLiteral("--");
     }
@@ -116,22 +127,34 @@ MainWindow::MainWindow(const StartRequest& request)
     : m_geometry(ui::ScreenGeometry::current())
 {
     setObjectName(QStringLiteral("TickwellProMain"));
-    for (int view = 0; view < kBuiltInViewCount; ++view)
-        m_builtInViews[std::size_t(view)] = std::make_unique<NamedView>(view, QString());
-    m_faceView = std::make_unique<FaceView>();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     m_menuBar = new QMenuBar(this);
     layout->setMenuBar(m_menuBar);
-    m_screen = new ScreenWidget(this, QSize(m_geometry.width, m_geometry.height));
+    // The work area: the screen less the task bar and the menu bar.
+    const int bar = (m_geometry.width == 320 && m_geometry.height == 320 ? 35 : 26) * (m_geometry.width >= 480 ? 2 : 1);
+    m_screen = new ScreenWidget(this, QSize(m_geometry.width, m_geometry.height - 2 * bar));
     layout->addWidget(m_screen);
     // The title area (x 5-111, y 4-18) is the view manager: a tap opens the list of views.
     m_viewManager = new ui::DropList(m_screen);
     m_viewManager->setObjectName(QStringLiteral("ViewManager"));
     m_viewManager->setGeometry(m_geometry.scaled(5), m_geometry.scaled(4), m_geometry.scaled(107), m_geometry.scaled(15));
     connect(m_viewManager, &ui::DropList::selected, this, [this](int view) { selectView(view); });
+
+    (void)m_alarms.Load(localNow());
+    m_views = BuildViewList(store::kDefaultInstallFolder, m_geometry.scaleShift, ui::text(40045).toStdU16String());
+    QStringList faces;
+    for (const auto& face : m_views.pluginFaces)
+        faces.append(qText(face));
+    for (int view = 0; view < kBuiltInViewCount; ++view) {
+        if (view == kAlarmsView)
+            m_builtInViews[std::size_t(view)] = std::make_unique<AlarmsView>(m_screen, m_geometry, m_alarms, faces);
+        else
+            m_builtInViews[std::size_t(view)] = std::make_unique<NamedView>(view, QString());
+    }
+    m_faceView = std::make_unique<FaceView>();
     retranslate();
     new QShortcut(QKeySequence(QStringLiteral("Ctrl+A")), this, [this] { command(kAboutCommand); });
     new QShortcut(QKeySequence(QStringLiteral("Ctrl+Q")), this, [this] { command(kCloseCommand); });
@@ -342,6 +365,10 @@ void MainWindow::tick()
     const bool chimeNow = ChimeDue(m_lastTick, now, chimeSettings, true, todayItem);
     const bool stopwatchRuns = m_view == kStopwatchView && settings.stopwatchRunning != 0;
     if (RedrawOnTick(m_lastTick, now, stopwatchRuns)) {
+        // The runner rewrites alarms.dat when an alarm rings: the status bar and the
+        // Alarms view follow within the second.
+        if (now.wSecond != m_lastTick.wSecond && m_alarms.ReloadAlarmsIfChanged(now) && m_view == kAlarmsView)
+            viewObject(m_view).refresh();
         m_tickPaint = true;
         m_screen->update();
     }
@@ -405,7 +432,7 @@ void MainWindow::paintScreen(QPainter& painter)
     const SYSTEMTIME now = localNow();
     for (int part = 0; part < 3; ++part) {
         const QRect cell(m_geometry.scaled(edges[part]), top, m_geometry.scaled(edges[part + 1] - edges[part]), height);
-        painter.drawText(cell, Qt::AlignCenter, statusText(fields[part], now));
+        painter.drawText(cell, Qt::AlignCenter, statusText(fields[part], now, m_alarms));
     }
 }
 

@@ -2,6 +2,7 @@
 // The main program's window in normal mode: the current view, the status bar, the menus,
 // the 100 ms clock, and the private messages other programs send it.
 
+#include "alarms/alarm_board.h"
 #include "app/command_line.h"
 #include "app/view.h"
 #include "app/view_list.h"
@@ -45,6 +46,7 @@ public:
     void refresh();
     // The object of a view (built-in 0-12; every index above shares the face view).
     [[nodiscard]] View& viewObject(int view) const;
+    [[nodiscard]] alarms::AlarmBoard& alarmBoard() { return m_alarms; }
     // A menu or accelerator command (40001-40023, 40500-40599, 1).
     void command(int command);
     // The device point of the window's screen, for taps.
@@ -74,6 +76,7 @@ private:
 
     ui::ScreenGeometry m_geometry;
     ViewList m_views;
+    alarms::AlarmBoard m_alarms;
     int m_view = -1; // none until the start view is chosen
     std::array<std::unique_ptr<View>, kBuiltInViewCount> m_builtInViews;
     std::unique_ptr<View> m_faceView;

@@ -1,0 +1,27 @@
+#include "app/alarm_rows.h"
+
+#include <algorithm>
+
+namespace app {
+
+int AlarmPageCount(int rowsPerPage) { return (kAlarmCount + rowsPerPage - 1) / rowsPerPage; }
+
+AlarmPage AlarmsOnPage(int page, int rowsPerPage)
+{
+    const int first = std::clamp(page, 0, AlarmPageCount(rowsPerPage) - 1) * rowsPerPage;
+    return { first, std::min(rowsPerPage, kAlarmCount - first) };
+}
+
+std::optional<int> WeekdayBoxAt(int x)
+{
+    if (x < 0)
+        return std::nullopt;
+    if (x < 16)
+        return 0;
+    const int box = 1 + (x - 16) / 14;
+    return box <= 6 ? std::optional<int>(box) : std::nullopt;
+}
+
+int WeekdayBitOfBox(int box, bool sundayFirst) { return sundayFirst ? box : (box + 1) % 7; }
+
+} // namespace app

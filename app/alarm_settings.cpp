@@ -1,0 +1,298 @@
+#include "app/alarm_settings.h"
+
+#include "alert/sound_player.h"
+#include "platform/audio.h"
+#include "platform/files.h"
+#include "ui/dialogs.h"
+#include "ui/file_chooser.h"
+#include "ui/resources.h"
+#include "ui/sound_chooser.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QEventLoop>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <filesystem>
+
+namespace app {
+
+namespace {
+
+constexpr unsigned kNotificationWindowString = 41125;
+constexpr unsigned kExecuteString = 41135;
+constexpr unsigned kShowString = 41145;
+constexpr unsigned kPluginString = 41155;
+constexpr unsigned kInvalidPathText = 41175;
+constexpr unsigned kInvalidPathCaption = 41185;
+constexpr unsigned kStopString = 40735;
+constexpr unsigned kTestString = 41335;
+constexpr unsigned kSoundLabel = 41035;
+constexpr unsigned kRepeatList = 40465;
+constexpr unsigned kPauseList = 40475;
+constexpr unsigned kRepeatCountList = 40485;
+constexpr unsigned kRepeatIntervalList = 40495;
+constexpr unsigned kKeepAwakeList = 40645;
+constexpr unsigned kCaptionString = 45085;
+constexpr unsigned kActionLabel = 45095;
+constexpr unsigned kRepeatLabel = 45105;
+constexpr unsigned kPauseLabel = 45115;
+constexpr unsigned kRepeatingAlarmString = 45125;
+constexpr unsigned kIntervalLabel = 45135;
+constexpr unsigned kPathLabel = 45145;
+constexpr unsigned kParametersLabel = 45155;
+constexpr unsigned kKeepAwakeLabel = 45165;
+constexpr unsigned kCountLabel = 45175;
+constexpr int kProgramArgsLimit = 259; // the record's 260 characters with their zero
+
+QComboBox* listBox(QWidget* parent, unsigned listString, int current)
+{
+    auto* box = new QComboBox(parent);
+    box->addItems(ui::list(listString));
+    box->setCurrentIndex(std::clamp(current, 0, box->count() - 1));
+    return box;
+}
+
+QString qText(std::u16string_view text) { return QString::fromStdU16String(std::u16string(text)); }
+
+// Waits `ms` with the window's events going.
+void pauseFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace
+
+bool IsProgramPath(std::u16string_view devicePath)
+{
+    const QString path = qText(devicePath);
+    return path.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive);
+}
+
+bool NamesExistingFile(std::u16string_view devicePath)
+{
+    if (devicePath.empty())
+        return false;
+    const auto host = platform::hostPathOf(devicePath);
+    std::error_code error;
+    return host && std::filesystem::is_regular_file(*host, error);
+}
+
+AlarmSettingsWindow::AlarmSettingsWindow(
+    QWidget* parent, int alarm, const alarms::AlarmSettings& current, const QStringList& faces)
+    : QDialog(parent)
+    , m_chosen(current)
+    , m_faces(faces)
+{
+    setObjectName(QStringLiteral("Alarm Settings"));
+    setWindowTitle(ui::text(kCaptionString) + QStringLiteral(" %1").arg(alarm + 1, 2, 10, QLatin1Char('0')));
+    auto* layout = new QVBoxLayout(this);
+
+    // A face the alarm shows that is gone keeps its entry, so that "OK" changes nothing
+    // the user did not touch.
+    const QString currentFace = qText(current.programPath);
+    if (current.actionKind == alarms::kShowPluginView && !m_faces.contains(currentFace))
+        m_faces.append(currentFace);
+    auto* actionRow = new QFormLayout;
+    m_action = new QComboBox(this);
+    m_action->setObjectName(QStringLiteral("ActionList"));
+    m_action->addItem(ui::list(kNotificationWindowString).value(0));
+    const QString show = ui::text(kShowString);
+    const QString plugin = ui::splitList(ui::text(kPluginString)).value(0);
+    for (const QString& face : m_faces)
+        m_action->addItem(show + face + plugin);
+    m_action->addItem(ui::list(kExecuteString).value(0));
+    int action = 0;
+    if (current.actionKind == alarms::kExecuteProgram)
+        action = m_action->count() - 1;
+    else if (current.actionKind == alarms::kShowPluginView)
+        action = 1 + int(m_faces.indexOf(currentFace));
+    m_action->setCurrentIndex(action);
+    actionRow->addRow(ui::text(kActionLabel), m_action);
+    layout->addLayout(actionRow);
+
+    // Kinds 0 and 1: the sound.
+    m_soundPanel = new QWidget(this);
+    auto* sound = new QFormLayout(m_soundPanel);
+    sound->setContentsMargins(0, 0, 0, 0);
+    m_sound = new ui::SoundChooser(m_soundPanel);
+    if (current.soundIndex == 0 || !m_sound->setPath(current.soundPath))
+        (void)m_sound->setPosition(0);
+    sound->addRow(ui::text(kSoundLabel), m_sound);
+    m_repeat = listBox(m_soundPanel, kRepeatList, current.repeatIndex);
+    sound->addRow(ui::text(kRepeatLabel), m_repeat);
+    auto* pauseRow = new QHBoxLayout;
+    m_pause = listBox(m_soundPanel, kPauseList, current.pauseIndex);
+    m_test = new QPushButton(ui::text(kTestString), m_soundPanel);
+    m_test->setObjectName(QStringLiteral("TestButton"));
+    pauseRow->addWidget(m_pause, 1);
+    pauseRow->addWidget(m_test);
+    sound->addRow(ui::text(kPauseLabel), pauseRow);
+    m_repeatingAlarm = new QCheckBox(ui::text(kRepeatingAlarmString), m_soundPanel);
+    m_repeatingAlarm->setChecked(current.repeatAlarm);
+    sound->addRow(m_repeatingAlarm);
+    m_repeatCount = listBox(m_soundPanel, kRepeatCountList, current.repeatAlarmCountIndex);
+    m_repeatInterval = listBox(m_soundPanel, kRepeatIntervalList, current.repeatAlarmIntervalIndex);
+    sound->addRow(ui::text(kCountLabel), m_repeatCount);
+    sound->addRow(ui::text(kIntervalLabel), m_repeatInterval);
+    layout->addWidget(m_soundPanel);
+    connect(m_repeatingAlarm, &QCheckBox::toggled, this, [this](bool on) {
+        m_repeatCount->setEnabled(on);
+        m_repeatInterval->setEnabled(on);
+    });
+    m_repeatCount->setEnabled(current.repeatAlarm);
+    m_repeatInterval->setEnabled(current.repeatAlarm);
+    connect(m_test, &QPushButton::clicked, this, &AlarmSettingsWindow::test);
+
+    // Kind 2: the program.
+    m_programPanel = new QWidget(this);
+    auto* program = new QFormLayout(m_programPanel);
+    program->setContentsMargins(0, 0, 0, 0);
+    auto* pathRow = new QHBoxLayout;
+    m_path = new QLineEdit(m_programPanel);
+    m_path->setObjectName(QStringLiteral("ProgramPath"));
+    auto* browse = new QToolButton(m_programPanel);
+    browse->setText(QStringLiteral("..."));
+    pathRow->addWidget(m_path, 1);
+    pathRow->addWidget(browse);
+    program->addRow(ui::text(kPathLabel), pathRow);
+    m_args = new QLineEdit(m_programPanel);
+    m_args->setMaxLength(kProgramArgsLimit);
+    m_argsLabel = new QLabel(ui::text(kParametersLabel), m_programPanel);
+    program->addRow(m_argsLabel, m_args);
+    m_keepAwake = listBox(m_programPanel, kKeepAwakeList, int(current.keepAwakeIndex));
+    program->addRow(ui::text(kKeepAwakeLabel), m_keepAwake);
+    layout->addWidget(m_programPanel);
+    if (current.actionKind == alarms::kExecuteProgram) {
+        m_path->setText(qText(current.programPath));
+        m_args->setText(qText(current.programArgs));
+    }
+    connect(m_path, &QLineEdit::textChanged, this, &AlarmSettingsWindow::pathEdited);
+    connect(browse, &QToolButton::clicked, this, &AlarmSettingsWindow::browse);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    layout->addStretch(1);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &AlarmSettingsWindow::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &AlarmSettingsWindow::reject);
+    connect(m_action, &QComboBox::currentIndexChanged, this, &AlarmSettingsWindow::actionChosen);
+    actionChosen();
+    pathEdited();
+}
+
+AlarmSettingsWindow::~AlarmSettingsWindow() = default;
+
+void AlarmSettingsWindow::actionChosen()
+{
+    const bool execute = m_action->currentIndex() == m_action->count() - 1;
+    m_soundPanel->setVisible(!execute);
+    m_programPanel->setVisible(execute);
+    if (execute)
+        m_stopPreview = true;
+}
+
+void AlarmSettingsWindow::pathEdited()
+{
+    // Parameters mean something only to a program.
+    const bool program = IsProgramPath(m_path->text().toStdU16String());
+    m_argsLabel->setVisible(program);
+    m_args->setVisible(program);
+}
+
+void AlarmSettingsWindow::browse()
+{
+    const auto start = ui::parentOfDevicePath(m_path->text().toStdU16String());
+    if (auto chosen = ui::chooseDeviceFile(this, { }, { QStringLiteral("*.*") }, start.empty() ? u"\\" : start))
+        m_path->setText(qText(*chosen));
+}
+
+void AlarmSettingsWindow::test()
+{
+    if (m_previewing) {
+        m_stopPreview = true; // ends at the next step
+        return;
+    }
+    if (m_sound->position() == 0)
+        return;
+    m_previewing = true;
+    m_stopPreview = false;
+    m_test->setText(ui::text(kStopString));
+    const std::u16string path = m_sound->path();
+    const int plays = m_repeat->currentIndex() + 1;
+    const int pauseSteps = (m_pause->currentIndex() + 1) * 8; // 800 ms a second, 100 ms a step
+    for (int play = 0; play < plays && !m_stopPreview; ++play) {
+        // The sound service, closed and opened again for each play; else the plain call.
+        alert::SoundPlayer player;
+        player.create(path);
+        if (player.open(path, false)) {
+            QTimer stopWatch;
+            connect(&stopWatch, &QTimer::timeout, this, [&] {
+                if (m_stopPreview)
+                    player.stop();
+            });
+            stopWatch.start(100);
+            player.playAndWait();
+            player.close();
+        } else {
+            PlaySoundW(reinterpret_cast<const WCHAR*>(path.c_str()), nullptr, SND_ASYNC | SND_FILENAME);
+        }
+        for (int step = 0; step < pauseSteps && !m_stopPreview; ++step)
+            pauseFor(100);
+    }
+    PlaySoundW(nullptr, nullptr, 0);
+    m_previewing = false;
+    m_test->setText(ui::text(kTestString));
+}
+
+void AlarmSettingsWindow::accept()
+{
+    const int action = m_action->currentIndex();
+    alarms::AlarmSettings chosen = m_chosen;
+    if (action == m_action->count() - 1) {
+        const std::u16string path = m_path->text().trimmed().toStdU16String();
+        if (!NamesExistingFile(path)) {
+            ui::showMessage(this, ui::text(kInvalidPathText), ui::MessageIcon::Warning, ui::MessageButtons::Ok,
+                ui::text(kInvalidPathCaption, 0));
+            return; // stays open
+        }
+        chosen.actionKind = alarms::kExecuteProgram;
+        chosen.programPath = path;
+        chosen.programArgs = IsProgramPath(path) ? m_args->text().left(kProgramArgsLimit).toStdU16String() : u"";
+        chosen.keepAwakeIndex = std::uint32_t(m_keepAwake->currentIndex());
+    } else {
+        if (action == 0) {
+            chosen.actionKind = alarms::kShowNotification;
+            chosen.programPath.clear();
+        } else {
+            chosen.actionKind = alarms::kShowPluginView;
+            chosen.programPath = m_faces.value(action - 1).toStdU16String();
+        }
+        chosen.programArgs.clear();
+        chosen.soundIndex = std::uint32_t(m_sound->position());
+        chosen.soundPath = m_sound->path();
+        chosen.repeatIndex = std::uint8_t(m_repeat->currentIndex());
+        chosen.pauseIndex = std::uint8_t(m_pause->currentIndex());
+        chosen.repeatAlarm = m_repeatingAlarm->isChecked();
+        chosen.repeatAlarmCountIndex = std::uint8_t(m_repeatCount->currentIndex());
+        chosen.repeatAlarmIntervalIndex = std::uint8_t(m_repeatInterval->currentIndex());
+    }
+    m_chosen = chosen;
+    QDialog::accept();
+}
+
+void AlarmSettingsWindow::done(int result)
+{
+    m_stopPreview = true;
+    QDialog::done(result);
+}
+
+} // namespace app
