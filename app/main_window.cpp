@@ -121,6 +121,13 @@ private:
     bool m_present = false;
 };
 
+// The work area: the screen less the task bar and the menu bar.
+QSize workArea(const ui::ScreenGeometry& screen)
+{
+    const int bar = (screen.width == 320 && screen.height == 320 ? 35 : 26) * (screen.width >= 480 ? 2 : 1);
+    return { screen.width, screen.height - 2 * bar };
+}
+
 } // namespace
 
 MainWindow::MainWindow(const StartRequest& request)
@@ -133,9 +140,7 @@ MainWindow::MainWindow(const StartRequest& request)
     layout->setSpacing(0);
     m_menuBar = new QMenuBar(this);
     layout->setMenuBar(m_menuBar);
-    // The work area: the screen less the task bar and the menu bar.
-    const int bar = (m_geometry.width == 320 && m_geometry.height == 320 ? 35 : 26) * (m_geometry.width >= 480 ? 2 : 1);
-    m_screen = new ScreenWidget(this, QSize(m_geometry.width, m_geometry.height - 2 * bar));
+    m_screen = new ScreenWidget(this, workArea(m_geometry));
     layout->addWidget(m_screen);
     // The title area (x 5-111, y 4-18) is the view manager: a tap opens the list of views.
     m_viewManager = new ui::DropList(m_screen);
@@ -180,6 +185,10 @@ MainWindow::MainWindow(const StartRequest& request)
     if (!selectView(start))
         selectView(kGeneralView);
     viewObject(m_view).setSubSelection(item);
+    // The screen turns: the views are laid out anew for it.
+    auto* watcher = new ui::ScreenWatcher(this);
+    connect(watcher, &ui::ScreenWatcher::changed, this, &MainWindow::screenChanged);
+
     m_lastTick = localNow();
     m_clock.setInterval(100);
     connect(&m_clock, &QTimer::timeout, this, &MainWindow::tick);
@@ -238,6 +247,19 @@ void MainWindow::buildMenus()
             plugins->addAction(qText(m_views.pluginFaces[k]), this, [this, id] { command(id); });
         }
     }
+}
+
+void MainWindow::screenChanged(const ui::ScreenGeometry& geometry)
+{
+    m_clock.stop();
+    m_geometry = geometry;
+    m_screen->setFixedSize(workArea(m_geometry));
+    m_viewManager->setGeometry(m_geometry.scaled(5), m_geometry.scaled(4), m_geometry.scaled(107), m_geometry.scaled(15));
+    for (auto& view : m_builtInViews)
+        view->rebuild(m_geometry);
+    m_faceView->rebuild(m_geometry);
+    m_clock.start();
+    m_screen->update();
 }
 
 View& MainWindow::viewObject(int view) const

@@ -68,6 +68,7 @@ private:
     void tick();
     void chime();
     void buildMenus();
+    void screenChanged(const ui::ScreenGeometry& geometry);
     void tapScreen(QPoint point);
     void releaseScreen(QPoint point);
     [[nodiscard]] ViewContext viewContext() const;

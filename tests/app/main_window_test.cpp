@@ -12,6 +12,7 @@
 #include "ui/headless.h"
 
 #include <QApplication>
+#include <QThread>
 #include <QTimer>
 #include <cstring>
 #include <filesystem>
@@ -160,4 +161,20 @@ TEST_F(MainWindowTest, ViewsAreActivatedLeftAndRefreshedInTurn)
     ASSERT_TRUE(store::ReadTodaySettings(saved));
     EXPECT_EQ(saved.lastView, 4u);
     EXPECT_EQ(saved.lastViewItem, 3u);
+}
+
+TEST_F(MainWindowTest, TurningTheScreenLaysTheViewsOutAgain)
+{
+    app::MainWindow window(app::StartRequest { });
+    window.show();
+    window.selectView(3);
+    EXPECT_EQ(window.screen()->size(), QSize(240, 268));
+    ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::LocalMachine, u"SYSTEM\\Tickwell\\Profile", u"ScreenWidth", 320));
+    ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::LocalMachine, u"SYSTEM\\Tickwell\\Profile", u"ScreenHeight", 240));
+    for (int i = 0; i < 50 && window.screen()->size() != QSize(320, 188); ++i) {
+        QApplication::processEvents();
+        QThread::msleep(20);
+    }
+    EXPECT_EQ(window.screen()->size(), QSize(320, 188));
+    EXPECT_EQ(window.currentView(), 3);
 }
