@@ -67,6 +67,10 @@ int main(int argc, char** argv)
     }
 
     app::MainWindow window(*request);
+    if (window.criticalError() != app::CriticalError::None) {
+        app::ShowCriticalError(&window);
+        return 0;
+    }
     window.show();
     const bool screenshot = ui::screenshotOnFirstPaint(&window, application.arguments());
     if (!existed && !screenshot) {

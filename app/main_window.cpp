@@ -1,10 +1,16 @@
 #include "app/main_window.h"
 
-#include "app/alarms_view.h"
-
 #include "alert/sound_player.h"
+#include "app/alarms_view.h"
+#include "app/clock_views.h"
+#include "app/internet_time.h"
 #include "app/schedule.h"
 #include "app/single_instance.h"
+#include "faces/skin_record.h"
+#include "faces/status_bar.h"
+#include "platform/calendar.h"
+#include "timers/countdown.h"
+#include "timers/timer_file.h"
 #include "platform/device_clock.h"
 #include "platform/events.h"
 #include "platform/handle.h"
@@ -24,6 +30,7 @@
 #include <QPainter>
 #include <QShortcut>
 #include <QThread>
+#include <QActionGroup>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
@@ -58,6 +65,10 @@ private:
 namespace {
 
 constexpr int kAboutCommand = 40004;
+constexpr int kFirstSkinCommand = 40700;
+constexpr int kLastSkinCommand = 40799;
+constexpr unsigned kSkinMenuString = 40775;
+constexpr unsigned kDefaultSkinString = 41095;
 constexpr int kExitCommand = 40006;
 constexpr int kCloseCommand = 1;
 constexpr std::uint32_t kStartWithLastView = 0;
@@ -71,61 +82,17 @@ SYSTEMTIME localNow()
     return now;
 }
 
-QString formatted(const SYSTEMTIME& time, std::u16string_view picture, platform::PictureKind kind)
-{
-    const auto text = platform::formatPicture(time, picture, kind, platform::userLocale());
-    return text ? QString::fromStdU16String(*text) : QString();
-}
-
-QString timeWithoutSeconds(const SYSTEMTIME& time)
-{
-    return formatted(time, platform::userLocale().use24Hour ? u"HH':'mm" : u"h':'mm' 'tt", platform::PictureKind::Time);
-}
-
-// The text of one status-bar part; contents whose subsystem is not here yet show "--".
-QString statusText(std::uint32_t content, const SYSTEMTIME& now, alarms::AlarmBoard& alarmBoard)
-{
-    const auto& locale = platform::userLocale();
-    switch (content) {
-    case 1: {
-        const auto& next = alarmBoard.NextAlarm(now);
-        return next.localTime ? timeWithoutSeconds(*next.localTime) : QStringLiteral("--:--");
-    }
-    case 7: return formatted(now, locale.shortDatePicture, platform::PictureKind::Date);
-    case 8: return timeWithoutSeconds(now);
-    case 0: return QString();
-    default: return QStringLiteral("--");
-    }
-}
-
-// The clock faces of "plugins\": one object serves them all, as they share one face host.
-class FaceView final : public View {
-public:
-    FaceView()
-        : View(kBuiltInViewCount)
-    {
-    }
-    void choose(QString name, bool present)
-    {
-        m_name = std::move(name);
-        m_present = present;
-    }
-    bool activate() override { return m_present; }
-    void paint(QPainter& painter, const ViewContext& context) override
-    {
-        NamedView(index(), m_name).paint(painter, context);
-    }
-
-private:
-    QString m_name;
-    bool m_present = false;
-};
-
 // The work area: the screen less the task bar and the menu bar.
 QSize workArea(const ui::ScreenGeometry& screen)
 {
     const int bar = (screen.width == 320 && screen.height == 320 ? 35 : 26) * (screen.width >= 480 ? 2 : 1);
     return { screen.width, screen.height - 2 * bar };
+}
+
+std::u16string storedSkinName()
+{
+    const auto& name = store::Settings().skinName;
+    return std::u16string(name, std::char_traits<char16_t>::length(name));
 }
 
 } // namespace
@@ -148,21 +115,40 @@ MainWindow::MainWindow(const StartRequest& request)
     m_viewManager->setGeometry(m_geometry.scaled(5), m_geometry.scaled(4), m_geometry.scaled(107), m_geometry.scaled(15));
     connect(m_viewManager, &ui::DropList::selected, this, [this](int view) { selectView(view); });
 
+    // The look: the resource pack must be there; a skin that cannot be used gives way to it.
+    if (!loadSkin()) {
+        m_criticalError = CriticalError::ResourcePack;
+        m_host = new ui::WindowHost(this, qText(kMainWindowClass), qText(kMainWindowTitle),
+            [](UINT, WPARAM, LPARAM) -> LRESULT { return 0; });
+        return;
+    }
+
+    m_statusBar = std::make_unique<faces::StatusBar>(m_skin, LayoutOf(m_geometry));
     (void)m_alarms.Load(localNow());
     m_views = BuildViewList(store::kDefaultInstallFolder, m_geometry.scaleShift, ui::text(40045).toStdU16String());
     QStringList faces;
     for (const auto& face : m_views.pluginFaces)
         faces.append(qText(face));
     for (int view = 0; view < kBuiltInViewCount; ++view) {
-        if (view == kAlarmsView)
-            m_builtInViews[std::size_t(view)] = std::make_unique<AlarmsView>(m_screen, m_geometry, m_alarms, faces);
+        auto& slot = m_builtInViews[std::size_t(view)];
+        if (view == kDigitalClockView)
+            slot = std::make_unique<DigitalClockView>(m_skin, m_geometry);
+        else if (view == kAnalogClockView)
+            slot = std::make_unique<AnalogClockView>(m_skin, m_geometry);
+        else if (view == kAlarmsView)
+            slot = std::make_unique<AlarmsView>(m_screen, m_geometry, m_alarms, faces);
         else
-            m_builtInViews[std::size_t(view)] = std::make_unique<NamedView>(view, QString());
+            slot = std::make_unique<NamedView>(view, QString());
     }
-    m_faceView = std::make_unique<FaceView>();
+    m_faceView = std::make_unique<FaceView>(this, m_geometry, [this] { return faceClock(); });
     retranslate();
     new QShortcut(QKeySequence(QStringLiteral("Ctrl+A")), this, [this] { command(kAboutCommand); });
     new QShortcut(QKeySequence(QStringLiteral("Ctrl+Q")), this, [this] { command(kCloseCommand); });
+    // Escape leaves a clock face as a tap on its close area does.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] {
+        if (m_view >= kBuiltInViewCount)
+            selectView(m_lastBuiltInView);
+    });
 
     m_host = new ui::WindowHost(this, qText(kMainWindowClass), qText(kMainWindowTitle),
         [this](UINT msg, WPARAM wParam, LPARAM lParam) { return message(msg, wParam, lParam); });
@@ -212,13 +198,18 @@ void MainWindow::retranslate()
     m_viewManager->setItems(names);
     if (current >= 0)
         m_viewManager->setCurrentIndex(current);
-    m_menuBar->clear();
     buildMenus();
     m_screen->update();
 }
 
 void MainWindow::buildMenus()
 {
+    // The menus of before go (later: one of their actions may be what called this).
+    for (QMenu* menu : m_menuBar->findChildren<QMenu*>())
+        menu->setObjectName(QString());
+    for (QMenu* menu : m_menuBar->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
+        menu->deleteLater();
+    m_menuBar->clear();
     QMenu* options = m_menuBar->addMenu(ui::text(40025));
     QAction* preferences = options->addAction(ui::text(40845));
     options->addSeparator();
@@ -228,6 +219,23 @@ void MainWindow::buildMenus()
     preferences->setEnabled(false);
     timeAndLocation->setEnabled(false);
     editCities->setEnabled(false);
+    options->addSeparator();
+    // The skins: "Default" and the files of "skins\", the one in use marked.
+    m_skinMenu = faces::buildSkinMenu(store::kDefaultInstallFolder, m_geometry.scaleShift,
+        ui::text(kDefaultSkinString).toStdU16String(), storedSkinName());
+    QMenu* skins = options->addMenu(ui::text(kSkinMenuString));
+    skins->setObjectName(QStringLiteral("SkinMenu"));
+    auto* group = new QActionGroup(skins);
+    for (std::size_t k = 0; k < m_skinMenu.entries.size(); ++k) {
+        const auto& entry = m_skinMenu.entries[k];
+        QAction* action = skins->addAction(qText(entry.name));
+        action->setCheckable(true);
+        action->setChecked(int(k) == m_skinMenu.checked);
+        action->setData(entry.command);
+        group->addAction(action);
+        const int id = entry.command;
+        connect(action, &QAction::triggered, this, [this, id] { command(id); });
+    }
     options->addSeparator();
     options->addAction(ui::text(45015), this, [this] { command(kAboutCommand); });
     options->addAction(ui::text(45025), this, [this] { command(kExitCommand); });
@@ -253,13 +261,85 @@ void MainWindow::screenChanged(const ui::ScreenGeometry& geometry)
 {
     m_clock.stop();
     m_geometry = geometry;
-    m_screen->setFixedSize(workArea(m_geometry));
+    m_screen->setFixedSize(m_view >= kBuiltInViewCount ? QSize(m_geometry.width, m_geometry.height) : workArea(m_geometry));
     m_viewManager->setGeometry(m_geometry.scaled(5), m_geometry.scaled(4), m_geometry.scaled(107), m_geometry.scaled(15));
+    rebuildViews();
+    m_clock.start();
+    m_screen->update();
+}
+
+bool MainWindow::loadSkin()
+{
+    faces::SkinSource source;
+    source.installFolder = std::u16string(store::kDefaultInstallFolder);
+    source.scaleShift = m_geometry.scaleShift;
+    source.layoutKind = m_geometry.layoutKind;
+    return m_skin.load(source, storedSkinName(), ui::text(kDefaultSkinString).toStdU16String())
+        != faces::SkinOutcome::PackUnusable;
+}
+
+void MainWindow::rebuildViews()
+{
+    m_statusBar = std::make_unique<faces::StatusBar>(m_skin, LayoutOf(m_geometry));
     for (auto& view : m_builtInViews)
         view->rebuild(m_geometry);
     m_faceView->rebuild(m_geometry);
-    m_clock.start();
+}
+
+void MainWindow::selectSkin(int id)
+{
+    const auto name = faces::skinChoice(m_skinMenu, id, storedSkinName(), ui::text(kDefaultSkinString).toStdU16String());
+    if (!name)
+        return; // the skin in use
+    auto& settings = store::Settings();
+    std::fill(std::begin(settings.skinName), std::end(settings.skinName), u'\0');
+    std::copy_n(name->begin(), std::min<std::size_t>(name->size(), 63), settings.skinName);
+    (void)store::SaveSettings();
+    (void)loadSkin();
+    rebuildViews();
+    buildMenus();
     m_screen->update();
+}
+
+faces::FaceClock MainWindow::faceClock()
+{
+    const auto& locale = platform::userLocale();
+    faces::FaceClock clock;
+    clock.time = localNow();
+    clock.use24Hour = locale.use24Hour;
+    clock.monthFirst = locale.shortDateMonthFirst;
+    clock.chimeOn = store::Settings().chime != 0;
+    clock.nextAlarm = m_alarms.NextAlarm(clock.time).localTime;
+    return clock;
+}
+
+std::optional<QRect> MainWindow::selectorButton(int button) const
+{
+    if (m_geometry.layoutKind == 0 || button < 0 || button > 13)
+        return std::nullopt;
+    namespace skin = faces::skin;
+    const bool rows = m_geometry.layoutKind == 1 && !m_geometry.landscape;
+    const QPoint origin = rows ? QPoint(m_skin.word(skin::kSelectorOriginX), m_skin.word(skin::kSelectorOriginY))
+                               : QPoint(m_skin.word(skin::kSelectorColumnOriginX), m_skin.word(skin::kSelectorColumnOriginY));
+    const int f = skin::kSelectorFirstButton;
+    const QRect first(QPoint(m_skin.word(f), m_skin.word(f + 1)), QPoint(m_skin.word(f + 2) - 1, m_skin.word(f + 3) - 1));
+    const QPoint step = rows ? QPoint(m_skin.word(skin::kSelectorStepX), m_skin.word(skin::kSelectorStepY))
+                             : QPoint(m_skin.word(skin::kSelectorColumnStepX), m_skin.word(skin::kSelectorColumnStepY));
+    if (first.isEmpty())
+        return std::nullopt;
+    // Two rows of seven, or two columns of seven rows.
+    const QPoint at = rows ? QPoint((button % 7) * step.x(), (button / 7) * step.y())
+                           : QPoint((button % 2) * step.x(), (button / 2) * step.y());
+    return first.translated(origin + at);
+}
+
+std::optional<int> MainWindow::selectorButtonAt(QPoint point) const
+{
+    for (int button = 0; button < 14; ++button) {
+        if (const auto rect = selectorButton(button); rect && rect->contains(point))
+            return button;
+    }
+    return std::nullopt;
 }
 
 View& MainWindow::viewObject(int view) const
@@ -286,8 +366,9 @@ void MainWindow::refresh()
         return;
     }
     if (chosen >= kBuiltInViewCount) {
-        const bool present = PluginFacePath(store::kDefaultInstallFolder, m_geometry.scaleShift, m_views.names, chosen).has_value();
-        static_cast<FaceView&>(*m_faceView).choose(qText(ViewName(m_views.names, chosen).value_or(u"")), present);
+        static_cast<FaceView&>(*m_faceView)
+            .choose(qText(ViewName(m_views.names, chosen).value_or(u"")),
+                PluginFacePath(store::kDefaultInstallFolder, m_geometry.scaleShift, m_views.names, chosen));
     }
     if (m_view >= 0)
         viewObject(m_view).leave();
@@ -301,12 +382,22 @@ void MainWindow::refresh()
     }
     if (chosen < kBuiltInViewCount)
         viewObject(chosen).setSubSelection(0);
+    if (m_view >= 0 && m_view < kBuiltInViewCount)
+        m_lastBuiltInView = m_view;
     m_view = chosen;
+    // A clock face covers the whole screen, bars and all; the title area and the menus
+    // return with the built-in views.
+    const bool face = m_view >= kBuiltInViewCount;
+    m_viewManager->setVisible(!face);
+    m_menuBar->setVisible(!face);
+    m_screen->setFixedSize(face ? QSize(m_geometry.width, m_geometry.height) : workArea(m_geometry));
     m_screen->update();
 }
 
 ViewContext MainWindow::viewContext() const
 {
+    if (m_view >= kBuiltInViewCount)
+        return { m_geometry, m_screen->rect() };
     const bool squareOrLandscape = m_geometry.square || m_geometry.landscape;
     return { m_geometry, QRect(0, 0, m_geometry.width, m_geometry.scaled(squareOrLandscape ? 165 : 245)) };
 }
@@ -315,6 +406,10 @@ void MainWindow::command(int id)
 {
     if (const auto view = ViewOfCommand(id)) {
         selectView(*view);
+        return;
+    }
+    if (id >= kFirstSkinCommand && id <= kLastSkinCommand) {
+        selectSkin(id);
         return;
     }
     switch (id) {
@@ -348,9 +443,7 @@ LRESULT MainWindow::message(UINT msg, WPARAM wParam, LPARAM)
             viewObject(m_view).secondaryUpdate();
         return 0;
     case WM_USER + 7:
-        for (auto& view : m_builtInViews)
-            view->rebuild(m_geometry);
-        m_faceView->rebuild(m_geometry);
+        rebuildViews();
         m_screen->update();
         return 0;
     case WM_USER + 9:
@@ -414,12 +507,22 @@ void MainWindow::chime()
 
 void MainWindow::tapScreen(QPoint point)
 {
+    if (m_view >= kBuiltInViewCount) {
+        // A tap on the face's close area goes back to the view before it.
+        if (static_cast<FaceView&>(*m_faceView).closesAt(point))
+            selectView(m_lastBuiltInView);
+        return;
+    }
     const bool squareOrLandscape = m_geometry.square || m_geometry.landscape;
     if (const auto part = StatusBarPartAt(point.x(), point.y(), squareOrLandscape, m_geometry.scaleShift)) {
         const auto& settings = store::Settings();
         const std::uint32_t fields[] = { settings.statusField1, settings.statusField2, settings.statusField3 };
         if (const auto view = ViewOfStatusContent(fields[*part]))
             selectView(*view);
+        return;
+    }
+    if (const auto button = selectorButtonAt(point)) {
+        selectView(*button);
         return;
     }
     if (m_view == kMoonPhasesView)
@@ -432,30 +535,77 @@ void MainWindow::releaseScreen(QPoint point)
         (void)viewObject(m_view).stylusUp(point);
 }
 
+faces::StatusBarInputs MainWindow::statusInputs()
+{
+    const auto& settings = store::Settings();
+    faces::StatusBarInputs inputs;
+    inputs.contents = { settings.statusField1, settings.statusField2, settings.statusField3 };
+    inputs.localTime = localNow();
+    inputs.locale = &platform::userLocale();
+    const auto shows = [&](faces::StatusContent content) {
+        return std::find(inputs.contents.begin(), inputs.contents.end(), std::uint32_t(content)) != inputs.contents.end();
+    };
+    if (shows(faces::StatusContent::Alarm))
+        inputs.nextAlarm = m_alarms.NextAlarm(inputs.localTime).localTime;
+    FILETIME localFile { };
+    SystemTimeToFileTime(&inputs.localTime, &localFile);
+    if (shows(faces::StatusContent::Timer)) {
+        timers::LoadTimers(m_timers, ticksOf(localFile));
+        const auto text = timers::StatusBarTimerText(m_timers, ticksOf(localFile));
+        if (text != u"--:--")
+            inputs.timerText = text;
+    }
+    if (shows(faces::StatusContent::Stopwatch) && settings.stopwatchRunning) {
+        SYSTEMTIME utc { };
+        GetSystemTime(&utc);
+        FILETIME universal { };
+        SystemTimeToFileTime(&utc, &universal);
+        const auto elapsed = std::int64_t(ticksOf(universal)) - std::int64_t(ticksOf(settings.stopwatchStart));
+        if (elapsed >= 0)
+            inputs.stopwatchText = faces::stopwatchStatusText(elapsed / 10'000'000);
+    }
+    if (shows(faces::StatusContent::InternetTime)) {
+        if (const auto beat = BeatsFromLocalTime(inputs.localTime))
+            inputs.internetTimeText = BeatText(*beat);
+    }
+    return inputs;
+}
+
 void MainWindow::paintScreen(QPainter& painter)
 {
+    if (m_criticalError != CriticalError::None) {
+        painter.fillRect(m_screen->rect(), Qt::white);
+        return;
+    }
     // A tick redraws what changes each second; anything else repaints the whole view.
     const bool tick = std::exchange(m_tickPaint, false);
-    if (m_view >= 0) {
-        if (tick)
-            viewObject(m_view).perSecond(painter, viewContext());
-        else
-            viewObject(m_view).paint(painter, viewContext());
-    }
+    if (m_view < 0)
+        return;
+    if (!tick)
+        painter.fillRect(m_screen->rect(), m_skin.colour(faces::skin::kWindowColour));
+    if (tick)
+        viewObject(m_view).perSecond(painter, viewContext());
+    else
+        viewObject(m_view).paint(painter, viewContext());
+    if (m_view >= kBuiltInViewCount)
+        return; // the face covers the screen
 
-    const bool squareOrLandscape = m_geometry.square || m_geometry.landscape;
-    const int top = m_geometry.scaled(squareOrLandscape ? 165 : 248);
-    const int height = m_geometry.scaled(20);
-    painter.fillRect(QRect(0, top, m_geometry.width, height), QColor(0xe8, 0xe8, 0xe8));
-    painter.setFont(ui::suiteFont(ui::FontRole::Normal12, m_geometry));
-    const auto& settings = store::Settings();
-    const std::uint32_t fields[] = { settings.statusField1, settings.statusField2, settings.statusField3 };
-    const int edges[] = { 0, 79, 161, 241 };
-    const SYSTEMTIME now = localNow();
-    for (int part = 0; part < 3; ++part) {
-        const QRect cell(m_geometry.scaled(edges[part]), top, m_geometry.scaled(edges[part + 1] - edges[part]), height);
-        painter.drawText(cell, Qt::AlignCenter, statusText(fields[part], now, m_alarms));
+    // The view-selector panel of 400-line and 320 x 320 screens.
+    const QImage up = m_skin.imageOf(faces::skin::kViewSelectorUp);
+    const QImage down = m_skin.imageOf(faces::skin::kViewSelectorDown);
+    if (!up.isNull()) {
+        const int frame = up.width() / 14;
+        for (int button = 0; button < 14; ++button) {
+            const auto rect = selectorButton(button);
+            if (!rect)
+                break;
+            const QImage& strip = button == m_view && !down.isNull() ? down : up;
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(QRectF(*rect), strip, QRectF(button * frame, 0, frame, strip.height()));
+        }
     }
+    if (m_statusBar)
+        m_statusBar->draw(painter, statusInputs());
 }
 
 void MainWindow::shutDown()

@@ -4,8 +4,13 @@
 
 #include "alarms/alarm_board.h"
 #include "app/command_line.h"
+#include "app/first_run.h"
 #include "app/view.h"
 #include "app/view_list.h"
+#include "faces/face_rules.h"
+#include "faces/skin.h"
+#include "faces/status_bar.h"
+#include "timers/timer_record.h"
 #include "platform/types.h"
 #include "platform/windows.h"
 #include "ui/screen_geometry.h"
@@ -15,6 +20,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
 class QMenuBar;
 
@@ -47,6 +53,12 @@ public:
     // The object of a view (built-in 0-12; every index above shares the face view).
     [[nodiscard]] View& viewObject(int view) const;
     [[nodiscard]] alarms::AlarmBoard& alarmBoard() { return m_alarms; }
+    // Not None when the shipped look is unusable: the program tells the user and ends.
+    [[nodiscard]] CriticalError criticalError() const { return m_criticalError; }
+    [[nodiscard]] const faces::SkinSet& skin() const { return m_skin; }
+    // The view-selector button's rectangle on 400-line and 320 x 320 screens.
+    [[nodiscard]] std::optional<QRect> selectorButton(int button) const;
+    [[nodiscard]] std::optional<int> selectorButtonAt(QPoint point) const;
     // A menu or accelerator command (40001-40023, 40500-40599, 1).
     void command(int command);
     // The device point of the window's screen, for taps.
@@ -69,6 +81,11 @@ private:
     void chime();
     void buildMenus();
     void screenChanged(const ui::ScreenGeometry& geometry);
+    bool loadSkin();
+    void rebuildViews();
+    void selectSkin(int command);
+    faces::FaceClock faceClock();
+    faces::StatusBarInputs statusInputs();
     void tapScreen(QPoint point);
     void releaseScreen(QPoint point);
     [[nodiscard]] ViewContext viewContext() const;
@@ -77,7 +94,13 @@ private:
 
     ui::ScreenGeometry m_geometry;
     ViewList m_views;
+    CriticalError m_criticalError = CriticalError::None;
+    faces::SkinSet m_skin;
+    faces::SkinMenu m_skinMenu;
+    std::unique_ptr<faces::StatusBar> m_statusBar;
     alarms::AlarmBoard m_alarms;
+    timers::TimerTable m_timers { };
+    int m_lastBuiltInView = 0;
     int m_view = -1; // none until the start view is chosen
     std::array<std::unique_ptr<View>, kBuiltInViewCount> m_builtInViews;
     std::unique_ptr<View> m_faceView;

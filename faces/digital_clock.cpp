@@ -92,7 +92,7 @@ QString DigitalClock::visitingDateText(const DigitalClockInputs& inputs)
         = inputs.dateFormat == 1 ? u"ddd, d" + quoted + u"MM" : u"ddd, M" + quoted + u"dd";
     if (separator == u".")
         picture += quoted;
-    return formatDate(inputs.visitingTime, picture, locale);
+    return inputs.visitingTime ? formatDate(*inputs.visitingTime, picture, locale) : QString();
 }
 
 void DigitalClock::draw(QPainter& painter, const DigitalClockInputs& inputs) const
@@ -122,14 +122,16 @@ void DigitalClock::draw(QPainter& painter, const DigitalClockInputs& inputs) con
     painter.drawText(cityLine, textFlags,
         qText(inputs.homeCityName) + u' ' + QString::number(inputs.weekNumber));
 
-    // The visiting city's clock.
-    painter.fillRect(m_secondClock, m_skin.colour(skin::kSecondClockFill));
-    painter.setFont(m_small);
-    painter.setPen(m_skin.colour(skin::kSecondClockColour));
-    painter.drawText(m_secondClock, Qt::AlignCenter | Qt::TextSingleLine,
-        timeWithoutSeconds(inputs.visitingTime, locale));
-    painter.drawText(m_secondClock.translated(0, m_screen.scaled(20)),
-        Qt::AlignCenter | Qt::TextSingleLine, visitingDateText(inputs));
+    // The visiting city's clock, once there is a city to show.
+    if (inputs.visitingTime) {
+        painter.fillRect(m_secondClock, m_skin.colour(skin::kSecondClockFill));
+        painter.setFont(m_small);
+        painter.setPen(m_skin.colour(skin::kSecondClockColour));
+        painter.drawText(m_secondClock, Qt::AlignCenter | Qt::TextSingleLine,
+            timeWithoutSeconds(*inputs.visitingTime, locale));
+        painter.drawText(m_secondClock.translated(0, m_screen.scaled(20)),
+            Qt::AlignCenter | Qt::TextSingleLine, visitingDateText(inputs));
+    }
     painter.restore();
 
     if (m_hasDigitImages)

@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QImage>
 #include <QRect>
+#include <optional>
 
 #include <array>
 #include <string>
@@ -24,7 +25,7 @@ class SkinSet;
 
 struct DigitalClockInputs {
     SYSTEMTIME localTime {};
-    SYSTEMTIME visitingTime {}; // local time of the visiting city
+    std::optional<SYSTEMTIME> visitingTime; // local time of the visiting city; none: no small clock
     int dateFormat = 0; // 0 "MMMM dd, yyyy", 1 "dd MMMM yyyy", 2 the locale's long date
     bool use24Hour = false;
     std::u16string homeCityName;

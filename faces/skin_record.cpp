@@ -103,6 +103,8 @@ constexpr SkinWordName kNames[] = {
     { "selector-origin", skin::kSelectorOriginX, Point },
     { "selector-first-button", skin::kSelectorFirstButton, Rect },
     { "selector-step", skin::kSelectorStepX, Point },
+    { "selector-column-origin", skin::kSelectorColumnOriginX, Point },
+    { "selector-column-step", skin::kSelectorColumnStepX, Point },
 
     { "general-background", 160, Element },
     { "digital-clock-background", 165, Element },

@@ -102,6 +102,12 @@ inline constexpr int kSelectorOriginY = 141;
 inline constexpr int kSelectorFirstButton = 142;
 inline constexpr int kSelectorStepX = 146;
 inline constexpr int kSelectorStepY = 147;
+// The origin of the panel laid out as two columns of seven (320 x 320 and landscape
+// 400-line screens); the origin above serves the two rows of portrait 400-line screens.
+inline constexpr int kSelectorColumnOriginX = 148;
+inline constexpr int kSelectorColumnOriginY = 149;
+inline constexpr int kSelectorColumnStepX = 150;
+inline constexpr int kSelectorColumnStepY = 151;
 
 // Backgrounds of the thirteen built-in views: elements at 160 + 5 x view index.
 inline constexpr int kFirstViewBackground = 160;

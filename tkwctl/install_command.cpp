@@ -153,17 +153,10 @@ void linkProgram(const ProgramLink& program, Report& report)
         report.changed((existed ? "repaired " : "linked ") + name + " -> " + target->string());
 }
 
-// The shipped sounds: $TKW_DATADIR/sounds, the installed share folder, or the source tree's.
-std::optional<std::filesystem::path> soundsFolder()
+// The first folder of `candidates` that exists.
+std::optional<std::filesystem::path> firstFolder(const std::vector<std::filesystem::path>& candidates)
 {
-    std::vector<std::filesystem::path> candidates;
-    if (const char* data = std::getenv("TKW_DATADIR"); data && *data)
-        candidates.push_back(std::filesystem::path(data) / "sounds");
     std::error_code error;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error)
-        candidates.push_back(self.parent_path().parent_path() / "share" / "tickwell" / "sounds");
-    candidates.push_back(std::filesystem::path(TKW_SOURCE_DATA_DIR) / "sounds");
     for (const auto& candidate : candidates) {
         if (std::filesystem::is_directory(candidate, error))
             return candidate;
@@ -171,18 +164,51 @@ std::optional<std::filesystem::path> soundsFolder()
     return std::nullopt;
 }
 
-void installSounds(Report& report)
+std::optional<std::filesystem::path> installedShareFolder()
 {
-    const auto folder = soundsFolder();
-    if (!folder) {
-        report.note("no shipped sounds found (set TKW_DATADIR)");
-        return;
-    }
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(*folder, error)) {
-        if (entry.path().extension() != ".wav")
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return std::nullopt;
+    return self.parent_path().parent_path() / "share" / "tickwell";
+}
+
+// The shipped sounds: $TKW_DATADIR/sounds, the installed share folder, or the source tree's.
+std::optional<std::filesystem::path> soundsFolder()
+{
+    std::vector<std::filesystem::path> candidates;
+    if (const char* data = std::getenv("TKW_DATADIR"); data && *data)
+        candidates.push_back(std::filesystem::path(data) / "sounds");
+    if (const auto share = installedShareFolder())
+        candidates.push_back(*share / "sounds");
+    candidates.push_back(std::filesystem::path(TKW_SOURCE_DATA_DIR) / "sounds");
+    return firstFolder(candidates);
+}
+
+// The shipped look (resource packs, skins, clock faces) as the build makes it:
+// $TKW_DATADIR/shipped, the installed share folder, or the build tree's.
+std::optional<std::filesystem::path> shippedArtFolder()
+{
+    std::vector<std::filesystem::path> candidates;
+    if (const char* data = std::getenv("TKW_DATADIR"); data && *data)
+        candidates.push_back(std::filesystem::path(data) / "shipped");
+    if (const auto share = installedShareFolder())
+        candidates.push_back(*share / "shipped");
+    candidates.push_back(std::filesystem::path(TKW_BUILD_SHIPPED_DIR));
+    return firstFolder(candidates);
+}
+
+// Copies the files of a host folder with one of `extensions` into a device folder, leaving
+// those that are already the same.
+void installFiles(Report& report, const std::filesystem::path& folder, std::u16string_view deviceFolder,
+    std::initializer_list<std::string_view> extensions)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string extension = entry.path().extension().string();
+        if (std::find(extensions.begin(), extensions.end(), extension) == extensions.end())
             continue;
-        const std::u16string device = u"\\Windows\\" + platform::toUtf16(entry.path().filename().string());
+        const std::u16string device = std::u16string(deviceFolder) + platform::toUtf16(entry.path().filename().string());
         const auto bytes = [&] {
             std::ifstream in(entry.path(), std::ios::binary);
             return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -196,6 +222,28 @@ void installSounds(Report& report)
         else
             report.problem("cannot install " + platform::toUtf8(device));
     }
+}
+
+void installSounds(Report& report)
+{
+    const auto folder = soundsFolder();
+    if (!folder) {
+        report.note("no shipped sounds found (set TKW_DATADIR)");
+        return;
+    }
+    installFiles(report, *folder, u"\\Windows\\", { ".wav" });
+}
+
+void installShippedArt(Report& report)
+{
+    const auto folder = shippedArtFolder();
+    if (!folder) {
+        report.note("no shipped look found (build the target shipped_art, or set TKW_DATADIR)");
+        return;
+    }
+    installFiles(report, *folder / "data", u"\\Program Files\\Tickwell Pro\\data\\", { ".dat" });
+    installFiles(report, *folder / "skins", u"\\Program Files\\Tickwell Pro\\skins\\", { ".qsk", ".vsk" });
+    installFiles(report, *folder / "plugins", u"\\Program Files\\Tickwell Pro\\plugins\\", { ".qpg", ".vpg" });
 }
 
 void writeRegistry(Report& report)
@@ -237,6 +285,7 @@ int runInstall(const Arguments& a)
     for (const auto& program : kPrograms)
         linkProgram(program, report);
     installSounds(report);
+    installShippedArt(report);
     writeRegistry(report);
     return report.finish();
 }

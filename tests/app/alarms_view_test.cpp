@@ -12,6 +12,7 @@
 #include "platform/registry.h"
 #include "store/settings.h"
 #include "tests/support/device_fixture.h"
+#include "tests/support/shipped_look.h"
 #include "tests/support/sound_capture.h"
 #include "ui/headless.h"
 #include "ui/pickers.h"
@@ -54,6 +55,7 @@ class AlarmsViewTest : public testing_support::DeviceTest {
 protected:
     AlarmsViewTest()
     {
+        EXPECT_TRUE(testing_support::installShippedLook());
         (void)store::LoadSettings();
         // Wednesday 2026-12-09, 12:00.
         SYSTEMTIME now { 2026, 12, 3, 9, 12, 0, 0, 0 };

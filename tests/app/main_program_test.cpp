@@ -11,6 +11,7 @@
 #include "store/signals.h"
 #include "tests/support/child_process.h"
 #include "tests/support/device_fixture.h"
+#include "tests/support/shipped_look.h"
 #include "tests/support/sound_capture.h"
 
 #include <cstring>
@@ -30,6 +31,7 @@ protected:
     {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         // Set up already: the first start's language step is its own test.
+        EXPECT_TRUE(testing_support::installShippedLook());
         (void)store::LoadSettings();
     }
 

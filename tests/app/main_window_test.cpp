@@ -8,6 +8,7 @@
 #include "store/language.h"
 #include "store/settings.h"
 #include "tests/support/device_fixture.h"
+#include "tests/support/shipped_look.h"
 #include "ui/drop_list.h"
 #include "ui/headless.h"
 
@@ -22,7 +23,11 @@ namespace {
 
 class MainWindowTest : public testing_support::DeviceTest {
 protected:
-    MainWindowTest() { (void)store::LoadSettings(); }
+    MainWindowTest()
+    {
+        EXPECT_TRUE(testing_support::installShippedLook());
+        (void)store::LoadSettings();
+    }
 };
 
 } // namespace
@@ -42,7 +47,7 @@ TEST_F(MainWindowTest, StatusBarPartsOpenTheViewsOfTheirContents)
     store::Settings().statusField2 = 0;
     ui::tap(window.screen(), QPoint(120, 255));
     EXPECT_EQ(window.currentView(), 0);
-    EXPECT_FALSE(window.selectView(13)); // no face files: no view 13
+    EXPECT_EQ(window.selectView(13), !window.views().pluginFaces.empty()); // view 13 is the first face
 }
 
 TEST_F(MainWindowTest, MinimisingEndsTheProgramAfterSavingItsView)
@@ -61,7 +66,7 @@ TEST_F(MainWindowTest, TitleAreaOpensTheViewListAndAPickSwitches)
 {
     app::MainWindow window(app::StartRequest { });
     window.show();
-    EXPECT_EQ(window.viewManager()->items().size(), 13);
+    EXPECT_EQ(window.viewManager()->items().size(), 13 + int(window.views().pluginFaces.size()));
     ui::tap(window.screen(), QPoint(40, 10));
     EXPECT_TRUE(window.viewManager()->listShown());
     emit window.viewManager()->selected(6);
@@ -141,8 +146,9 @@ TEST_F(MainWindowTest, ViewsAreActivatedLeftAndRefreshedInTurn)
 {
     // A face file that disappears after start keeps the previous view.
     const auto plugins = *platform::hostPathOf(std::u16string(store::kDefaultInstallFolder) + u"plugins");
+    std::filesystem::remove_all(plugins);
     std::filesystem::create_directories(plugins);
-    std::ofstream(plugins / "Dezod.qpg") << "face";
+    std::filesystem::copy_file(std::filesystem::path(TKW_SHIPPED_ART_DIR) / "plugins" / "Dezod.qpg", plugins / "Dezod.qpg");
     app::MainWindow window(app::StartRequest { });
     ASSERT_EQ(window.views().pluginFaces.size(), 1u);
     EXPECT_TRUE(window.selectView(13));

@@ -1,0 +1,221 @@
+// The main window with the shipped look: the pack it cannot do without, the Skin menu, the
+// view-selector panel of larger screens, the clock views and the clock faces.
+
+#include "app/clock_views.h"
+#include "app/main_window.h"
+#include "platform/device_clock.h"
+#include "platform/files.h"
+#include "platform/power.h"
+#include "platform/registry.h"
+#include "store/settings.h"
+#include "tests/support/device_fixture.h"
+#include "tests/support/shipped_look.h"
+#include "ui/drop_list.h"
+#include "ui/headless.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void setScreen(int width, int height)
+{
+    ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::LocalMachine, platform::kProfileKey, u"ScreenWidth", DWORD(width)));
+    ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::LocalMachine, platform::kProfileKey, u"ScreenHeight", DWORD(height)));
+}
+
+fs::path programFolder() { return *platform::hostPathOf(u"\\Program Files\\Tickwell Pro"); }
+
+QString screenshot(const char* name) { return QStringLiteral(TKW_SCREENSHOT_DIR "/%1.png").arg(QLatin1String(name)); }
+
+// How many pixels of `area` differ from the colour at its top-left corner.
+int inkIn(const QImage& image, QRect area)
+{
+    const QRgb ground = image.pixel(area.topLeft());
+    int ink = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ink += image.pixel(x, y) != ground;
+    return ink;
+}
+
+bool closesAt(app::MainWindow& window, QPoint point)
+{
+    return dynamic_cast<app::FaceView&>(window.viewObject(13)).closesAt(point);
+}
+
+std::u16string storedSkin()
+{
+    const auto& name = store::Settings().skinName;
+    return std::u16string(name, std::char_traits<char16_t>::length(name));
+}
+
+class Look : public testing_support::DeviceTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(testing_support::installShippedLook());
+        (void)store::LoadSettings();
+        SYSTEMTIME now { 2026, 12, 2, 8, 10, 8, 36, 0 };
+        ASSERT_TRUE(SetLocalTime(&now));
+    }
+};
+
+} // namespace
+
+TEST(LookMissing, WithoutTheResourcePackTheProgramReportsACriticalError)
+{
+    testing_support::TemporaryDevice device;
+    (void)store::LoadSettings();
+    app::MainWindow window(app::StartRequest { });
+    EXPECT_EQ(window.criticalError(), app::CriticalError::ResourcePack);
+    QString text;
+    QTimer::singleShot(50, [&] {
+        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            for (auto* label : box->findChildren<QLabel*>())
+                text += label->text();
+            box->accept();
+        }
+    });
+    app::ShowCriticalError(&window);
+    EXPECT_TRUE(text.contains(QStringLiteral("Critical error. One of the application components may be corrupted.")));
+
+    // A damaged pack is the same.
+    fs::create_directories(programFolder() / "data");
+    fs::copy_file(fs::path(TKW_SHIPPED_ART_DIR) / "data" / "res.dat", programFolder() / "data" / "res.dat");
+    fs::resize_file(programFolder() / "data" / "res.dat", 3000);
+    app::MainWindow damaged(app::StartRequest { });
+    EXPECT_EQ(damaged.criticalError(), app::CriticalError::ResourcePack);
+}
+
+TEST_F(Look, SkinMenuListsTheSkinsAndAChoiceIsKept)
+{
+    fs::create_directories(programFolder() / "skins");
+    fs::copy_file(programFolder() / "data" / "res.dat", programFolder() / "skins" / "Mine.qsk", fs::copy_options::overwrite_existing);
+    app::MainWindow window(app::StartRequest { });
+    ASSERT_EQ(window.criticalError(), app::CriticalError::None);
+    auto* menu = window.findChild<QMenu*>(QStringLiteral("SkinMenu"));
+    ASSERT_NE(menu, nullptr);
+    QStringList names;
+    QAction* mine = nullptr;
+    for (QAction* action : menu->actions()) {
+        names.append(action->text());
+        if (action->text() == QStringLiteral("Mine"))
+            mine = action;
+    }
+    EXPECT_EQ(names.value(0), QStringLiteral("Default"));
+    ASSERT_NE(mine, nullptr);
+    EXPECT_TRUE(menu->actions().value(0)->isChecked());
+
+    window.command(mine->data().toInt());
+    EXPECT_EQ(storedSkin(), u"Mine");
+    store::SettingsRecord saved { };
+    ASSERT_TRUE(store::ReadTodaySettings(saved));
+    EXPECT_EQ(std::u16string(saved.skinName), u"Mine");
+    menu = window.findChild<QMenu*>(QStringLiteral("SkinMenu"));
+    for (QAction* action : menu->actions())
+        EXPECT_EQ(action->isChecked(), action->text() == QStringLiteral("Mine")) << action->text().toStdString();
+
+    window.command(40700); // Default again
+    EXPECT_EQ(storedSkin(), u"Default");
+}
+
+TEST_F(Look, ClockViewsDrawTheTimeWithTheSkin)
+{
+    app::MainWindow window(app::StartRequest { });
+    window.show();
+    window.selectView(1);
+    const QImage digital = window.screen()->grab().toImage();
+    ui::saveScreenshot(&window, screenshot("digital_clock_view"));
+    EXPECT_GT(inkIn(digital, QRect(0, 55, 240, 85)), 400); // the big time's digit images
+    EXPECT_GT(inkIn(digital, QRect(0, 245, 240, 22)), 50);  // the status bar
+
+    window.selectView(2);
+    const QImage analog = window.screen()->grab().toImage();
+    ui::saveScreenshot(&window, screenshot("analog_clock_view"));
+    EXPECT_GT(inkIn(analog, QRect(40, 42, 160, 160)), 2000); // the dial and hands
+    EXPECT_NE(digital, analog);
+}
+
+TEST_F(Look, TheViewSelectorPanelOfA400LineScreenSwitchesViews)
+{
+    setScreen(240, 400);
+    app::MainWindow window(app::StartRequest { });
+    window.show();
+    ASSERT_EQ(window.selectorButton(0), QRect(0, 272, 34, 34));
+    EXPECT_EQ(window.selectorButton(8), QRect(34, 308, 34, 34)); // second row
+    ui::tap(window.screen(), window.selectorButton(5)->center());
+    EXPECT_EQ(window.currentView(), 5);
+    ui::saveScreenshot(&window, screenshot("view_selector_240x400"));
+
+    // On a 240 x 320 screen there is no panel.
+    setScreen(240, 320);
+    app::MainWindow small(app::StartRequest { });
+    EXPECT_EQ(small.selectorButton(0), std::nullopt);
+}
+
+TEST_F(Look, TheViewSelectorPanelOfA320SquareScreenStandsInTwoColumns)
+{
+    setScreen(320, 320);
+    app::MainWindow window(app::StartRequest { });
+    window.show();
+    ASSERT_EQ(window.selectorButton(0), QRect(243, 4, 34, 34));
+    EXPECT_EQ(window.selectorButton(3), QRect(283, 39, 34, 34));
+    ui::tap(window.screen(), window.selectorButton(12)->center());
+    EXPECT_EQ(window.currentView(), 12);
+    EXPECT_EQ(window.selectorButtonAt(QPoint(10, 10)), std::nullopt);
+}
+
+TEST_F(Look, AClockFaceCoversTheScreenAndItsCloseAreaLeavesIt)
+{
+    if (!fs::exists(programFolder() / "plugins" / "Dezod.qpg"))
+        GTEST_SKIP() << "the build made no face Dezod";
+    app::MainWindow window(app::StartRequest { });
+    window.show();
+    window.selectView(4);
+    const int dezod = 13 + int(std::find(window.views().pluginFaces.begin(), window.views().pluginFaces.end(), u"Dezod")
+        - window.views().pluginFaces.begin());
+    ASSERT_TRUE(window.selectView(dezod));
+    EXPECT_FALSE(window.viewManager()->isVisible());
+    EXPECT_EQ(window.screen()->size(), QSize(240, 320)); // the whole screen
+    const QImage face = window.screen()->grab().toImage();
+    EXPECT_GT(inkIn(face, QRect(0, 0, 240, 320)), 5000);
+    ui::saveScreenshot(&window, screenshot("face_view_dezod"));
+    QPoint close;
+    for (int y = 0; y < 320 && close.isNull(); y += 4)
+        for (int x = 0; x < 240 && close.isNull(); x += 4)
+            if (closesAt(window, QPoint(x, y)))
+                close = QPoint(x, y);
+    ASSERT_FALSE(close.isNull()) << "the face has no close area";
+    ui::tap(window.screen(), close);
+    EXPECT_EQ(window.currentView(), 4); // back where it came from
+    EXPECT_TRUE(window.viewManager()->isVisible());
+}
+
+TEST_F(Look, AFaceThatDoesNotLoadIsToldAndItsViewStaysEmpty)
+{
+    fs::create_directories(programFolder() / "plugins");
+    std::ofstream(programFolder() / "plugins" / "AAA Broken.qpg") << "not a face";
+    app::MainWindow window(app::StartRequest { });
+    window.show();
+    ASSERT_EQ(window.views().pluginFaces.front(), u"AAA Broken");
+    QString told;
+    QTimer::singleShot(50, [&] {
+        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            for (auto* label : box->findChildren<QLabel*>())
+                told += label->text();
+            box->accept();
+        }
+    });
+    EXPECT_TRUE(window.selectView(13));
+    EXPECT_EQ(told, QStringLiteral("Plugin loading error!"));
+    EXPECT_EQ(window.currentView(), 13);
+}
