@@ -219,3 +219,18 @@ TEST_F(Look, AFaceThatDoesNotLoadIsToldAndItsViewStaysEmpty)
     EXPECT_EQ(told, QStringLiteral("Plugin loading error!"));
     EXPECT_EQ(window.currentView(), 13);
 }
+
+TEST_F(Look, LargeScreensDrawTheClockViewsAtTwiceTheSize)
+{
+    setScreen(480, 640);
+    app::MainWindow window(app::StartRequest { });
+    window.show();
+    ASSERT_EQ(window.criticalError(), app::CriticalError::None);
+    window.selectView(1);
+    const QImage digital = window.screen()->grab().toImage();
+    ui::saveScreenshot(&window, screenshot("digital_clock_view_vga"));
+    EXPECT_GT(inkIn(digital, QRect(0, 110, 480, 170)), 1600);
+    window.selectView(2);
+    ui::saveScreenshot(&window, screenshot("analog_clock_view_vga"));
+    EXPECT_GT(inkIn(window.screen()->grab().toImage(), QRect(80, 84, 320, 320)), 8000);
+}
