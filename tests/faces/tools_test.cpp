@@ -1,5 +1,9 @@
+#include "faces/face_host.h"
+
 #include "tests/faces/faces_fixture.h"
 #include "tests/support/child_process.h"
+
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +35,12 @@ protected:
     {
         std::ofstream(m_folder / name) << text;
         return m_folder / name;
+    }
+
+    void place(const std::string& name, const faces::Bytes& bytes)
+    {
+        std::ofstream(m_folder / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
 
     fs::path m_folder;
@@ -98,4 +108,75 @@ TEST_F(ArtTools, DumpShowsWhatAFileHoldsAndRefusesABrokenOne)
     const auto cut = run(std::string(TKW_FACES_DUMP) + " " + (m_folder / "cut.qpg").string());
     EXPECT_EQ(cut.exitCode, 1);
     EXPECT_NE(cut.output.find("REJECTED"), std::string::npos) << cut.output;
+}
+
+TEST_F(ArtTools, CompilerPlacesPicksAndJoinsPictures)
+{
+    // A strip of three 4 x 4 frames (red, green, blue) and a yellow square.
+    QImage strip(12, 4, QImage::Format_RGB32);
+    for (int frame = 0; frame < 3; ++frame) {
+        const QColor colour = frame == 0 ? Qt::red : frame == 1 ? Qt::green : Qt::blue;
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x)
+                strip.setPixel(frame * 4 + x, y, colour.rgb());
+    }
+    place("strip.png", faces_test::pngOf(strip));
+    place("yellow.png", faces_test::solidPng(4, 4, Qt::yellow));
+    const auto description = describe("parts.qpg.txt",
+        "face 40 30\n"
+        "image placed strip.png frames=3 pick=1,1 at=10,5\n" // the green frame at (10, 5)
+        "sprite joined strip.png yellow.png frames=4\n"
+        "sprite picked strip.png frames=3 pick=2,1\n" // the blue frame alone
+        "area always image=placed rect=10,5,14,9\n"
+        "digits second sprite=picked count=1 at=0,0\n"
+        "digits second sprite=joined count=1 at=20,0\n");
+    const auto output = m_folder / "parts.qpg";
+    const auto result
+        = run(std::string(TKW_FACE_COMPILER) + " " + description.string() + " " + output.string());
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+
+    faces::FaceHost host;
+    ASSERT_TRUE(host.loadBytes(faces_test::readBytes(output), 0));
+    EXPECT_EQ(host.plainImage(0).size(), QSize(40, 30));
+    EXPECT_EQ(host.plainImage(0).pixelColor(3, 3).alpha(), 0);
+    ASSERT_EQ(host.file().sprites.size(), 2u);
+    EXPECT_EQ(host.file().sprites[0].descriptor.frames, 4);
+    EXPECT_EQ(faces::decodeImage(host.file().sprites[0].strip).size(), QSize(16, 4));
+    EXPECT_EQ(host.file().sprites[1].descriptor.frames, 1);
+    ASSERT_EQ(host.file().areas.size(), 1u);
+    EXPECT_EQ(host.file().areas[0].stepX, 0);
+
+    // At 03 seconds: the picked sprite has no frame 3, the joined one shows the yellow square;
+    // at 00 seconds the picked one shows blue. The area is drawn either way.
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    faces::FaceInputs inputs;
+    inputs.clock.time = SYSTEMTIME { 2026, 12, 2, 8, 10, 8, 3, 0 };
+    host.draw(painter, inputs);
+    EXPECT_EQ(faces_test::pixel(image, 1, 1), QColor(Qt::black));
+    EXPECT_EQ(faces_test::pixel(image, 21, 1), QColor(Qt::yellow));
+    EXPECT_EQ(faces_test::pixel(image, 11, 6), QColor(Qt::green));
+    inputs.clock.time.wSecond = 0;
+    host.draw(painter, inputs);
+    EXPECT_EQ(faces_test::pixel(image, 1, 1), QColor(Qt::blue));
+    EXPECT_EQ(faces_test::pixel(image, 21, 1), QColor(Qt::red));
+    painter.end();
+
+    // Mistakes are named with their line.
+    for (const auto& [text, line] :
+        std::initializer_list<std::pair<const char*, const char*>> {
+            { "face 40 30\nsprite s strip.png frames=3 pick=2,2\n", ":2:" },
+            { "face 40 30\nsprite s strip.png yellow.png frames=3\n", ":2:" },
+            { "image i strip.png at=1,1\nface 40 30\n", ":1:" },
+            { "face 40 30\nimage i strip.png\narea always image=i rect=0,0,4,4 step=4,0\n", ":3:" },
+            { "face 40 30\nimage i strip.png frames=3 pick=0,1\n", ":2:" },
+        }) {
+        const auto bad = describe("bad.qpg.txt", text);
+        const auto badResult
+            = run(std::string(TKW_FACE_COMPILER) + " " + bad.string() + " " + output.string());
+        EXPECT_EQ(badResult.exitCode, 1) << text;
+        EXPECT_NE(badResult.output.find(std::string("bad.qpg.txt") + line), std::string::npos)
+            << badResult.output;
+    }
 }

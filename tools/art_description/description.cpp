@@ -1,5 +1,7 @@
 #include "tools/art_description/description.h"
 
+#include <QBuffer>
+#include <QImageWriter>
 #include <QString>
 
 #include <algorithm>
@@ -168,6 +170,18 @@ faces::Bytes Description::imageFile(const Line& line, const std::string& name)
     if (faces::decodeImage(bytes).isNull())
         fail(line, "not a PNG, JPEG, GIF or BMP image within the size limits: " + path.string());
     m_inputs.push_back(path);
+    return bytes;
+}
+
+faces::Bytes Description::encoded(const QImage& image)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    (void)writer.write(image); // a QImage always encodes into a memory buffer
+    const QByteArray data = buffer.data();
+    faces::Bytes bytes(std::size_t(data.size()));
+    std::transform(data.begin(), data.end(), bytes.begin(), [](char c) { return std::byte(c); });
     return bytes;
 }
 

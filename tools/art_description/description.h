@@ -57,6 +57,9 @@ public:
         return faces::decodeImage(bytes);
     }
 
+    // A picture the tool composed, as PNG bytes for an image stream.
+    [[nodiscard]] static faces::Bytes encoded(const QImage& image);
+
     // Writes "output: description images..." for the build's dependency tracking.
     void writeDepfile(
         const std::filesystem::path& depfile, const std::filesystem::path& output) const;

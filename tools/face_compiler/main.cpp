@@ -8,9 +8,11 @@
 #include "tools/art_description/description.h"
 
 #include <QCoreApplication>
+#include <QPainter>
 
 #include <iostream>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -40,6 +42,8 @@ const std::map<std::string, faces::AreaKind> kAreaKinds = {
     { "chime", faces::AreaKind::Chime },
     { "alarm", faces::AreaKind::Alarm },
     { "weekday", faces::AreaKind::Weekday },
+    // A weekday area that does not move: drawn at every tick (a colon, a fixed sign).
+    { "always", faces::AreaKind::Weekday },
 };
 const std::map<std::string, faces::HandKind> kHandKinds = {
     { "second", faces::HandKind::Second },
@@ -91,6 +95,11 @@ public:
                     d.fail(line, "face <width> <height>");
                 header(face::kDesignWidth) = d.integer(line, line.words[0]);
                 header(face::kDesignHeight) = d.integer(line, line.words[1]);
+                if (header(face::kDesignWidth) < 1
+                    || header(face::kDesignWidth) > faces::kMaxImageSide
+                    || header(face::kDesignHeight) < 1
+                    || header(face::kDesignHeight) > faces::kMaxImageSide)
+                    d.fail(line, "the face's width and height must be 1-8192");
                 sized = true;
             } else if (what == "hand-area-y") {
                 header(face::kHandAreaY) = single(line);
@@ -102,8 +111,7 @@ public:
             } else if (what == "close") {
                 setWords(line, face::kCloseRect, d.integers(line, positional(line), 4));
             } else if (what == "image") {
-                declare(line, m_plain, "image");
-                result.plainImages.push_back(d.imageFile(line, line.words[1]));
+                image(line, sized);
             } else if (what == "overlay") {
                 declare(line, m_overlays, "overlay");
                 result.overlays.push_back(d.imageFile(line, line.words[1]));
@@ -219,21 +227,110 @@ private:
         return std::int32_t(found->second);
     }
 
+    // pick=<first>,<count> of a strip of `frames` equal frames: the rectangle of that run.
+    std::optional<QRect> pickedFrames(
+        const art_description::Line& line, const QImage& strip, int frames)
+    {
+        const std::string* pick = d.key(line, "pick");
+        if (!pick)
+            return std::nullopt;
+        const auto run = d.integers(line, *pick, 2);
+        if (run[0] < 0 || run[1] < 1 || run[0] + run[1] > frames)
+            d.fail(line, "pick=<first>,<count> must name frames the strip has");
+        const int frameWidth = strip.width() / frames;
+        return QRect(run[0] * frameWidth, 0, run[1] * frameWidth, strip.height());
+    }
+
+    int stripFrames(const art_description::Line& line, const QImage& strip)
+    {
+        const int frames = d.integer(line, d.requiredKey(line, "frames"));
+        if (frames < 1 || frames > faces::kMaxSpriteFrames || strip.width() % frames != 0)
+            d.fail(line, "the strip's width must be a whole number of frames");
+        return frames;
+    }
+
+    // A plain image. Areas take their rectangle from the image at the place they cover on the
+    // face, so a small picture meant for an area is laid with at= onto a transparent canvas of
+    // the face's size, where the area draws it; frames= and pick= take part of a strip first.
+    void image(const art_description::Line& line, bool sized)
+    {
+        d.allowKeys(line, { "at", "frames", "pick" });
+        declare(line, m_plain, "image");
+        faces::Bytes bytes = d.imageFile(line, line.words[1]);
+        const std::string* at = d.key(line, "at");
+        if (!at) {
+            if (d.key(line, "frames") || d.key(line, "pick"))
+                d.fail(line, "frames= and pick= go with at=");
+            m_face->plainImages.push_back(std::move(bytes));
+            return;
+        }
+        const auto place = d.integers(line, *at, 2);
+        if (!sized)
+            d.fail(line, "an image placed with at= needs the face <width> <height> line first");
+        QImage picture = d.decoded(bytes);
+        if (d.key(line, "frames") || d.key(line, "pick")) {
+            const auto kept = pickedFrames(line, picture, stripFrames(line, picture));
+            if (!kept)
+                d.fail(line, "frames= goes with pick=");
+            picture = picture.copy(*kept);
+        }
+        QImage canvas(header(face::kDesignWidth), header(face::kDesignHeight),
+            QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        QPainter painter(&canvas);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(QPoint(place[0], place[1]), picture);
+        painter.end();
+        m_face->plainImages.push_back(art_description::Description::encoded(canvas));
+    }
+
+    // Several files are joined side by side into one strip (a knob's three looks); pick=
+    // keeps a run of frames (the AM and PM frames at the end of a digit strip).
     void sprite(const art_description::Line& line)
     {
-        d.allowKeys(line, { "frames", "mask" });
-        declare(line, m_sprites, "sprite");
+        d.allowKeys(line, { "frames", "mask", "pick" });
+        if (line.words.size() < 2)
+            d.fail(line, "sprite <name> <file> [<file> ...] frames=<n> [pick=<first>,<count>]");
+        if (!m_sprites.emplace(line.words[0], std::int32_t(m_sprites.size())).second)
+            d.fail(line, "sprite declared twice: " + line.words[0]);
         faces::Sprite sprite;
-        sprite.descriptor.frames = d.integer(line, d.requiredKey(line, "frames"));
         sprite.strip = d.imageFile(line, line.words[1]);
-        if (const std::string* mask = d.key(line, "mask"))
-            sprite.mask = d.imageFile(line, *mask);
-        const QImage strip = d.decoded(sprite.strip);
-        if (sprite.descriptor.frames < 1 || sprite.descriptor.frames > faces::kMaxSpriteFrames
-            || strip.width() % sprite.descriptor.frames != 0)
-            d.fail(line, "the strip's width must be a whole number of frames");
-        if (!sprite.mask.empty() && d.decoded(sprite.mask).size() != strip.size())
+        QImage strip = d.decoded(sprite.strip);
+        bool composed = false;
+        for (std::size_t i = 2; i < line.words.size(); ++i) {
+            const QImage next = d.decoded(d.imageFile(line, line.words[i]));
+            if (next.height() != strip.height())
+                d.fail(line, "the joined pictures must have the same height: " + line.words[i]);
+            QImage joined(
+                strip.width() + next.width(), strip.height(), QImage::Format_ARGB32_Premultiplied);
+            joined.fill(Qt::transparent);
+            QPainter painter(&joined);
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.drawImage(0, 0, strip);
+            painter.drawImage(strip.width(), 0, next);
+            painter.end();
+            strip = joined;
+            composed = true;
+        }
+        QImage mask;
+        if (const std::string* maskFile = d.key(line, "mask")) {
+            sprite.mask = d.imageFile(line, *maskFile);
+            mask = d.decoded(sprite.mask);
+        }
+        int frames = stripFrames(line, strip);
+        if (!sprite.mask.empty() && mask.size() != strip.size())
             d.fail(line, "the mask must have the strip's size");
+        if (const auto kept = pickedFrames(line, strip, frames)) {
+            const int frameWidth = strip.width() / frames;
+            frames = kept->width() / frameWidth;
+            strip = strip.copy(*kept);
+            if (!mask.isNull())
+                sprite.mask = art_description::Description::encoded(mask.copy(*kept));
+            composed = true;
+        }
+        if (composed)
+            sprite.strip = art_description::Description::encoded(strip);
+        sprite.descriptor.frames = frames;
         m_face->sprites.push_back(std::move(sprite));
     }
 
@@ -299,6 +396,8 @@ private:
         d.allowKeys(line, { "image", "rect", "variant", "step" });
         faces::AreaRecord r {};
         r.kind = std::int32_t(kindOf(line, kAreaKinds));
+        if (line.words[0] == "always" && (d.key(line, "step") || d.key(line, "variant")))
+            d.fail(line, "an always area has no step or variant");
         r.image = lookup(line, m_plain, d.requiredKey(line, "image"), "image");
         r.variant = d.key(line, "variant") ? d.integer(line, *d.key(line, "variant")) : 0;
         rect(line, r.left, r.top, r.right, r.bottom);
