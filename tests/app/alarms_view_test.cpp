@@ -5,6 +5,7 @@
 #include "app/alarm_settings.h"
 #include "app/alarms_view.h"
 #include "app/main_window.h"
+#include "platform/calendar.h"
 #include "platform/device_clock.h"
 #include "platform/files.h"
 #include "platform/notifications.h"
@@ -17,6 +18,7 @@
 #include "ui/headless.h"
 #include "ui/pickers.h"
 #include "ui/sound_chooser.h"
+#include "ui/time_dialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,6 +26,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QEventLoop>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -290,4 +293,35 @@ TEST_F(AlarmsViewTest, TestPlaysTheChosenSoundAndTurnsIntoStop)
     EXPECT_EQ(during, QStringLiteral("Stop"));
     EXPECT_FALSE(window.previewing());
     EXPECT_EQ(window.testButton()->text(), QStringLiteral("Test"));
+}
+
+TEST_F(AlarmsViewTest, TheAlarmTimeDialogSetsTheTimeAndIsNotReopenedWithinItsGuard)
+{
+    auto window = openAlarms();
+    auto& view = alarmsView(*window);
+    int opened = 0;
+    whenModalShows([&](QDialog& dialog) {
+        ++opened;
+        dynamic_cast<ui::TimeDialog&>(dialog).setTime(6, 45);
+        dialog.accept();
+    });
+    view.timeTapped(2);
+    ASSERT_EQ(opened, 1);
+    SYSTEMTIME time { };
+    const auto record = onDisk(2);
+    FileTimeToSystemTime(&record.alarmTime, &time);
+    EXPECT_EQ(time.wHour, 6);
+    EXPECT_EQ(time.wMinute, 45);
+    EXPECT_EQ(view.rows()[2].time->time(), QTime(6, 45));
+
+    // The picker's notification that follows the close does not open it again.
+    whenModalShows([&](QDialog& dialog) {
+        ++opened;
+        dialog.reject();
+    });
+    view.timeTapped(2);
+    QEventLoop settle;
+    QTimer::singleShot(100, &settle, &QEventLoop::quit);
+    settle.exec();
+    EXPECT_EQ(opened, 1);
 }
