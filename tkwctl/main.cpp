@@ -30,6 +30,7 @@ constexpr const char* kUsage = R"(Usage: tkwctl [--json] GROUP COMMAND [ARGUMENT
   notify list                       wake-up registrations and time-change programs
   notify add --app DEVICE-PATH [--args TEXT] --at YYYY-MM-DDTHH:MM[:SS]
   notify clear HANDLE
+  notify renew                      have the runner renew every registration
 
   service start|stop|status         the device service (tkw-deviced) of this device
 

@@ -3,6 +3,7 @@
 #include "platform/calendar.h"
 #include "platform/notifications.h"
 #include "platform/text.h"
+#include "runner/renewal_request.h"
 #include "tkwctl/json.h"
 #include "tkwctl/time_text.h"
 
@@ -105,6 +106,16 @@ int clear(const Arguments& a)
     return 0;
 }
 
+// As the main program's "Clear && update notifications": the runner renews every
+// registration in the background, a few seconds later.
+int renew()
+{
+    if (!runner::RequestRenewal())
+        return fail("cannot start the runner (is the device tree installed? tkwctl install)");
+    std::printf("the runner renews every registration in a few seconds\n");
+    return 0;
+}
+
 } // namespace
 
 int runNotify(const Arguments& a)
@@ -115,7 +126,10 @@ int runNotify(const Arguments& a)
         return add(a);
     if (a.words.size() == 2 && a.words[0] == "clear")
         return clear(a);
-    return fail("usage: tkwctl notify list | add --app PATH [--args TEXT] --at LOCAL-TIME | clear HANDLE", kExitUsage);
+    if (a.words.size() == 1 && a.words[0] == "renew")
+        return renew();
+    return fail("usage: tkwctl notify list | add --app PATH [--args TEXT] --at LOCAL-TIME | clear HANDLE | renew",
+        kExitUsage);
 }
 
 } // namespace tkwctl

@@ -1,0 +1,211 @@
+#include "runner/startup.h"
+
+#include "alarms/alarm_file.h"
+#include "alarms/alarm_schedule.h"
+#include "events/event_schedule.h"
+#include "platform/calendar.h"
+#include "platform/device_clock.h"
+#include "platform/device_profile.h"
+#include "platform/events.h"
+#include "platform/files.h"
+#include "platform/handle.h"
+#include "platform/notifications.h"
+#include "platform/processes.h"
+#include "store/data_files.h"
+#include "store/signals.h"
+#include "timers/timer_file.h"
+#include "timers/timer_schedule.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace runner {
+
+namespace {
+
+// This handheld's display driver must not be sent the power request.
+constexpr std::u16string_view kNoDisplayRequestDevice = u"HP iPAQ Mobile Messenger 910";
+
+// The display driver's power-management escape and its record: length, version, state.
+constexpr int kSetPowerManagementEscape = 6147;
+struct VideoPowerManagement {
+    std::uint32_t length;
+    std::uint32_t dpmsVersion;
+    std::uint32_t powerState; // 1 on
+};
+static_assert(sizeof(VideoPowerManagement) == 12);
+
+SYSTEMTIME localNow()
+{
+    SYSTEMTIME now { };
+    GetLocalTime(&now);
+    return now;
+}
+
+std::uint64_t localNowTicks() { return platform::ticksOfSystemTime(localNow()).value_or(0); }
+
+void createNamedEvent(const char16_t* name)
+{
+    // The events outlive this process; the handle is only needed to make them.
+    if (HANDLE event = CreateEventW(nullptr, TRUE, FALSE, name))
+        CloseHandle(event);
+}
+
+std::optional<DueItem> loadAlarm(const Command& command, std::u16string_view ownPath, platform::RetryPolicy retry)
+{
+    const SYSTEMTIME now = localNow();
+    const auto advanced = alarms::AdvanceAlarm(int(command.number), command.argument, ownPath, now, retry);
+    if (!advanced || !alarms::ShouldAlert(*advanced, now))
+        return std::nullopt;
+    DueItem item;
+    item.kind = ItemKind::Alarm;
+    item.alert = AlarmAlert(advanced->alarm, int(command.number));
+    item.itemTime = advanced->alarm.alarmTime;
+    item.note = alarms::AlarmLabel(advanced->alarm);
+    return item;
+}
+
+std::optional<DueItem> loadEvent(const Command& command, platform::RetryPolicy retry)
+{
+    const auto event = events::AdvanceEvent(command.number, localNow(), retry);
+    if (!event)
+        return std::nullopt;
+    DueItem item;
+    item.kind = ItemKind::Event;
+    item.alert = EventAlert(*event);
+    item.itemTime = event->nextTime;
+    item.note = events::EventName(*event);
+    return item;
+}
+
+std::optional<DueItem> loadTimer(const Command& command, platform::RetryPolicy retry)
+{
+    const int index = int(command.number);
+    timers::TimerRecord timer { };
+    if (!platform::retry(retry, [&] { return timers::ReadTimer(index, timer); }))
+        return std::nullopt;
+    CeClearUserNotification(reinterpret_cast<HANDLE>(std::uintptr_t(timer.hNotification)));
+    // A timer the user stopped or reset since its wake-up was taken is no longer running:
+    // its value is the time to count down from, not an end moment to ring at.
+    if (!timer.running)
+        return std::nullopt;
+    const std::uint64_t end = ticksOf(timer.value);
+    if (!WithinAlertWindow(end, localNowTicks()))
+        return std::nullopt;
+    DueItem item;
+    item.kind = ItemKind::Timer;
+    item.alert = TimerAlert(timer, index);
+    item.itemTime = timer.value;
+    item.note = alarms::fieldText(timer.name);
+    item.timerEndLocalTicks = end;
+    return item;
+}
+
+} // namespace
+
+double StartUpTimeScale()
+{
+    const char* text = std::getenv("TKW_RUNNER_TIME_SCALE");
+    if (!text || !*text)
+        return 1.0;
+    char* end = nullptr;
+    const double scale = std::strtod(text, &end);
+    if (*end != '\0' || !std::isfinite(scale) || scale < 0.0 || scale > 1.0)
+        return 1.0;
+    return scale;
+}
+
+void StartUpWait(DWORD milliseconds)
+{
+    const auto scaled = DWORD(std::lround(double(milliseconds) * StartUpTimeScale()));
+    if (scaled > 0)
+        Sleep(scaled);
+}
+
+std::u16string OwnModulePath()
+{
+    WCHAR path[261] = { };
+    if (GetModuleFileNameW(nullptr, path, 261) == 0)
+        return std::u16string(store::kRunnerPath);
+    return path;
+}
+
+void PrepareForAlert()
+{
+    createNamedEvent(store::kSnoozeActive);
+    createNamedEvent(store::kSoundVolumeTaken);
+    WCHAR oem[128] = { };
+    if (SystemParametersInfoW(SPI_GETOEMINFO, sizeof oem, oem, 0) && kNoDisplayRequestDevice == oem)
+        return;
+    const VideoPowerManagement on { sizeof(VideoPowerManagement), 1, 1 };
+    std::fprintf(stderr, "tkevents: display power escape %d (state %u) requested; the host keeps its own display\n",
+        kSetPowerManagementEscape, unsigned(on.powerState));
+}
+
+void SignalSnoozeDue() { store::SignalByName(store::kSnoozeActive); }
+
+void RenewAfterTimeChange(std::u16string_view ownPath)
+{
+    (void)alarms::RescheduleAllAlarms(ownPath, localNow());
+    (void)events::RescheduleAllEvents(localNow());
+}
+
+void RenewAllRegistrations(std::u16string_view ownPath)
+{
+    const std::u16string runner(store::kRunnerPath);
+    (void)CeRunAppAtEvent(runner.c_str(), NOTIFICATION_EVENT_NONE);
+    (void)timers::RescheduleAllTimers(localNowTicks(), ownPath);
+    (void)alarms::RescheduleAllAlarms(ownPath, localNow());
+    (void)events::RescheduleAllEvents(localNow());
+    (void)CeRunAppAtEvent(runner.c_str(), NOTIFICATION_EVENT_TIME_CHANGE);
+}
+
+std::optional<store::SettingsRecord> ReadSettingsRecord(platform::RetryPolicy retry)
+{
+    store::SettingsRecord record { };
+    const std::u16string path = store::DataFilePath(store::kSettingsFile);
+    const bool read = platform::retry(retry, [&] {
+        auto file = platform::File::open(path, platform::Access::Read, platform::Share::Read,
+            platform::Disposition::OpenExisting);
+        return file && file->size() == sizeof record && file->readExactly(&record, sizeof record);
+    });
+    if (!read)
+        return std::nullopt;
+    return record;
+}
+
+bool WithinAlertWindow(std::uint64_t momentLocalTicks, std::uint64_t nowLocalTicks)
+{
+    const std::uint64_t apart
+        = momentLocalTicks > nowLocalTicks ? momentLocalTicks - nowLocalTicks : nowLocalTicks - momentLocalTicks;
+    return apart / std::uint64_t(platform::kTicksPerMinute) <= std::uint64_t(kAlertWindowMinutes);
+}
+
+std::optional<DueItem> LoadDueItem(
+    const Command& command, std::u16string_view ownPath, platform::RetryPolicy recordRetry)
+{
+    std::optional<DueItem> item;
+    switch (command.job) {
+    case Job::Alarm: item = loadAlarm(command, ownPath, recordRetry); break;
+    case Job::Event: item = loadEvent(command, recordRetry); break;
+    case Job::Timer: item = loadTimer(command, recordRetry); break;
+    default: return std::nullopt;
+    }
+    if (item) {
+        item->number = command.number;
+        item->argument = command.argument;
+    }
+    return item;
+}
+
+bool AwaitTimerEnd(const DueItem& timer)
+{
+    const int index = int(timer.number);
+    if (timers::WaitForTimerEnd(index, timer.timerEndLocalTicks, localNowTicks()) == timers::TimerWait::Cancelled)
+        return false;
+    (void)timers::FinishTimer(index); // Sets "TkTimers_Settings_Change" once the record is written.
+    return true;
+}
+
+} // namespace runner
