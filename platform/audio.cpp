@@ -103,6 +103,8 @@ private:
     {
         if (m_device)
             return true;
+        // SIGINT and SIGTERM stay the program's own: SDL would swallow them otherwise.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
             return false;
         SDL_AudioSpec want { };
