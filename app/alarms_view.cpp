@@ -39,12 +39,7 @@ constexpr int kTimeDialogGuardMs = 536;
 constexpr std::uint8_t kNoWeekdayHintOff = 0x01;
 const QColor kAccent(0x1f, 0x6f, 0xb5);
 
-SYSTEMTIME localNow()
-{
-    SYSTEMTIME now { };
-    GetLocalTime(&now);
-    return now;
-}
+using platform::localNow;
 
 bool sundayFirst() { return platform::userLocale().firstDayOfWeek == 6; }
 

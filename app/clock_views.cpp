@@ -18,12 +18,7 @@ namespace {
 
 constexpr unsigned kWeekString = 40125;
 
-SYSTEMTIME localNow()
-{
-    SYSTEMTIME now { };
-    GetLocalTime(&now);
-    return now;
-}
+using platform::localNow;
 
 } // namespace
 

@@ -75,12 +75,7 @@ constexpr std::uint32_t kStartWithLastView = 0;
 
 QString qText(std::u16string_view text) { return QString::fromStdU16String(std::u16string(text)); }
 
-SYSTEMTIME localNow()
-{
-    SYSTEMTIME now { };
-    GetLocalTime(&now);
-    return now;
-}
+using platform::localNow;
 
 // The work area: the screen less the task bar and the menu bar.
 QSize workArea(const ui::ScreenGeometry& screen)

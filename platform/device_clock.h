@@ -30,6 +30,14 @@ void Sleep(DWORD milliseconds);
 
 namespace platform {
 
+// The device's local time now, as a value.
+[[nodiscard]] inline SYSTEMTIME localNow()
+{
+    SYSTEMTIME now { };
+    GetLocalTime(&now);
+    return now;
+}
+
 inline constexpr const char16_t* kTimeChangedEvent = u"TkwPlatform_TimeChanged";
 
 // The device's universal time now, in ticks.

@@ -36,12 +36,7 @@ struct VideoPowerManagement {
 };
 static_assert(sizeof(VideoPowerManagement) == 12);
 
-SYSTEMTIME localNow()
-{
-    SYSTEMTIME now { };
-    GetLocalTime(&now);
-    return now;
-}
+using platform::localNow;
 
 std::uint64_t localNowTicks() { return platform::ticksOfSystemTime(localNow()).value_or(0); }
 

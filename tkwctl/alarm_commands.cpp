@@ -31,12 +31,7 @@ constexpr std::array<const char*, 7> kDayNames { "Sun", "Mon", "Tue", "Wed", "Th
 constexpr const char* kNoWeekdaysMessage
     = "Your alarm will not activate since you haven't selected any days of the week.";
 
-SYSTEMTIME localNow()
-{
-    SYSTEMTIME now { };
-    GetLocalTime(&now);
-    return now;
-}
+using platform::localNow;
 
 std::optional<int> alarmIndex(const std::string& text)
 {

@@ -60,12 +60,7 @@ std::string momentText(const FILETIME& time)
     return local ? isoText(*local) : std::string("?");
 }
 
-SYSTEMTIME localNow()
-{
-    SYSTEMTIME now { };
-    GetLocalTime(&now);
-    return now;
-}
+using platform::localNow;
 
 bool loadList(events::EventList& list)
 {
