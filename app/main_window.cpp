@@ -3,6 +3,7 @@
 #include "alert/sound_player.h"
 #include "app/alarms_view.h"
 #include "app/clock_views.h"
+#include "app/general_view.h"
 #include "app/internet_time.h"
 #include "app/schedule.h"
 #include "app/single_instance.h"
@@ -126,7 +127,9 @@ MainWindow::MainWindow(const StartRequest& request)
         faces.append(qText(face));
     for (int view = 0; view < kBuiltInViewCount; ++view) {
         auto& slot = m_builtInViews[std::size_t(view)];
-        if (view == kDigitalClockView)
+        if (view == kGeneralView)
+            slot = std::make_unique<GeneralView>(m_screen, m_geometry, m_skin, m_alarms);
+        else if (view == kDigitalClockView)
             slot = std::make_unique<DigitalClockView>(m_skin, m_geometry);
         else if (view == kAnalogClockView)
             slot = std::make_unique<AnalogClockView>(m_skin, m_geometry);

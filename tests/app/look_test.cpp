@@ -2,6 +2,7 @@
 // view-selector panel of larger screens, the clock views and the clock faces.
 
 #include "app/clock_views.h"
+#include "app/general_view.h"
 #include "app/main_window.h"
 #include "platform/device_clock.h"
 #include "platform/files.h"
@@ -14,6 +15,7 @@
 #include "ui/headless.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
@@ -233,4 +235,29 @@ TEST_F(Look, LargeScreensDrawTheClockViewsAtTwiceTheSize)
     window.selectView(2);
     ui::saveScreenshot(&window, screenshot("analog_clock_view_vga"));
     EXPECT_GT(inkIn(window.screen()->grab().toImage(), QRect(80, 84, 320, 320)), 8000);
+}
+
+TEST_F(Look, TheGeneralViewShowsTheDayWithItsCalendarAndTheNextAlarm)
+{
+    app::MainWindow window(app::StartRequest { });
+    window.show();
+    window.selectView(3);
+    auto& general = dynamic_cast<app::GeneralView&>(window.viewObject(0));
+    window.selectView(0);
+    ASSERT_NE(general.calendar(), nullptr);
+    EXPECT_TRUE(general.calendar()->isVisible());
+    EXPECT_EQ(general.calendar()->selectedDate(), QDate(2026, 12, 8));
+    ui::saveScreenshot(&window, screenshot("general_view"));
+    window.selectView(1);
+    EXPECT_FALSE(general.calendar()->isVisible()); // it goes with its view
+
+    // Landscape: the calendar stands beside the clock.
+    setScreen(320, 240);
+    app::MainWindow wide(app::StartRequest { });
+    wide.show();
+    wide.selectView(0);
+    auto& wideGeneral = dynamic_cast<app::GeneralView&>(wide.viewObject(0));
+    EXPECT_GE(wideGeneral.calendar()->geometry().left(), 120);
+    EXPECT_LE(wideGeneral.calendar()->geometry().bottom(), 165);
+    ui::saveScreenshot(&wide, screenshot("general_view_landscape"));
 }

@@ -1,0 +1,47 @@
+#pragma once
+// The General view: the day at a glance. A small clock with the time and date, the next
+// alarm, today's date with its week number, and the month's calendar.
+
+#include "app/view.h"
+#include "faces/analog_clock.h"
+
+#include <QDate>
+#include <memory>
+
+class QCalendarWidget;
+
+namespace alarms {
+class AlarmBoard;
+}
+namespace faces {
+class SkinSet;
+}
+
+namespace app {
+
+class GeneralView final : public View {
+public:
+    GeneralView(QWidget* screen, const ui::ScreenGeometry& geometry, const faces::SkinSet& skin, alarms::AlarmBoard& board);
+    ~GeneralView() override;
+
+    bool activate() override;
+    void leave() override;
+    void paint(QPainter& painter, const ViewContext& context) override;
+    void rebuild(const ui::ScreenGeometry& geometry) override;
+
+    [[nodiscard]] QCalendarWidget* calendar() const { return m_calendar; }
+
+private:
+    void build();
+    void showToday();
+
+    QWidget* m_screen;
+    ui::ScreenGeometry m_geometry;
+    const faces::SkinSet& m_skin;
+    alarms::AlarmBoard& m_board;
+    std::unique_ptr<faces::SmallAnalogClock> m_clock;
+    QCalendarWidget* m_calendar = nullptr;
+    QDate m_shownDay;
+};
+
+} // namespace app
