@@ -131,7 +131,7 @@ void AlarmsView::build()
     const int bottom = g.scaled(g.square || g.landscape ? 165 : 245);
     m_panel = new QWidget(m_screen);
     m_panel->setObjectName(QStringLiteral("AlarmsPanel"));
-    m_panel->setGeometry(0, top, g.width, bottom - top);
+    m_panel->setGeometry(0, top, ViewWidth(g), bottom - top);
     m_panel->setAutoFillBackground(true);
     QPalette palette = m_panel->palette();
     palette.setColor(QPalette::Window, Qt::white);
@@ -145,17 +145,17 @@ void AlarmsView::build()
     m_previous->setGeometry(g.scaled(2), 0, g.scaled(24), bar);
     m_next = new QToolButton(m_panel);
     m_next->setArrowType(Qt::RightArrow);
-    m_next->setGeometry(g.width - g.scaled(26), 0, g.scaled(24), bar);
+    m_next->setGeometry(ViewWidth(g) - g.scaled(26), 0, g.scaled(24), bar);
     m_pageTitle = new QLabel(m_panel);
     m_pageTitle->setAlignment(Qt::AlignCenter);
-    m_pageTitle->setGeometry(g.scaled(28), 0, g.width - g.scaled(56), bar);
+    m_pageTitle->setGeometry(g.scaled(28), 0, ViewWidth(g) - g.scaled(56), bar);
     QObject::connect(m_previous, &QToolButton::clicked, m_panel, [this] { showPage(m_page - 1); });
     QObject::connect(m_next, &QToolButton::clicked, m_panel, [this] { showPage(m_page + 1); });
 
     const int rows = rowsPerPage();
     const int rowHeight = (m_panel->height() - bar) / rows;
     const int line = g.scaled(18);
-    const int width = g.width;
+    const int width = ViewWidth(g);
     for (int r = 0; r < rows; ++r) {
         Row row;
         row.frame = new QWidget(m_panel);

@@ -73,8 +73,9 @@ void GeneralView::build()
     QFont font = ui::suiteFont(ui::FontRole::Normal12, g);
     m_calendar->setFont(font);
     // Portrait: under the clock. Square and landscape: beside it.
-    const QRect area = wide ? QRect(g.scaled(124), g.scaled(24), g.width - g.scaled(128), g.scaled(138))
-                            : QRect(g.scaled(6), g.scaled(104), g.width - g.scaled(12), g.scaled(138));
+    const int width = ViewWidth(g);
+    const QRect area = wide ? QRect(g.scaled(124), g.scaled(24), width - g.scaled(128), g.scaled(138))
+                            : QRect(g.scaled(6), g.scaled(104), width - g.scaled(12), g.scaled(138));
     m_calendar->setGeometry(area);
     const QColor accent = m_skin.loaded() ? m_skin.colour(faces::skin::kHighlightColour) : QColor(0xe8, 0x60, 0x2c);
     const QColor text = m_skin.loaded() ? m_skin.colour(faces::skin::kTextColour) : QColor(Qt::black);
@@ -138,7 +139,7 @@ void GeneralView::paint(QPainter& painter, const ViewContext& context)
     if (m_clock && !wide)
         m_clock->draw(painter, QRect(g.scaled(8), g.scaled(28), g.scaled(56), g.scaled(56)), now);
     const QRect timeRect = wide ? QRect(g.scaled(8), g.scaled(24), g.scaled(112), g.scaled(36))
-                                : QRect(g.scaled(72), g.scaled(24), g.width - g.scaled(78), g.scaled(36));
+                                : QRect(g.scaled(72), g.scaled(24), ViewWidth(g) - g.scaled(78), g.scaled(36));
     painter.setPen(text);
     painter.setFont(ui::suiteFont(ui::FontRole::Bold32, g));
     painter.drawText(timeRect, Qt::AlignLeft | Qt::AlignVCenter,
@@ -168,7 +169,7 @@ void GeneralView::paint(QPainter& painter, const ViewContext& context)
     painter.setPen(quiet);
     painter.setFont(ui::suiteFont(ui::FontRole::Normal12, g));
     const QRect todayRect = wide ? QRect(g.scaled(8), g.scaled(106), g.scaled(112), g.scaled(32))
-                                 : QRect(g.scaled(120), g.scaled(74), g.width - g.scaled(126), g.scaled(30));
+                                 : QRect(g.scaled(120), g.scaled(74), ViewWidth(g) - g.scaled(126), g.scaled(30));
     painter.drawText(todayRect, (wide ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, today);
 
     // A new day moves the calendar on (not from inside the paint).

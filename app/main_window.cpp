@@ -317,8 +317,10 @@ std::optional<QRect> MainWindow::selectorButton(int button) const
         return std::nullopt;
     namespace skin = faces::skin;
     const bool rows = m_geometry.layoutKind == 1 && !m_geometry.landscape;
+    // The columns stand right of the views: their origin counts from the views' right edge.
     const QPoint origin = rows ? QPoint(m_skin.word(skin::kSelectorOriginX), m_skin.word(skin::kSelectorOriginY))
-                               : QPoint(m_skin.word(skin::kSelectorColumnOriginX), m_skin.word(skin::kSelectorColumnOriginY));
+                               : QPoint(ViewWidth(m_geometry) + m_skin.word(skin::kSelectorColumnOriginX),
+                                     m_skin.word(skin::kSelectorColumnOriginY));
     const int f = skin::kSelectorFirstButton;
     const QRect first(QPoint(m_skin.word(f), m_skin.word(f + 1)), QPoint(m_skin.word(f + 2) - 1, m_skin.word(f + 3) - 1));
     const QPoint step = rows ? QPoint(m_skin.word(skin::kSelectorStepX), m_skin.word(skin::kSelectorStepY))
@@ -397,7 +399,7 @@ ViewContext MainWindow::viewContext() const
     if (m_view >= kBuiltInViewCount)
         return { m_geometry, m_screen->rect() };
     const bool squareOrLandscape = m_geometry.square || m_geometry.landscape;
-    return { m_geometry, QRect(0, 0, m_geometry.width, m_geometry.scaled(squareOrLandscape ? 165 : 245)) };
+    return { m_geometry, QRect(0, 0, ViewWidth(m_geometry), m_geometry.scaled(squareOrLandscape ? 165 : 245)) };
 }
 
 void MainWindow::command(int id)

@@ -16,6 +16,17 @@ class QPainter;
 
 namespace app {
 
+// How wide the views are: the screen's width, less the view-selector panel beside them
+// on 320 x 320 screens (views of 240) and on landscape 400-line screens (views of 320).
+[[nodiscard]] inline int ViewWidth(const ui::ScreenGeometry& screen)
+{
+    if (screen.layoutKind == 2)
+        return screen.scaled(240);
+    if (screen.layoutKind == 1 && screen.landscape)
+        return screen.scaled(320);
+    return screen.width;
+}
+
 // What a view draws into: the device screen above the status bar.
 struct ViewContext {
     const ui::ScreenGeometry& screen;
