@@ -27,9 +27,14 @@ void ServiceTest::startService()
 {
     std::string problem;
     ASSERT_TRUE(platform::startDeviceService(&problem)) << problem;
-    for (int i = 0; i < 500 && !platform::runningDeviceService(); ++i)
+    // Running, and with its process id written into its lock file (it takes the lock first).
+    const auto known = [] {
+        const auto pid = platform::runningDeviceService();
+        return pid && *pid > 0;
+    };
+    for (int i = 0; i < 500 && !known(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_TRUE(platform::runningDeviceService());
+    ASSERT_TRUE(known());
 }
 
 void ServiceTest::killService()
