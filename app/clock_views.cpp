@@ -22,18 +22,6 @@ using platform::localNow;
 
 } // namespace
 
-faces::ScreenLayout LayoutOf(const ui::ScreenGeometry& geometry)
-{
-    faces::ScreenLayout layout;
-    layout.width = geometry.width;
-    layout.height = geometry.height;
-    layout.scaleShift = geometry.scaleShift;
-    layout.square = geometry.square;
-    layout.landscape = geometry.landscape;
-    layout.layoutKind = geometry.layoutKind;
-    return layout;
-}
-
 void PaintViewBackground(QPainter& painter, const faces::SkinSet& skin, int view, const ViewContext& context)
 {
     painter.fillRect(context.area, skin.loaded() ? skin.colour(faces::skin::kWindowColour) : QColor(Qt::white));
@@ -69,7 +57,7 @@ DigitalClockView::DigitalClockView(const faces::SkinSet& skin, const ui::ScreenG
 
 void DigitalClockView::rebuild(const ui::ScreenGeometry& geometry)
 {
-    m_clock = m_skin.loaded() ? std::make_unique<faces::DigitalClock>(m_skin, LayoutOf(geometry)) : nullptr;
+    m_clock = m_skin.loaded() ? std::make_unique<faces::DigitalClock>(m_skin, geometry) : nullptr;
 }
 
 void DigitalClockView::paint(QPainter& painter, const ViewContext& context)
@@ -98,7 +86,7 @@ AnalogClockView::AnalogClockView(const faces::SkinSet& skin, const ui::ScreenGeo
 
 void AnalogClockView::rebuild(const ui::ScreenGeometry& geometry)
 {
-    m_clock = m_skin.loaded() ? std::make_unique<faces::LargeAnalogClock>(m_skin, faces::skin::kLargeDial, LayoutOf(geometry))
+    m_clock = m_skin.loaded() ? std::make_unique<faces::LargeAnalogClock>(m_skin, faces::skin::kLargeDial, geometry)
                               : nullptr;
 }
 

@@ -19,8 +19,6 @@ class SkinSet;
 
 namespace app {
 
-[[nodiscard]] faces::ScreenLayout LayoutOf(const ui::ScreenGeometry& geometry);
-
 // Paints a built-in view's background from the skin: its element's image, else the
 // skin's window colour.
 void PaintViewBackground(QPainter& painter, const faces::SkinSet& skin, int view, const ViewContext& context);

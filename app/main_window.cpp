@@ -119,7 +119,7 @@ MainWindow::MainWindow(const StartRequest& request)
         return;
     }
 
-    m_statusBar = std::make_unique<faces::StatusBar>(m_skin, LayoutOf(m_geometry));
+    m_statusBar = std::make_unique<faces::StatusBar>(m_skin, m_geometry);
     (void)m_alarms.Load(localNow());
     m_views = BuildViewList(store::kDefaultInstallFolder, m_geometry.scaleShift, ui::text(40045).toStdU16String());
     QStringList faces;
@@ -278,7 +278,7 @@ bool MainWindow::loadSkin()
 
 void MainWindow::rebuildViews()
 {
-    m_statusBar = std::make_unique<faces::StatusBar>(m_skin, LayoutOf(m_geometry));
+    m_statusBar = std::make_unique<faces::StatusBar>(m_skin, m_geometry);
     for (auto& view : m_builtInViews)
         view->rebuild(m_geometry);
     m_faceView->rebuild(m_geometry);

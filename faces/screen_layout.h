@@ -1,43 +1,10 @@
 #pragma once
-// The device screen as the drawing code sees it: size in device pixels, the scale shift of
-// large screens, the square and landscape flags and the layout kind. Every layout constant is
-// a (portrait, square, landscape) triple shifted left by the scale shift.
-//
-// The same rules as ui::ScreenGeometry, kept here so that this library needs Qt GUI only.
+// The device screen as the drawing code sees it (the record the GUI shares).
+
+#include "platform/screen_layout.h"
 
 namespace faces {
 
-struct ScreenLayout {
-    int width = 240;
-    int height = 320;
-    int scaleShift = 0; // 1 when both sides exceed 320
-    bool square = false; // width equals height (cleared for layout kind 2)
-    bool landscape = false;
-    int layoutKind = 0; // 1: a side (shifted) is 400; 2: 320 x 320; else 0
-
-    [[nodiscard]] static ScreenLayout of(int width, int height)
-    {
-        ScreenLayout s;
-        s.width = width;
-        s.height = height;
-        s.scaleShift = width > 320 && height > 320 ? 1 : 0;
-        s.square = width == height;
-        s.landscape = width > height;
-        if ((width >> s.scaleShift) == 400 || (height >> s.scaleShift) == 400) {
-            s.layoutKind = 1;
-        } else if (width == 320 && height == 320) {
-            s.layoutKind = 2;
-            s.square = false;
-        }
-        return s;
-    }
-
-    // The triple's value for this screen, scaled.
-    [[nodiscard]] int pick(int portrait, int squareValue, int landscapeValue) const
-    {
-        return scaled(square ? squareValue : landscape ? landscapeValue : portrait);
-    }
-    [[nodiscard]] int scaled(int value) const { return value * (1 << scaleShift); }
-};
+using ScreenLayout = platform::ScreenLayout;
 
 } // namespace faces

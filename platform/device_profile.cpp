@@ -1,4 +1,5 @@
 #include "platform/device_profile.h"
+#include "platform/screen_layout.h"
 
 #include "platform/power.h"
 #include "platform/registry.h"
@@ -26,6 +27,12 @@ BOOL copyText(const std::u16string& text, UINT size, void* into)
 } // namespace
 
 namespace platform {
+
+ScreenLayout ScreenLayout::current()
+{
+    const auto size = screenSize();
+    return of(size.width, size.height);
+}
 
 ScreenSize screenSize()
 {

@@ -12,35 +12,6 @@
 
 namespace ui {
 
-ScreenGeometry ScreenGeometry::of(int width, int height)
-{
-    ScreenGeometry g;
-    g.width = width;
-    g.height = height;
-    g.scaleShift = width > 320 && height > 320 ? 1 : 0;
-    g.square = width == height;
-    g.landscape = width > height;
-    if ((width >> g.scaleShift) == 400 || (height >> g.scaleShift) == 400) {
-        g.layoutKind = 1;
-    } else if (width == 320 && height == 320) {
-        g.layoutKind = 2;
-        g.square = false;
-    }
-    return g;
-}
-
-ScreenGeometry ScreenGeometry::current()
-{
-    const auto size = platform::screenSize();
-    return of(size.width, size.height);
-}
-
-int ScreenGeometry::pick(int portrait, int squareValue, int landscapeValue) const
-{
-    const int value = square ? squareValue : landscape ? landscapeValue : portrait;
-    return scaled(value);
-}
-
 QFont suiteFont(FontRole role, const ScreenGeometry& screen)
 {
     struct Spec {

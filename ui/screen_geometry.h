@@ -3,6 +3,8 @@
 // large screens, the square and landscape flags and the layout kind. Every layout constant
 // is a (portrait, square, landscape) triple shifted left by the scale shift.
 
+#include "platform/screen_layout.h"
+
 #include <QFont>
 #include <QObject>
 
@@ -12,22 +14,7 @@ class RegistryWatch;
 
 namespace ui {
 
-struct ScreenGeometry {
-    int width = 240;
-    int height = 320;
-    int scaleShift = 0;   // 1 when both sides exceed 320
-    bool square = false;  // width equals height (cleared for layout kind 2)
-    bool landscape = false;
-    int layoutKind = 0;   // 1: a side (shifted) is 400; 2: 320 x 320; else 0
-
-    [[nodiscard]] static ScreenGeometry of(int width, int height);
-    [[nodiscard]] static ScreenGeometry current(); // from the device profile
-
-    // The triple's value for this screen, scaled.
-    [[nodiscard]] int pick(int portrait, int squareValue, int landscapeValue) const;
-    [[nodiscard]] int scaled(int value) const { return value << scaleShift; }
-    friend bool operator==(const ScreenGeometry&, const ScreenGeometry&) = default;
-};
+using ScreenGeometry = platform::ScreenLayout;
 
 // The suite's fonts: face "Tahoma" (fontconfig substitutes a metric-compatible face), pixel
 // heights as triples before scaling.
