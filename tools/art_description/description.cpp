@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <sstream>
 
@@ -251,6 +252,31 @@ std::optional<CommandLine> parseCommandLine(int argc, char** argv)
     line.description = plain[0];
     line.output = plain[1];
     return line;
+}
+
+int runTool(int argc, char** argv, const char* tool, const Build& build)
+{
+    const auto command = parseCommandLine(argc, argv);
+    if (!command) {
+        std::cerr << "usage: " << tool << " <description> <output> [--depfile <file>]\n";
+        return 2;
+    }
+    try {
+        Description description(command->description);
+        const auto bytes = build(description, *command);
+        if (!bytes)
+            return 1;
+        if (!writeFile(command->output, *bytes)) {
+            std::cerr << command->output.string() << ": cannot write\n";
+            return 1;
+        }
+        if (command->depfile)
+            description.writeDepfile(*command->depfile, command->output);
+    } catch (const DescriptionError& error) {
+        std::cerr << error.message << "\n";
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace art_description

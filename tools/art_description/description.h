@@ -7,6 +7,7 @@
 #include "faces/image_stream.h"
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -82,5 +83,14 @@ struct CommandLine {
     std::optional<std::filesystem::path> depfile;
 };
 [[nodiscard]] std::optional<CommandLine> parseCommandLine(int argc, char** argv);
+
+// What a tool makes of its description: the output file's bytes, or nullopt after telling
+// standard error why not.
+using Build = std::function<std::optional<faces::Bytes>(Description& description, const CommandLine& command)>;
+
+// The whole run of a tool named `tool`: reads the command line and the description, builds,
+// writes the output and its depfile. Exit code 0, 1 for a description or output problem,
+// 2 for a command line it does not understand.
+[[nodiscard]] int runTool(int argc, char** argv, const char* tool, const Build& build);
 
 } // namespace art_description

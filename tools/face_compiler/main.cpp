@@ -503,33 +503,20 @@ private:
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    const auto command = art_description::parseCommandLine(argc, argv);
-    if (!command) {
-        std::cerr << "usage: face_compiler <description> <output> [--depfile <file>]\n";
-        return 2;
-    }
-    try {
-        art_description::Description description(command->description);
-        const FaceFile face = Compiler(description).compile();
-        const faces::Bytes bytes = faces::writeFaceFile(face);
-        // The program must be able to load what we ship: the same checks, the same decoding.
-        faces::FaceHost host;
-        const int scaleShift = command->output.extension() == ".vpg" ? 1 : 0;
-        if (!host.loadBytes(bytes, scaleShift)) {
-            std::cerr << command->description.string()
-                      << ": the face does not load (a record points past what the file holds, or a "
-                         "value is out of range)\n";
-            return 1;
-        }
-        if (!art_description::writeFile(command->output, bytes)) {
-            std::cerr << command->output.string() << ": cannot write\n";
-            return 1;
-        }
-        if (command->depfile)
-            description.writeDepfile(*command->depfile, command->output);
-    } catch (const art_description::DescriptionError& error) {
-        std::cerr << error.message << "\n";
-        return 1;
-    }
-    return 0;
+    return art_description::runTool(argc, argv, "face_compiler",
+        [](art_description::Description& description, const art_description::CommandLine& command)
+            -> std::optional<faces::Bytes> {
+            const FaceFile face = Compiler(description).compile();
+            faces::Bytes bytes = faces::writeFaceFile(face);
+            // The program must be able to load what we ship: the same checks, the same decoding.
+            faces::FaceHost host;
+            const int scaleShift = command.output.extension() == ".vpg" ? 1 : 0;
+            if (!host.loadBytes(bytes, scaleShift)) {
+                std::cerr << command.description.string()
+                          << ": the face does not load (a record points past what the file holds, or a "
+                             "value is out of range)\n";
+                return std::nullopt;
+            }
+            return bytes;
+        });
 }

@@ -105,29 +105,16 @@ Built build(art_description::Description& description)
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    const auto command = art_description::parseCommandLine(argc, argv);
-    if (!command) {
-        std::cerr << "usage: skin_builder <description> <output> [--depfile <file>]\n";
-        return 2;
-    }
-    try {
-        art_description::Description description(command->description);
-        const Built built = build(description);
-        const faces::Bytes bytes = faces::writeSkinFile(built.record, built.images);
-        // What the program will read back must load.
-        if (!faces::parseSkinFile(bytes)) {
-            std::cerr << command->description.string() << ": the result does not read back\n";
-            return 1;
-        }
-        if (!art_description::writeFile(command->output, bytes)) {
-            std::cerr << command->output.string() << ": cannot write\n";
-            return 1;
-        }
-        if (command->depfile)
-            description.writeDepfile(*command->depfile, command->output);
-    } catch (const art_description::DescriptionError& error) {
-        std::cerr << error.message << "\n";
-        return 1;
-    }
-    return 0;
+    return art_description::runTool(argc, argv, "skin_builder",
+        [](art_description::Description& description, const art_description::CommandLine& command)
+            -> std::optional<faces::Bytes> {
+            const Built built = build(description);
+            faces::Bytes bytes = faces::writeSkinFile(built.record, built.images);
+            // What the program will read back must load.
+            if (!faces::parseSkinFile(bytes)) {
+                std::cerr << command.description.string() << ": the result does not read back\n";
+                return std::nullopt;
+            }
+            return bytes;
+        });
 }
