@@ -12,6 +12,7 @@
 #include "platform/power.h"
 #include "platform/registry.h"
 #include "store/settings.h"
+#include "tests/app/gui_helpers.h"
 #include "tests/support/device_fixture.h"
 #include "tests/support/shipped_look.h"
 #include "tests/support/sound_capture.h"
@@ -33,25 +34,12 @@
 
 namespace {
 
+using app_testing::setScreen;
+using app_testing::whenModalShows;
+
 void setProfile(const char16_t* name, std::u16string_view value)
 {
     ASSERT_TRUE(platform::writeRegistryString(platform::RegistryRoot::LocalMachine, platform::kProfileKey, name, value));
-}
-
-void setScreen(int width, int height)
-{
-    ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::LocalMachine, platform::kProfileKey, u"ScreenWidth", DWORD(width)));
-    ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::LocalMachine, platform::kProfileKey, u"ScreenHeight", DWORD(height)));
-}
-
-// Runs `answer` on the next modal dialog once it is up (message boxes included).
-template <typename Answer>
-void whenModalShows(Answer answer)
-{
-    QTimer::singleShot(50, [answer] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            answer(*dialog);
-    });
 }
 
 class AlarmsViewTest : public testing_support::DeviceTest {

@@ -9,6 +9,7 @@
 #include "platform/power.h"
 #include "platform/registry.h"
 #include "store/settings.h"
+#include "tests/app/gui_helpers.h"
 #include "tests/support/device_fixture.h"
 #include "tests/support/shipped_look.h"
 #include "ui/drop_list.h"
@@ -25,14 +26,9 @@
 #include <fstream>
 
 namespace fs = std::filesystem;
+using app_testing::setScreen;
 
 namespace {
-
-void setScreen(int width, int height)
-{
-    ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::LocalMachine, platform::kProfileKey, u"ScreenWidth", DWORD(width)));
-    ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::LocalMachine, platform::kProfileKey, u"ScreenHeight", DWORD(height)));
-}
 
 fs::path programFolder() { return *platform::hostPathOf(u"\\Program Files\\Tickwell Pro"); }
 
@@ -80,12 +76,9 @@ TEST(LookMissing, WithoutTheResourcePackTheProgramReportsACriticalError)
     app::MainWindow window(app::StartRequest { });
     EXPECT_EQ(window.criticalError(), app::CriticalError::ResourcePack);
     QString text;
-    QTimer::singleShot(50, [&] {
-        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            for (auto* label : box->findChildren<QLabel*>())
-                text += label->text();
-            box->accept();
-        }
+    app_testing::whenModalShows([&](QDialog& box) {
+        text = app_testing::labelText(box);
+        box.accept();
     });
     app::ShowCriticalError(&window);
     EXPECT_TRUE(text.contains(QStringLiteral("Critical error. One of the application components may be corrupted.")));
@@ -210,12 +203,9 @@ TEST_F(Look, AFaceThatDoesNotLoadIsToldAndItsViewStaysEmpty)
     window.show();
     ASSERT_EQ(window.views().pluginFaces.front(), u"AAA Broken");
     QString told;
-    QTimer::singleShot(50, [&] {
-        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            for (auto* label : box->findChildren<QLabel*>())
-                told += label->text();
-            box->accept();
-        }
+    app_testing::whenModalShows([&](QDialog& box) {
+        told = app_testing::labelText(box);
+        box.accept();
     });
     EXPECT_TRUE(window.selectView(13));
     EXPECT_EQ(told, QStringLiteral("Plugin loading error!"));

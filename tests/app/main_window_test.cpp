@@ -7,6 +7,7 @@
 #include "store/data_files.h"
 #include "store/language.h"
 #include "store/settings.h"
+#include "tests/app/gui_helpers.h"
 #include "tests/support/device_fixture.h"
 #include "tests/support/shipped_look.h"
 #include "ui/drop_list.h"
@@ -77,15 +78,7 @@ TEST_F(MainWindowTest, TitleAreaOpensTheViewListAndAPickSwitches)
 
 namespace {
 
-// Answers the next modal dialog of this process with `answer` once it is up.
-template <typename Answer>
-void whenModalShows(Answer answer)
-{
-    QTimer::singleShot(50, [answer] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            answer(*dialog);
-    });
-}
+using app_testing::whenModalShows;
 
 DWORD storedLanguageFile()
 {
@@ -175,8 +168,7 @@ TEST_F(MainWindowTest, TurningTheScreenLaysTheViewsOutAgain)
     window.show();
     window.selectView(3);
     EXPECT_EQ(window.screen()->size(), QSize(240, 268));
-    ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::LocalMachine, u"SYSTEM\\Tickwell\\Profile", u"ScreenWidth", 320));
-    ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::LocalMachine, u"SYSTEM\\Tickwell\\Profile", u"ScreenHeight", 240));
+    app_testing::setScreen(320, 240);
     for (int i = 0; i < 50 && window.screen()->size() != QSize(320, 188); ++i) {
         QApplication::processEvents();
         QThread::msleep(20);
