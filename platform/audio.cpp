@@ -3,6 +3,7 @@
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/handle.h"
+#include "platform/locale.h"
 #include "platform/power.h"
 #include "platform/registry.h"
 
@@ -16,6 +17,29 @@
 #include <set>
 
 namespace platform {
+
+std::vector<std::u16string> soundFileNames(std::u16string_view folder)
+{
+    std::vector<std::u16string> names;
+    for (const auto pattern : kSoundFilePatterns) {
+        const auto entries = listFolder(folder, pattern);
+        if (!entries)
+            continue;
+        for (const auto& entry : *entries) {
+            if (!entry.isFolder && entry.name.find(u'\\') == std::u16string::npos)
+                names.push_back(entry.name);
+        }
+    }
+    // Files of different kinds mix in one order, the one the user's language reads.
+    const auto& locale = userLocale();
+    std::stable_sort(names.begin(), names.end(), [&](const std::u16string& a, const std::u16string& b) {
+        const int order = compareForLocale(a, b, locale, true);
+        return order != 0 ? order < 0 : a < b;
+    });
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
+}
+
 
 namespace {
 

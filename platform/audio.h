@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <optional>
 #include <vector>
 
@@ -48,6 +49,14 @@ MMRESULT waveOutSetVolume(void* device, DWORD volume);
 MMRESULT waveOutGetVolume(void* device, DWORD* volume);
 
 namespace platform {
+
+// The sound files a device folder offers, by these patterns in this order.
+inline constexpr std::u16string_view kSoundFilePatterns[] = { u"*.wav", u"*.mp3", u"*.ogg", u"*.flac" };
+
+// The names of the sound files in a device folder, each once, in the order the user's
+// language reads them; none when the folder is missing or unreadable.
+[[nodiscard]] std::vector<std::u16string> soundFileNames(std::u16string_view folder);
+
 
 // A decoded sound: interleaved stereo float samples at `rate`.
 struct DecodedSound {

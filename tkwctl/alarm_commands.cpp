@@ -6,6 +6,7 @@
 #include "alarms/alarm_board.h"
 #include "alarms/alarm_file.h"
 #include "alarms/next_alarm.h"
+#include "platform/audio.h"
 #include "platform/calendar.h"
 #include "platform/device_clock.h"
 #include "platform/files.h"
@@ -163,22 +164,7 @@ int list(bool json)
 std::uint32_t soundChooserPosition(std::u16string_view path)
 {
     constexpr std::u16string_view kFolder = u"\\Windows";
-    std::vector<std::u16string> names;
-    for (const auto pattern : { u"*.wav", u"*.mp3", u"*.ogg", u"*.flac" }) {
-        const auto entries = platform::listFolder(kFolder, pattern);
-        if (!entries)
-            continue;
-        for (const auto& entry : *entries) {
-            if (!entry.isFolder)
-                names.push_back(entry.name);
-        }
-    }
-    const auto& locale = platform::userLocale();
-    std::stable_sort(names.begin(), names.end(), [&](const std::u16string& a, const std::u16string& b) {
-        const int order = platform::compareForLocale(a, b, locale, true);
-        return order != 0 ? order < 0 : a < b;
-    });
-    names.erase(std::unique(names.begin(), names.end()), names.end());
+    const auto names = platform::soundFileNames(kFolder);
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (platform::equalsIgnoringCase(std::u16string(kFolder) + u"\\" + names[i], path))
             return std::uint32_t(i + 1);

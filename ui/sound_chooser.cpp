@@ -1,5 +1,6 @@
 #include "ui/sound_chooser.h"
 
+#include "platform/audio.h"
 #include "platform/files.h"
 #include "platform/locale.h"
 #include "platform/text.h"
@@ -62,24 +63,7 @@ void SoundChooser::setFolder(std::u16string_view devicePath)
     while (m_folder.size() > 1 && m_folder.back() == u'\\')
         m_folder.pop_back();
 
-    std::vector<std::u16string> names;
-    for (const auto pattern : kPatterns) {
-        // A folder that is missing or unreadable simply offers no sounds.
-        const auto entries = platform::listFolder(m_folder, pattern);
-        if (!entries)
-            continue;
-        for (const auto& entry : *entries) {
-            if (!entry.isFolder && entry.name.find(u'\\') == std::u16string::npos)
-                names.push_back(entry.name);
-        }
-    }
-    // Files of different kinds mix in one order, the one the user's language reads.
-    const auto& locale = platform::userLocale();
-    std::stable_sort(names.begin(), names.end(), [&](const std::u16string& a, const std::u16string& b) {
-        const int order = platform::compareForLocale(a, b, locale, true);
-        return order != 0 ? order < 0 : a < b;
-    });
-    names.erase(std::unique(names.begin(), names.end()), names.end());
+    const auto names = platform::soundFileNames(m_folder);
 
     m_paths.assign(1, std::u16string());
     for (const auto& name : names)
@@ -147,7 +131,7 @@ void SoundChooser::listActivated(int index)
 void SoundChooser::browse()
 {
     QStringList patterns;
-    for (const auto pattern : kPatterns)
+    for (const auto pattern : platform::kSoundFilePatterns)
         patterns << QString::fromStdU16String(std::u16string(pattern));
     const std::u16string current = path();
     const std::u16string start = current.empty() ? m_folder : parentOfDevicePath(current);

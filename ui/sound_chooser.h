@@ -17,8 +17,6 @@ class SoundChooser final : public QWidget {
     Q_OBJECT
 public:
     static constexpr std::u16string_view kDefaultFolder = u"\\Windows";
-    // The file patterns offered, in the order the sound service decodes them best.
-    static constexpr std::u16string_view kPatterns[] = { u"*.wav", u"*.mp3", u"*.ogg", u"*.flac" };
 
     explicit SoundChooser(QWidget* parent = nullptr);
 
