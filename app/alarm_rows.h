@@ -2,11 +2,13 @@
 // The arithmetic of the Alarms view's rows: how many a page holds, and which weekday a tap
 // on a row's weekday boxes hits.
 
+#include "alarms/alarm_record.h"
+
 #include <optional>
 
 namespace app {
 
-inline constexpr int kAlarmCount = 20;
+using alarms::kAlarmCount;
 
 // Four rows, or three on square and landscape screens (a 320 x 320 screen counts as
 // portrait, as the screen geometry's square flag is clear for it).
