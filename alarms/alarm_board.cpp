@@ -5,6 +5,7 @@
 #include "platform/events.h"
 #include "platform/handle.h"
 #include "platform/notifications.h"
+#include "store/data_edit.h"
 #include "store/data_files.h"
 #include "store/signals.h"
 
@@ -18,7 +19,7 @@ bool validIndex(int index) { return index >= 0 && index < kAlarmCount; }
 
 HANDLE asHandle(std::uint32_t handle) { return reinterpret_cast<HANDLE>(std::uintptr_t(handle)); }
 
-constexpr AlarmChange kRefused { false, false, true, false };
+constexpr AlarmChange kRefused { false, false, true, false, false };
 
 } // namespace
 
@@ -40,6 +41,28 @@ LoadOutcome AlarmBoard::Load(const SYSTEMTIME& now)
     const LoadOutcome outcome = LoadAlarmsRetry(m_alarms, now);
     m_unread = outcome == LoadOutcome::Unreadable;
     return outcome;
+}
+
+AlarmChange AlarmBoard::busyChange(int index) const
+{
+    AlarmChange change { m_alarms[std::size_t(index)].enabled != 0, false, true, false, true };
+    return change;
+}
+
+std::optional<platform::EditLock> AlarmBoard::beginEdit(const SYSTEMTIME& now)
+{
+    auto edit = store::EditDataFile(store::kAlarmsFile);
+    if (!edit)
+        return std::nullopt;
+    // A tool holds no copy between its commands: it reads the file afresh inside the edit.
+    // The main program reloads when another program has signalled a rewrite.
+    if (m_holder == Holder::OtherTool) {
+        if (!succeeded(Load(now)))
+            return std::nullopt; // a tool never writes back a file it could not read whole
+    } else {
+        (void)ReloadAlarmsIfChanged(now);
+    }
+    return edit;
 }
 
 bool AlarmBoard::ReloadAlarmsIfChanged(const SYSTEMTIME& now)
@@ -74,19 +97,31 @@ AlarmChange AlarmBoard::schedule(int index, const std::optional<SYSTEMTIME>& nex
     // would then ring on beside the new one; handles are never given out twice, so clearing
     // a spent one is harmless.
     const std::uint32_t stored = StoredAlarmHandle(index);
-    CeClearUserNotification(asHandle(stored));
-    if (alarm.hNotification != stored)
-        CeClearUserNotification(asHandle(alarm.hNotification));
+    const std::uint32_t held = alarm.hNotification;
+    const auto clearOld = [&] {
+        for (const std::uint32_t old : { stored, held }) {
+            if (old != alarm.hNotification)
+                CeClearUserNotification(asHandle(old));
+        }
+    };
     alarm.hNotification = 0;
     if (next) {
+        // The new registration replaces every other of this alarm in the same step, so the
+        // alarm is never without one; the record then names it.
         (void)SystemTimeToFileTime(&*next, &alarm.alarmTime); // a moment NextOccurrence made
         alarm.hNotification = RegisterAlarmWakeUp(store::kRunnerPath, AlarmArgument(index + 1), *next,
             WakeUpEnd::FiveMinutesLater);
         change.registered = alarm.hNotification != 0;
+        clearOld();
+        change.saved = save();
     } else {
         alarm.enabled = 0;
+        // The record goes first: a program stopped in between leaves an alarm that is off
+        // with a wake-up the runner ignores, never one that is on without a wake-up.
+        change.saved = save();
+        clearOld();
+        (void)platform::clearWakeUpsOf(store::kRunnerPath, AlarmArgument(index + 1));
     }
-    change.saved = save();
     store::SignalByName(store::kAlarmsChangedForToday);
     m_next.reset();
     change.enabled = alarm.enabled != 0;
@@ -97,7 +132,9 @@ AlarmChange AlarmBoard::ScheduleAlarm(int index, const std::optional<SYSTEMTIME>
 {
     if (!validIndex(index))
         return kRefused;
-    (void)ReloadAlarmsIfChanged(now);
+    const auto edit = beginEdit(now);
+    if (!edit)
+        return busyChange(index);
     return schedule(index, next);
 }
 
@@ -105,7 +142,9 @@ AlarmChange AlarmBoard::SwitchAlarmOn(int index, const SYSTEMTIME& now)
 {
     if (!validIndex(index))
         return kRefused;
-    (void)ReloadAlarmsIfChanged(now);
+    const auto edit = beginEdit(now);
+    if (!edit)
+        return busyChange(index);
     AlarmRecord& alarm = m_alarms[std::size_t(index)];
     if ((alarm.weekdays & kWeekdayBits) == 0) {
         alarm.enabled = 0;
@@ -121,7 +160,9 @@ AlarmChange AlarmBoard::SwitchAlarmOff(int index, const SYSTEMTIME& now)
 {
     if (!validIndex(index))
         return kRefused;
-    (void)ReloadAlarmsIfChanged(now);
+    const auto edit = beginEdit(now);
+    if (!edit)
+        return busyChange(index);
     m_alarms[std::size_t(index)].enabled = 0;
     return schedule(index, std::nullopt);
 }
@@ -130,7 +171,9 @@ AlarmChange AlarmBoard::SetWeekdays(int index, std::uint8_t weekdays, const SYST
 {
     if (!validIndex(index))
         return kRefused;
-    (void)ReloadAlarmsIfChanged(now);
+    const auto edit = beginEdit(now);
+    if (!edit)
+        return busyChange(index);
     AlarmRecord& alarm = m_alarms[std::size_t(index)];
     alarm.weekdays = weekdays;
     // An alarm that is off stays without a wake-up; one that is on without a weekday goes off.
@@ -143,7 +186,9 @@ AlarmChange AlarmBoard::SetAlarmTime(int index, int hour, int minute, const SYST
 {
     if (!validIndex(index))
         return kRefused;
-    (void)ReloadAlarmsIfChanged(now);
+    const auto edit = beginEdit(now);
+    if (!edit)
+        return busyChange(index);
     AlarmRecord& alarm = m_alarms[std::size_t(index)];
     // The date stays as it was (today's when the record holds none that converts): while
     // the alarm is off only the hour and minute are read.
@@ -162,7 +207,9 @@ bool AlarmBoard::SetLabel(int index, std::u16string_view label, const SYSTEMTIME
 {
     if (!validIndex(index))
         return false;
-    (void)ReloadAlarmsIfChanged(now);
+    const auto edit = beginEdit(now);
+    if (!edit)
+        return false;
     SetAlarmLabel(m_alarms[std::size_t(index)], label);
     return save();
 }
@@ -191,7 +238,9 @@ SettingsOutcome AlarmBoard::ApplySettings(int index, const AlarmSettings& settin
 {
     if (!validIndex(index))
         return { false, false };
-    (void)ReloadAlarmsIfChanged(now);
+    const auto edit = beginEdit(now);
+    if (!edit)
+        return { true, false };
     AlarmRecord& alarm = m_alarms[std::size_t(index)];
     SettingsOutcome outcome;
     alarm.actionKind = settings.actionKind;

@@ -1,13 +1,15 @@
 #pragma once
 // The twenty alarms as the main program holds them (the image of alarms.dat), and the
-// changes the Alarms view and its settings window make to them. Every change first reloads
-// the file when the runner has rewritten it, then changes the record, registers or clears
-// its wake-up, writes the whole file and tells the Today item. What the user must be told
+// changes the Alarms view and its settings window make to them. Every change is one edit of
+// alarms.dat: it takes the file's edit lock, reloads the file when another program has
+// rewritten it (a tool reads it afresh), changes the record, registers or clears its
+// wake-up, writes the whole file and tells the Today item. What the user must be told
 // comes back in the outcome; indexes are zero-based (alarm 1 is index 0).
 
 #include "alarms/alarm_file.h"
 #include "alarms/alarm_record.h"
 #include "alarms/next_alarm.h"
+#include "platform/edit_lock.h"
 #include "platform/types.h"
 
 #include <optional>
@@ -29,6 +31,8 @@ struct AlarmChange {
     bool registered = true;  // false: a moment was due but the database refused it
                              // ("Not registered", caption "Debug"); the alarm stays on
     bool saved = true;       // alarms.dat was written (a failure is not shown to the user)
+    bool busy = false;       // another program kept alarms.dat for its own change past the
+                             // wait, or a tool could not read it whole: nothing was changed
 };
 
 // What the settings window stores on "OK".
@@ -95,6 +99,9 @@ public:
     [[nodiscard]] const NextAlarmInfo& NextAlarm(const SYSTEMTIME& now);
 
 private:
+    // The edit of alarms.dat that every change holds from its reload to its save.
+    std::optional<platform::EditLock> beginEdit(const SYSTEMTIME& now);
+    [[nodiscard]] AlarmChange busyChange(int index) const;
     AlarmChange schedule(int index, const std::optional<SYSTEMTIME>& next);
     bool save();
 

@@ -3,6 +3,8 @@
 #include "alarms/alarm_file.h"
 #include "platform/calendar.h"
 #include "platform/notifications.h"
+#include "store/data_edit.h"
+#include "store/data_files.h"
 #include "store/signals.h"
 
 #include <string>
@@ -12,8 +14,6 @@ namespace alarms {
 namespace {
 
 HANDLE asHandle(std::uint32_t handle) { return reinterpret_cast<HANDLE>(std::uintptr_t(handle)); }
-
-std::uint32_t handleValue(HANDLE handle) { return std::uint32_t(reinterpret_cast<std::uintptr_t>(handle)); }
 
 void signalAlarmsChanged()
 {
@@ -94,28 +94,47 @@ std::uint32_t RegisterAlarmWakeUp(
             return 0;
         trigger.stEndTime = *endTime;
     }
-    const CE_USER_NOTIFICATION nothing { };
-    return handleValue(CeSetUserNotificationEx(nullptr, &trigger, &nothing));
+    // The one wake-up of this alarm: whatever another program registered for it meanwhile
+    // goes in the same step.
+    return platform::setSoleWakeUp(trigger);
 }
 
 std::optional<AdvancedAlarm> AdvanceAlarm(int number, std::u16string_view argument, std::u16string_view runnerPath,
-    const SYSTEMTIME& now, platform::RetryPolicy retry)
+    const SYSTEMTIME& now, platform::RetryPolicy retry, std::optional<FILETIME> fired)
 {
     const int index = number - 1;
     if (index < 0 || index >= kAlarmCount)
+        return std::nullopt;
+    // Read, moved on, registered and written back as one edit: a change made beside it by
+    // the main program, tkwctl or a renewal waits for it instead of being overwritten.
+    const auto edit = store::EditDataFile(store::kAlarmsFile);
+    if (!edit)
         return std::nullopt;
     AdvancedAlarm advanced { };
     if (!platform::retry(retry, [&] { return ReadAlarm(index, advanced.alarm); }))
         return std::nullopt;
 
     AlarmRecord& alarm = advanced.alarm;
-    advanced.rang = alarm.alarmTime;
-    // The wake-up that started this runner is spent; an alarm switched off meanwhile keeps
-    // none.
-    CeClearUserNotification(asHandle(alarm.hNotification));
-    alarm.hNotification = 0;
-    if (alarm.enabled)
-        renew(alarm, From::Tomorrow, runnerPath, argument, now);
+    advanced.rang = fired.value_or(alarm.alarmTime);
+    if (fired && ticksOf(alarm.alarmTime) > ticksOf(*fired)) {
+        // Another program (a renewal after a time change, the user) moved the alarm past the
+        // moment that fired while this runner waited: its next moment stands. It is
+        // registered again in place, which leaves one wake-up whatever happened before.
+        if (alarm.enabled) {
+            SYSTEMTIME next { };
+            if (FileTimeToSystemTime(&alarm.alarmTime, &next))
+                alarm.hNotification = RegisterAlarmWakeUp(runnerPath, argument, next, WakeUpEnd::None);
+        }
+    } else {
+        // The wake-up that started this runner is spent; an alarm switched off meanwhile
+        // keeps none.
+        CeClearUserNotification(asHandle(alarm.hNotification));
+        alarm.hNotification = 0;
+        if (alarm.enabled)
+            renew(alarm, From::Tomorrow, runnerPath, argument, now);
+        else
+            (void)platform::clearWakeUpsOf(runnerPath, argument);
+    }
 
     advanced.written = platform::retry(retry, [&] { return WriteAlarm(index, alarm); });
     // A record that could not be written back changed nothing another program could reload.
@@ -136,6 +155,9 @@ bool ShouldAlert(const AdvancedAlarm& advanced, const SYSTEMTIME& now)
 
 RescheduleOutcome RescheduleAllAlarms(std::u16string_view runnerPath, const SYSTEMTIME& now, platform::RetryPolicy retry)
 {
+    const auto edit = store::EditDataFile(store::kAlarmsFile);
+    if (!edit)
+        return RescheduleOutcome::Unreadable;
     AlarmTable table { };
     if (!platform::retry(retry, [&] { return ReadAlarmsFile(table); }))
         return RescheduleOutcome::Unreadable;
@@ -143,6 +165,8 @@ RescheduleOutcome RescheduleAllAlarms(std::u16string_view runnerPath, const SYST
         AlarmRecord& alarm = table[std::size_t(index)];
         if (alarm.enabled)
             renew(alarm, From::Now, runnerPath, AlarmArgument(index + 1), now);
+        else
+            (void)platform::clearWakeUpsOf(runnerPath, AlarmArgument(index + 1));
     }
     if (!platform::retry(retry, [&] { return SaveAlarms(table); }))
         return RescheduleOutcome::WriteFailed;

@@ -41,8 +41,9 @@ enum class WakeUpEnd {
     None,             // the runner's
 };
 
-// A new registration that starts `application` with `argument` at the local `start`; no
-// alert by the system itself (the runner does all alerting). The handle, 0 on failure.
+// The alarm's one registration: starts `application` with `argument` at the local `start`,
+// and replaces whatever other registration starts the same program with the same argument;
+// no alert by the system itself (the runner does all alerting). The handle, 0 on failure.
 [[nodiscard]] std::uint32_t RegisterAlarmWakeUp(
     std::u16string_view application, std::u16string_view argument, const SYSTEMTIME& start, WakeUpEnd end);
 
@@ -62,8 +63,13 @@ struct AdvancedAlarm {
 // in place and "Tkw_NeedUpdateAlarmSettingsOnMainApp" and "Tkw_NeedUpdateAlarmSettingsOnOnTkTP"
 // are set. nullopt when the record cannot be read (a missing file included) or the number
 // is not 1 to 20.
+// `fired` is the moment the wake-up that started the runner was registered for, when the
+// runner knows it: an alarm that another program moved past that moment meanwhile keeps its
+// new moment (and rang at `fired`); without it the record's alarmTime is taken as the moment.
+// The whole step is one edit of alarms.dat.
 [[nodiscard]] std::optional<AdvancedAlarm> AdvanceAlarm(int number, std::u16string_view argument,
-    std::u16string_view runnerPath, const SYSTEMTIME& now, platform::RetryPolicy retry = kRunnerRecordRetry);
+    std::u16string_view runnerPath, const SYSTEMTIME& now, platform::RetryPolicy retry = kRunnerRecordRetry,
+    std::optional<FILETIME> fired = std::nullopt);
 
 // A late wake-up (the device was off) still moves the alarm on, but alerts only this close.
 inline constexpr std::int64_t kAlertWindowMinutes = 20;
@@ -79,7 +85,8 @@ enum class RescheduleOutcome {
 
 // The runner after a time change or on "UpdateNotifications": every alarm that is on and has
 // a weekday gets a fresh registration at its next moment (today counts), its old one cleared;
-// the whole file is written back and both alarm events are set.
+// alarms that are off lose any registration left for them; the whole file is written back
+// and both alarm events are set. One edit of alarms.dat.
 [[nodiscard]] RescheduleOutcome RescheduleAllAlarms(
     std::u16string_view runnerPath, const SYSTEMTIME& now, platform::RetryPolicy retry = kRunnerFileRetry);
 

@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "platform/text.h"
+
 namespace app {
 
 namespace {
@@ -16,6 +18,24 @@ std::u16string_view from(std::u16string_view text, std::size_t position)
 }
 
 } // namespace
+
+std::optional<ProgramArguments> parseProgramArguments(const std::vector<std::string>& words, std::string& problem)
+{
+    ProgramArguments arguments;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (words[i] != "--screenshot") {
+            arguments.commandLine = platform::toUtf16(words[i]);
+            continue;
+        }
+        // "--screenshot --other" would write a file named like an option: surely a slip.
+        if (i + 1 >= words.size() || words[i + 1].empty() || words[i + 1].rfind("--", 0) == 0) {
+            problem = "--screenshot needs the name of the PNG file to write";
+            return std::nullopt;
+        }
+        arguments.screenshotFile = words[++i];
+    }
+    return arguments;
+}
 
 std::uint32_t NumberAt(std::u16string_view text, std::size_t position)
 {

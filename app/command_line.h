@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace app {
 
@@ -37,6 +38,17 @@ struct StartRequest {
 // nullopt for a reminder line the program must not act on (an unknown kind, a number out
 // of range): it then ends at once, showing nothing.
 [[nodiscard]] std::optional<StartRequest> ParseCommandLine(std::u16string_view commandLine);
+
+// The words the program is started with: "--screenshot FILE" anywhere, and otherwise the
+// handheld's command line (the last other word).
+struct ProgramArguments {
+    std::u16string commandLine;
+    std::optional<std::string> screenshotFile; // PNG of the first screen, then the program ends
+};
+
+// nullopt, with `problem` set, for "--screenshot" without a file name after it.
+[[nodiscard]] std::optional<ProgramArguments> parseProgramArguments(
+    const std::vector<std::string>& words, std::string& problem);
 
 // The decimal number at `position` as the handheld's wide-to-integer call reads it: leading
 // digits only, 0 when there are none.

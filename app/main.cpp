@@ -3,35 +3,38 @@
 //   tickwell-pro [COMMAND-LINE] [--screenshot FILE]
 //
 // COMMAND-LINE is the handheld's one command-line string ("ptds7", "na3", "lock1Face" ...).
+// --screenshot writes the first screen to FILE (PNG) and ends; a dialog that opens on the way
+// is drawn into the picture and answered by itself, so that nothing waits for a person.
 
 #include "app/command_line.h"
 #include "app/first_run.h"
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "platform/processes.h"
-#include "platform/text.h"
 #include "store/data_files.h"
 #include "store/language.h"
 #include "store/settings.h"
 #include "store/signals.h"
 #include "ui/application.h"
+#include "ui/dialogs.h"
 #include "ui/headless.h"
 
 #include <QApplication>
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv)
 {
     platform::setDefaultModulePath(std::u16string(store::kDefaultInstallFolder) + std::u16string(store::kMainProgramName));
-    std::u16string commandLine;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--screenshot") == 0) {
-            ++i;
-            continue;
-        }
-        commandLine = platform::toUtf16(argv[i]);
+    std::string problem;
+    const auto arguments = app::parseProgramArguments(std::vector<std::string>(argv + 1, argv + argc), problem);
+    if (!arguments) {
+        std::fprintf(stderr, "tickwell-pro: %s\nUsage: tickwell-pro [COMMAND-LINE] [--screenshot FILE]\n",
+            problem.c_str());
+        return 2;
     }
+    const std::u16string& commandLine = arguments->commandLine;
     const auto request = app::ParseCommandLine(commandLine);
     if (!request)
         return 0; // a reminder the program must not show
@@ -47,6 +50,8 @@ int main(int argc, char** argv)
 
     ui::applyDesktopZoom();
     QApplication application(argc, argv);
+    if (arguments->screenshotFile)
+        ui::startScreenshotMode(QString::fromLocal8Bit(arguments->screenshotFile->c_str()));
     const bool existed = store::LoadSettings();
     if (existed)
         (void)store::ReadLanguage(store::LanguageReader::MainProgram);
@@ -72,8 +77,8 @@ int main(int argc, char** argv)
         return 0;
     }
     window.show();
-    const bool screenshot = ui::screenshotOnFirstPaint(&window, application.arguments());
-    if (!existed && !screenshot) {
+    ui::screenshotOnFirstPaint(&window);
+    if (!existed && !ui::inScreenshotMode()) {
         // The first start: the language, then the window in that language. (A screenshot
         // run shows the window as it is and asks nothing.)
         app::RunFirstRunSetUp(&window);
@@ -81,6 +86,21 @@ int main(int argc, char** argv)
             return 0; // closed from outside while it asked
         ui::prepareApplication(application, store::CurrentLanguage());
         window.retranslate();
+    }
+    // Settings the user may have lost are never replaced without a word: once, at the start
+    // that found them damaged or could not read them.
+    if (!ui::inScreenshotMode()) {
+        const auto load = store::LastSettingsLoad();
+        if (load == store::SettingsLoad::Damaged)
+            ui::showMessage(&window,
+                QStringLiteral("The settings file was damaged and the settings were reset. The damaged file is kept "
+                               "beside it as settings.dat.damaged-..."),
+                ui::MessageIcon::Warning);
+        else if (load == store::SettingsLoad::Unreadable || load == store::SettingsLoad::Busy)
+            ui::showMessage(&window,
+                QStringLiteral("The settings file cannot be read. Default settings are used for now, and the file "
+                               "is left as it is."),
+                ui::MessageIcon::Warning);
     }
     return application.exec();
 }

@@ -4,6 +4,7 @@
 #include "platform/calendar.h"
 #include "platform/files.h"
 #include "platform/notifications.h"
+#include "store/data_edit.h"
 #include "store/data_files.h"
 
 #include <algorithm>
@@ -70,28 +71,38 @@ bool writeEventsFile(const EventList& list)
 
 } // namespace
 
-bool LoadEvents(EventList& into)
+bool LoadEvents(EventList& into, EventsLoad* outcome)
 {
+    const auto report = [&](EventsLoad what, bool result) {
+        if (outcome)
+            *outcome = what;
+        return result;
+    };
     into = EventList { };
     platform::FileError why = platform::FileError::None;
     auto file = platform::File::open(eventsFilePath(), platform::Access::Read, platform::Share::Read,
         platform::Disposition::OpenExisting, &why);
-    if (!file)
-        return isMissing(why);
+    if (!file) {
+        if (isMissing(why))
+            return report(EventsLoad::Missing, true);
+        return report(why == platform::FileError::SharingViolation ? EventsLoad::Busy : EventsLoad::Unreadable, false);
+    }
     const auto size = file->size();
     if (!size)
-        return false;
+        return report(EventsLoad::Unreadable, false);
     if (*size == 0)
-        return true;
+        return report(EventsLoad::Missing, true);
 
     EventList list;
     if (!file->readExactly(&list.header, sizeof list.header))
-        return false;
+        return report(EventsLoad::Damaged, false);
     // Zeroed first: slots that the file does not fill stay empty records.
     list.slots.assign(std::size_t(list.header.numEvents) + kSlotGrowth, EventRecord { });
     const std::size_t announced = std::size_t(list.header.numEvents) * kEventRecordSize;
-    if (!file->read({ reinterpret_cast<std::byte*>(list.slots.data()), announced }))
-        return false;
+    const auto got = file->read({ reinterpret_cast<std::byte*>(list.slots.data()), announced });
+    if (!got)
+        return report(EventsLoad::Unreadable, false);
+    (void)report(*got == announced ? EventsLoad::Loaded : EventsLoad::Damaged, true);
 
     // A note number handed out again would overwrite another event's note.
     for (std::size_t index = 0; index < list.count(); ++index)
@@ -152,6 +163,9 @@ std::optional<EventEditor> OpenEditor(const EventList& list, std::size_t index)
 ApplyOutcome ApplyEditor(EventList& list, EventEditor& editor, FILETIME eventMoment, const SYSTEMTIME& now,
     platform::RetryPolicy retry)
 {
+    const auto edit = store::EditDataFile(store::kEventsFile);
+    if (!edit)
+        return ApplyOutcome::NotSaved;
     const std::size_t index = editor.index;
     const bool isNew = index == list.count();
     if (index > list.count() || index >= list.slots.size() || (isNew && list.count() >= kMaxEvents))
@@ -176,6 +190,9 @@ bool DeleteEvent(EventList& list, std::size_t index, const SYSTEMTIME& now, plat
 {
     const std::size_t count = list.count();
     if (index >= count || count > list.slots.size())
+        return false;
+    const auto edit = store::EditDataFile(store::kEventsFile);
+    if (!edit)
         return false;
     adoptRunnerMoves(list);
     const EventRecord gone = list.slots[index];

@@ -29,8 +29,16 @@ struct EventList {
 // Reads events.dat. A missing or empty file is an empty list. False when the header cannot be
 // read whole (the list is then empty). A file that announces more records than it holds
 // keeps the count it announces: the bytes that arrived fill the first slots, the rest are
-// zero. Note numbering continues above every note number in use.
-[[nodiscard]] bool LoadEvents(EventList& into);
+// zero. Note numbering continues above every note number in use. `outcome` tells which of
+// these it was, so that a caller can warn about a damaged file or refuse an unreadable one.
+enum class EventsLoad {
+    Loaded,
+    Missing,    // no file, or an empty one: no events
+    Damaged,    // the header, or fewer records than it announces (the rest read as zero)
+    Busy,       // another program holds the file
+    Unreadable, // a folder, no permission, a read error
+};
+[[nodiscard]] bool LoadEvents(EventList& into, EventsLoad* outcome = nullptr);
 // On failure, the view tells the user "Corrupt file with event settings".
 [[nodiscard]] bool LoadEventsWithRetry(EventList& into, platform::RetryPolicy retry = platform::kDataFileRetry);
 
@@ -62,7 +70,7 @@ enum class ApplyOutcome {
     InvalidIndex, // the editor's index names neither an event nor the new slot
 };
 
-// The editor's "OK": `eventMoment` (local) becomes the anchor, the next reminder is computed
+// The editor's "OK" (one edit of events.dat): `eventMoment` (local) becomes the anchor, the next reminder is computed
 // and registered when it lies ahead, the record is stored at the editor's index (a new event
 // is counted) and the list is saved with retries.
 [[nodiscard]] ApplyOutcome ApplyEditor(EventList& list, EventEditor& editor, FILETIME eventMoment,

@@ -3,6 +3,7 @@
 #include "platform/calendar.h"
 #include "platform/files.h"
 #include "platform/notifications.h"
+#include "store/data_edit.h"
 #include "store/data_files.h"
 
 #include <string>
@@ -170,6 +171,11 @@ std::optional<EventRecord> AdvanceEvent(DWORD handle, const SYSTEMTIME& now, pla
     // The main program registers an event before it writes events.dat, so the record may not
     // be there yet when the wake-up is due at once.
     (void)platform::retry(retry, [&] {
+        // Each look is one edit of events.dat, so the main program can finish its own in
+        // between.
+        const auto edit = store::EditDataFile(store::kEventsFile);
+        if (!edit)
+            return false;
         auto file = platform::File::open(path, platform::Access::ReadWrite, platform::Share::None,
             platform::Disposition::OpenExisting);
         EventHeader header;
@@ -205,6 +211,9 @@ RescheduleOutcome RescheduleAllEvents(const SYSTEMTIME& now, platform::RetryPoli
     auto outcome = RescheduleOutcome::Unreadable;
     // The main program holds the file for a moment while it replaces it.
     (void)platform::retry(retry, [&] {
+        const auto edit = store::EditDataFile(store::kEventsFile);
+        if (!edit)
+            return false;
         platform::FileError why = platform::FileError::None;
         auto file = platform::File::open(path, platform::Access::ReadWrite, platform::Share::None,
             platform::Disposition::OpenExisting, &why);

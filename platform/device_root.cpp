@@ -1,5 +1,6 @@
 #include "platform/device_root.h"
 
+#include "platform/files.h"
 #include "platform/text.h"
 
 #include <atomic>
@@ -16,7 +17,8 @@ namespace platform {
 namespace {
 
 struct RootState {
-    std::filesystem::path root;
+    std::filesystem::path root; // empty when none can be chosen
+    std::string rootProblem;
     std::filesystem::path runtime;
     std::string runtimeProblem;
     bool resolved = false;
@@ -26,15 +28,39 @@ std::mutex g_mutex;
 RootState g_state;
 std::atomic<std::uint64_t> g_generation { 1 };
 
-std::filesystem::path defaultRoot()
+constexpr const char* kNoRootProblem
+    = "no device root: HOME is not set, and no shared folder is guessed in its place; set "
+      "TICKWELL_DEVICE to a folder of your own (for example: export "
+      "TICKWELL_DEVICE=/home/you/tickwell-device)";
+
+// nullopt when none of the variables names a place of this user's.
+std::optional<std::filesystem::path> defaultRoot()
 {
     if (const char* device = std::getenv("TICKWELL_DEVICE"); device && *device)
         return device;
     if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/')
         return std::filesystem::path(data) / "tickwell" / "device";
-    const char* home = std::getenv("HOME");
-    return std::filesystem::path(home && *home ? home : "/tmp") / ".local" / "share" / "tickwell"
-        / "device";
+    if (const char* home = std::getenv("HOME"); home && *home == '/')
+        return std::filesystem::path(home) / ".local" / "share" / "tickwell" / "device";
+    return std::nullopt;
+}
+
+// Closes a folder of ours that is open to other users: an older version, or a folder made by
+// hand, may have left it so.
+void makePrivate(const std::filesystem::path& folder)
+{
+    struct stat info { };
+    if (::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::getuid()
+        && (info.st_mode & 077) != 0)
+        ::chmod(folder.c_str(), kPrivateFolderMode); // A folder we may not change stays as it is.
+}
+
+[[noreturn]] void refuseWithoutRoot(const std::string& problem)
+{
+    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, problem.c_str());
+    std::fflush(stdout);
+    // Not exit(): destructors and handlers at exit might reach for the root again.
+    std::_Exit(1);
 }
 
 // Creates one directory level with mode 0700, or accepts an existing one that this user owns
@@ -85,39 +111,58 @@ void resolveLocked()
 {
     if (g_state.resolved)
         return;
+    g_state.resolved = true;
+    const auto chosen = defaultRoot();
+    if (!chosen) {
+        g_state.rootProblem = kNoRootProblem;
+        return;
+    }
     std::error_code error;
-    auto root = std::filesystem::absolute(defaultRoot(), error);
+    auto root = std::filesystem::absolute(*chosen, error);
     if (error)
-        root = defaultRoot();
-    std::filesystem::create_directories(root, error);
+        root = *chosen;
+    // A root that cannot be made shows up as failures to open its files, with their reasons.
+    (void)createPrivateHostFolders(root);
     auto canonical = std::filesystem::canonical(root, error);
     g_state.root = error ? root.lexically_normal() : canonical;
+    makePrivate(g_state.root);
     g_state.runtime = makeRuntimeDirectory(g_state.root, g_state.runtimeProblem);
-    std::filesystem::create_directories(g_state.root / kPlatformStateFolder, error);
-    g_state.resolved = true;
+    (void)createPrivateHostFolders(g_state.root / kPlatformStateFolder);
+    makePrivate(g_state.root / kPlatformStateFolder);
+}
+
+// The resolved state; a process without a root ends here.
+const RootState& resolvedState()
+{
+    std::unique_lock lock(g_mutex);
+    resolveLocked();
+    if (g_state.root.empty()) {
+        const std::string problem = g_state.rootProblem;
+        lock.unlock();
+        refuseWithoutRoot(problem);
+    }
+    return g_state;
 }
 
 } // namespace
 
-const std::filesystem::path& deviceRoot()
+const std::filesystem::path& deviceRoot() { return resolvedState().root; }
+
+std::string deviceRootProblem()
 {
     std::lock_guard lock(g_mutex);
-    resolveLocked();
-    return g_state.root;
+    if (g_state.resolved)
+        return g_state.rootProblem;
+    return defaultRoot() ? std::string() : std::string(kNoRootProblem);
 }
 
-const std::filesystem::path& runtimeDirectory()
-{
-    std::lock_guard lock(g_mutex);
-    resolveLocked();
-    return g_state.runtime;
-}
+const std::filesystem::path& runtimeDirectory() { return resolvedState().runtime; }
 
 std::string runtimeDirectoryProblem()
 {
+    const auto& state = resolvedState();
     std::lock_guard lock(g_mutex);
-    resolveLocked();
-    return g_state.runtimeProblem;
+    return state.runtimeProblem;
 }
 
 std::filesystem::path platformStateDirectory() { return deviceRoot() / kPlatformStateFolder; }

@@ -10,11 +10,22 @@
 namespace platform {
 
 // $TICKWELL_DEVICE, else $XDG_DATA_HOME/tickwell/device, else ~/.local/share/tickwell/device.
-// Created on first use. Absolute and free of symbolic links.
+// Created on first use, private to the user (0700, as is everything the suite creates in
+// it). Absolute and free of symbolic links.
+//
+// Without any of the three (no HOME either) no root is guessed, since a shared folder would
+// let other users read and change the device: the process then prints deviceRootProblem()
+// to standard error and ends with exit code 1. Programs that want to say it their own way
+// ask deviceRootProblem() first.
 [[nodiscard]] const std::filesystem::path& deviceRoot();
+
+// Why no device root can be chosen, with how to choose one; empty when one can. Creates
+// nothing.
+[[nodiscard]] std::string deviceRootProblem();
 
 // $XDG_RUNTIME_DIR/tickwell/<hash of the root>, else /tmp/tickwell-<uid>/<hash of the root>;
 // created with mode 0700 and refused when another user owns it. Empty when it cannot be made.
+// Without a device root the process ends as deviceRoot() says.
 [[nodiscard]] const std::filesystem::path& runtimeDirectory();
 
 // The platform's own persistent state inside the root (registry, clock, wake-up database).

@@ -126,6 +126,32 @@ void removeAbandonedTemporaries(const std::filesystem::path& target, const std::
     }
 }
 
+// Opens (and with O_CREAT perhaps creates) a file with the mode of the suite's files.
+// `created` tells whether this call made it, so that only a new file has its mode set: files
+// put into the device from outside keep theirs.
+UniqueFd openFile(const std::filesystem::path& host, int flags, bool& created)
+{
+    created = false;
+    if (!(flags & O_CREAT))
+        return UniqueFd(::open(host.c_str(), flags));
+    if (flags & O_EXCL) {
+        UniqueFd fd(::open(host.c_str(), flags, kPrivateFileMode));
+        created = bool(fd);
+        return fd;
+    }
+    for (;;) {
+        UniqueFd existing(::open(host.c_str(), flags & ~O_CREAT));
+        if (existing || errno != ENOENT)
+            return existing;
+        UniqueFd fresh(::open(host.c_str(), flags | O_EXCL, kPrivateFileMode));
+        if (fresh || errno != EEXIST) {
+            created = bool(fresh);
+            return fresh;
+        }
+        // Another process created it between the two opens: open that one.
+    }
+}
+
 } // namespace
 
 const char* describe(FileError error) noexcept
@@ -234,10 +260,11 @@ std::optional<File> File::open(std::u16string_view devicePath, Access access, Sh
     case Disposition::CreateNew: flags |= O_CREAT | O_EXCL; break;
     case Disposition::TruncateExisting: break; // emptied after the lock is taken
     }
-    UniqueFd fd(::open(host->c_str(), flags, 0644));
+    bool created = false;
+    UniqueFd fd = openFile(*host, flags, created);
     if (!fd && exclusive && access == Access::Read && errno == EACCES) {
         // A read-only file can still be read; it is then only shared with readers.
-        fd.reset(::open(host->c_str(), (flags & ~O_RDWR) | O_RDONLY, 0644));
+        fd = openFile(*host, (flags & ~O_RDWR) | O_RDONLY, created);
         if (fd && !lockWhole(fd.get(), F_RDLCK)) {
             fail(why, FileError::SharingViolation);
             return std::nullopt;
@@ -260,6 +287,9 @@ std::optional<File> File::open(std::u16string_view devicePath, Access access, Sh
         fail(why, FileError::AccessDenied);
         return std::nullopt;
     }
+    // Whatever the umask took away or let through. On a file this call made, it cannot fail.
+    if (created)
+        ::fchmod(fd.get(), kPrivateFileMode);
     if (share != Share::ReadWrite && !lockWhole(fd.get(), exclusive ? F_WRLCK : F_RDLCK)) {
         fail(why, FileError::SharingViolation);
         return std::nullopt;
@@ -342,7 +372,12 @@ std::optional<FileReplacement> FileReplacement::beginHost(const std::filesystem:
         fail(why, error == FileError::NotFound ? FileError::PathNotFound : error);
         return std::nullopt;
     }
-    ::fchmod(temporary.get(), 0644); // mkostemp makes 0600; data files are the user's like any other
+    // The new file is private whatever the umask, and so is the old one once replaced.
+    if (::fchmod(temporary.get(), kPrivateFileMode) != 0) {
+        fail(why, fromErrno(errno));
+        ::unlink(pattern.c_str());
+        return std::nullopt;
+    }
     // The lock tells other writers that this temporary file is in use.
     lockWhole(temporary.get(), F_WRLCK);
     removeAbandonedTemporaries(*host, pattern);
@@ -494,12 +529,36 @@ bool deleteFile(std::u16string_view devicePath, FileError* why)
 bool createFolder(std::u16string_view devicePath, FileError* why)
 {
     const auto host = hostPathOf(devicePath, why);
-    if (!host)
-        return false;
+    return host && createPrivateHostFolders(*host, why);
+}
+
+bool createPrivateHostFolders(const std::filesystem::path& hostPath, FileError* why)
+{
+    // The missing folders, innermost first; they are made from the top down.
+    std::vector<std::filesystem::path> missing;
     std::error_code error;
-    std::filesystem::create_directories(*host, error);
-    if (error)
-        return fail(why, fromErrno(error.value()));
+    auto folder = hostPath.lexically_normal();
+    if (!folder.has_filename())
+        folder = folder.parent_path(); // "a/b/" names "a/b"
+    for (; !folder.empty(); folder = folder.parent_path()) {
+        if (std::filesystem::exists(std::filesystem::symlink_status(folder, error)))
+            break;
+        missing.push_back(folder);
+        if (folder == folder.parent_path())
+            break;
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        if (::mkdir(it->c_str(), kPrivateFolderMode) != 0) {
+            if (errno == EEXIST && std::filesystem::is_directory(*it, error))
+                continue; // another process made it a moment ago
+            return fail(why, fromErrno(errno));
+        }
+        // mkdir's mode passed through the umask; this one does not.
+        if (::chmod(it->c_str(), kPrivateFolderMode) != 0)
+            return fail(why, fromErrno(errno));
+    }
+    if (!std::filesystem::is_directory(hostPath, error))
+        return fail(why, FileError::PathNotFound);
     return true;
 }
 

@@ -5,10 +5,13 @@
 #include "platform/device_root.h"
 #include "platform/device_service.h"
 #include "platform/events.h"
+#include "platform/files.h"
 #include "platform/handle.h"
 #include "platform/sqlite_db.h"
 #include "platform/text.h"
 
+#include <ctime>
+#include <fstream>
 #include <mutex>
 
 namespace {
@@ -49,6 +52,7 @@ struct WakeUpDatabase {
     platform::Database db;
     std::uint64_t rootGeneration = 0;
     std::string problem;
+    bool damaged = false; // the file is not a database any more (not merely busy)
 };
 
 WakeUpDatabase& store()
@@ -56,6 +60,8 @@ WakeUpDatabase& store()
     static auto* instance = new WakeUpDatabase();
     return *instance;
 }
+
+std::filesystem::path databasePath() { return platform::platformStateDirectory() / "wakeups.db"; }
 
 // Call with the mutex held.
 platform::Database* database()
@@ -65,8 +71,26 @@ platform::Database* database()
     if (s.db && s.rootGeneration == generation)
         return &s.db;
     s.rootGeneration = generation;
-    s.db = platform::Database::open(platform::platformStateDirectory() / "wakeups.db", kSchema, s.problem);
+    s.db = platform::Database::open(databasePath(), kSchema, s.problem);
+    s.damaged = !s.db && s.problem.rfind("damaged:", 0) == 0;
     return s.db ? &s.db : nullptr;
+}
+
+// The programs registered for time changes, kept beside the database as well: a damaged
+// database is rebuilt empty, and these programs are what renews every registration then.
+std::filesystem::path timeChangeCopyPath() { return platform::platformStateDirectory() / "time-change-apps"; }
+
+// Call with the mutex held.
+void copyTimeChangeApplications(platform::Database& db)
+{
+    Statement query(db.get(), "SELECT application FROM event_apps WHERE event = ?1 ORDER BY rowid");
+    query.bind(1, std::int64_t(NOTIFICATION_EVENT_TIME_CHANGE));
+    std::string text;
+    while (query.step() == kSqliteRow)
+        text += query.text(0) + "\n";
+    auto replacement = platform::FileReplacement::beginHost(timeChangeCopyPath());
+    if (replacement && replacement->write(text.data(), text.size()))
+        (void)replacement->commit();
 }
 
 // The database with this process's lock on it, for the length of one call.
@@ -253,10 +277,96 @@ BOOL CeRunAppAtEvent(const WCHAR* application, LONG event)
         SetLastError(ERROR_GEN_FAILURE);
         return FALSE;
     }
+    if (db->changes() > 0)
+        copyTimeChangeApplications(*db);
     return TRUE;
 }
 
 namespace platform {
+
+DWORD setSoleWakeUp(const CE_NOTIFICATION_TRIGGER& trigger, DWORD keep)
+{
+    const auto t = validTrigger(&trigger);
+    if (!t || t->type != CNT_TIME)
+        return 0;
+    std::int64_t handle = 0;
+    {
+        LockedDatabase db;
+        if (!db)
+            return 0;
+        WriteTransaction transaction(*db);
+        if (!transaction.open())
+            return 0;
+        Statement others(db->get(),
+            "DELETE FROM wakeups WHERE fired = 0 AND type = ?1 AND application = ?2 COLLATE NOCASE"
+            " AND arguments = ?3 AND handle != ?4");
+        others.bind(1, std::int64_t(CNT_TIME)).bind(2, t->application).bind(3, t->arguments).bind(4, std::int64_t(keep));
+        if (others.step() != kSqliteDone)
+            return 0;
+        if (keep != 0) {
+            Statement update(db->get(),
+                "UPDATE wakeups SET application = ?2, arguments = ?3, start_local = ?4, end_local = ?5,"
+                " action_flags = 0, fired = 0, led_set = 0 WHERE handle = ?1 AND fired = 0 AND type = ?6"
+                " AND application = ?2 COLLATE NOCASE AND arguments = ?3");
+            update.bind(1, std::int64_t(keep)).bind(2, t->application).bind(3, t->arguments).bind(4, t->start)
+                .bind(5, t->end).bind(6, std::int64_t(CNT_TIME));
+            if (update.step() != kSqliteDone)
+                return 0;
+            if (db->changes() > 0)
+                handle = keep;
+        }
+        if (handle == 0) {
+            Statement insert(db->get(),
+                "INSERT INTO wakeups(type, event, application, arguments, start_local, end_local, action_flags)"
+                " VALUES(?1, 0, ?2, ?3, ?4, ?5, 0)");
+            insert.bind(1, std::int64_t(CNT_TIME)).bind(2, t->application).bind(3, t->arguments).bind(4, t->start)
+                .bind(5, t->end);
+            if (insert.step() != kSqliteDone)
+                return 0;
+            Statement last(db->get(), "SELECT last_insert_rowid()");
+            handle = last.step() == kSqliteRow ? last.integer(0) : 0;
+            if (handle <= 0 || handle > kMaxHandle)
+                return 0;
+        }
+        if (!transaction.commit())
+            return 0;
+    }
+    notifyDeviceService();
+    return DWORD(handle);
+}
+
+bool clearWakeUpsOf(std::u16string_view application, std::u16string_view arguments)
+{
+    {
+        LockedDatabase db;
+        if (!db)
+            return false;
+        Statement remove(db->get(),
+            "DELETE FROM wakeups WHERE fired = 0 AND type = ?1 AND application = ?2 COLLATE NOCASE AND arguments = ?3");
+        remove.bind(1, std::int64_t(CNT_TIME)).bind(2, toUtf8(application)).bind(3, toUtf8(arguments));
+        if (remove.step() != kSqliteDone)
+            return false;
+        if (db->changes() == 0)
+            return true;
+    }
+    notifyDeviceService();
+    return true;
+}
+
+std::optional<std::vector<WakeUp>> wakeUpsOf(std::u16string_view application)
+{
+    LockedDatabase db;
+    if (!db)
+        return std::nullopt;
+    Statement query(db->get(), (std::string("SELECT ") + kColumns
+        + " FROM wakeups WHERE fired = 0 AND type = ?1 AND application = ?2 COLLATE NOCASE"
+          " ORDER BY start_local, handle").c_str());
+    query.bind(1, std::int64_t(CNT_TIME)).bind(2, toUtf8(application));
+    std::vector<WakeUp> wakeUps;
+    while (query.step() == kSqliteRow)
+        wakeUps.push_back(readRow(query));
+    return wakeUps;
+}
 
 std::optional<std::vector<WakeUp>> listWakeUps()
 {
@@ -416,6 +526,44 @@ std::optional<std::u16string> namedEventOfApplication(std::u16string_view applic
     if (application.size() <= prefix.size() || !equalsIgnoringCase(application.substr(0, prefix.size()), prefix))
         return std::nullopt;
     return std::u16string(application.substr(prefix.size()));
+}
+
+std::optional<std::vector<std::u16string>> rebuildDamagedWakeUpDatabase()
+{
+    auto& s = store();
+    std::lock_guard lock(s.mutex);
+    if (database() || !s.damaged)
+        return std::nullopt;
+    const auto path = databasePath();
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm parts { };
+    ::localtime_r(&now, &parts);
+    std::strftime(stamp, sizeof stamp, ".damaged-%Y%m%d-%H%M%S", &parts);
+    std::error_code error;
+    std::filesystem::rename(path, path.string() + stamp, error);
+    if (error)
+        return std::nullopt;
+    for (const char* companion : { "-wal", "-shm" })
+        std::filesystem::remove(path.string() + companion, error);
+    s.rootGeneration = 0;
+    platform::Database* db = database();
+    if (!db)
+        return std::nullopt;
+    // Handles of the lost registrations may still sit in records; new ones start far above.
+    const auto seed = std::int64_t(0x40000000) + std::int64_t(now & 0x3fffffff);
+    Statement sequence(db->get(), "INSERT INTO sqlite_sequence(name, seq) VALUES('wakeups', ?1)");
+    (void)sequence.bind(1, seed).step();
+    std::vector<std::u16string> applications;
+    std::ifstream copy(timeChangeCopyPath());
+    for (std::string line; std::getline(copy, line);) {
+        if (line.empty())
+            continue;
+        Statement add(db->get(), "INSERT OR IGNORE INTO event_apps(application, event) VALUES(?1, ?2)");
+        if (add.bind(1, line).bind(2, std::int64_t(NOTIFICATION_EVENT_TIME_CHANGE)).step() == kSqliteDone)
+            applications.push_back(toUtf16(line));
+    }
+    return applications;
 }
 
 std::string wakeUpDatabaseProblem()

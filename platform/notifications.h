@@ -76,6 +76,19 @@ struct WakeUp {
     bool fired = false; // fired, kept while its LED state is set
 };
 
+// The one time wake-up that starts `trigger`'s application with its arguments: every other
+// registration of the same program (names compared without case) and arguments that has not
+// fired is removed in the same transaction, so however many programs register one item at
+// once, and in whatever order, one wake-up stays. `keep` names a registration to replace in
+// place (its handle stays); when it names none, or one of another item, a new one is made. The handle, 0 on
+// failure (nothing is then changed).
+[[nodiscard]] DWORD setSoleWakeUp(const CE_NOTIFICATION_TRIGGER& trigger, DWORD keep = 0);
+// Removes every registration not yet fired that starts `application` with `arguments`.
+bool clearWakeUpsOf(std::u16string_view application, std::u16string_view arguments);
+// The time registrations not yet fired that start `application` (names compared without
+// case), earliest first.
+[[nodiscard]] std::optional<std::vector<WakeUp>> wakeUpsOf(std::u16string_view application);
+
 // Every registration, earliest start first.
 [[nodiscard]] std::optional<std::vector<WakeUp>> listWakeUps();
 [[nodiscard]] std::optional<WakeUp> findWakeUp(DWORD handle);
@@ -102,6 +115,12 @@ struct WakeUp {
 [[nodiscard]] bool setWakeUpLed(DWORD handle, bool on);
 // Whether any registration that asks for the LED has its LED state set.
 [[nodiscard]] bool notificationLedRequested();
+
+// For the device service: a database file that is damaged (not merely busy) is set aside as
+// "wakeups.db.damaged-YYYYMMDD-HHMMSS" and made anew, with the time-change programs it held.
+// Returns those programs, which the service then starts as after a time change so that they
+// register their wake-ups again; nullopt when the database is fine or cannot be rebuilt.
+[[nodiscard]] std::optional<std::vector<std::u16string>> rebuildDamagedWakeUpDatabase();
 
 // Why the database cannot be used; empty when it can.
 [[nodiscard]] std::string wakeUpDatabaseProblem();

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -20,6 +21,7 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -63,6 +65,44 @@ std::vector<std::string> environmentFor(const SpawnRequest& request)
 }
 
 } // namespace
+
+std::vector<std::u16string> splitParameters(std::u16string_view parameters)
+{
+    const auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; };
+    std::vector<std::u16string> words;
+    std::u16string word;
+    bool inWord = false; // a word has begun, even an empty one ('')
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        const char16_t c = parameters[i];
+        if (blank(c)) {
+            if (inWord)
+                words.push_back(std::exchange(word, { }));
+            inWord = false;
+            continue;
+        }
+        inWord = true;
+        if (c == u'\\') {
+            // A backslash at the very end has nothing to escape and stands for itself.
+            word += i + 1 < parameters.size() ? parameters[++i] : c;
+        } else if (c == u'\'') {
+            const auto close = parameters.find(u'\'', i + 1);
+            const auto end = close == std::u16string_view::npos ? parameters.size() : close;
+            word.append(parameters.substr(i + 1, end - i - 1));
+            i = end; // past the closing quote, or at the end of an unclosed one
+        } else if (c == u'"') {
+            for (++i; i < parameters.size() && parameters[i] != u'"'; ++i) {
+                const bool escape = parameters[i] == u'\\' && i + 1 < parameters.size()
+                    && std::u16string_view(u"\"\\$`").find(parameters[i + 1]) != std::u16string_view::npos;
+                word += parameters[escape ? ++i : i];
+            }
+        } else {
+            word += c;
+        }
+    }
+    if (inWord)
+        words.push_back(std::move(word));
+    return words;
+}
 
 bool isExecutableFile(const std::filesystem::path& path)
 {
@@ -116,7 +156,10 @@ std::optional<SpawnResult> spawnDetached(const SpawnRequest& request)
     auto environment = environmentFor(request);
 
     UniqueFd output(::open(request.outputLog.empty() ? "/dev/null" : request.outputLog.c_str(),
-        O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+        O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, kPrivateFileMode));
+    // The logs are the device's, private like its files whatever the umask.
+    if (output && !request.outputLog.empty())
+        ::fchmod(output.get(), kPrivateFileMode);
     UniqueFd input(::open("/dev/null", O_RDONLY | O_CLOEXEC));
     if (!output || !input)
         return std::nullopt;
@@ -294,8 +337,8 @@ BOOL ShellExecuteEx(SHELLEXECUTEINFO* info)
     if (platform::isExecutableFile(*host)) {
         request.program = *host;
         request.modulePath = std::u16string(info->lpFile);
-        if (!parameters.empty())
-            request.arguments.push_back(platform::toUtf8(parameters));
+        for (const auto& word : platform::splitParameters(parameters))
+            request.arguments.push_back(platform::toUtf8(word));
     } else {
         const auto opener = platform::findOnPath("xdg-open");
         if (!opener) {
@@ -336,3 +379,20 @@ DWORD GetModuleFileNameW(void*, WCHAR* fileName, DWORD size)
     fileName[copied] = u'\0';
     return copied;
 }
+
+namespace platform {
+
+std::optional<std::uint64_t> startingWakeUpLocalTicks()
+{
+    const char* text = std::getenv(kWakeUpStartVariable);
+    if (!text || !*text)
+        return std::nullopt;
+    std::uint64_t ticks = 0;
+    const char* end = text + std::strlen(text);
+    const auto [stop, error] = std::from_chars(text, end, ticks);
+    if (error != std::errc() || stop != end || ticks == 0)
+        return std::nullopt;
+    return ticks;
+}
+
+} // namespace platform

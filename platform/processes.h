@@ -1,8 +1,10 @@
 #pragma once
 // Starting programs and looking at the running ones.
 //
-// A program of the suite receives its parameters as the handheld passes them: one command
-// line string, which arrives as its single argument (none when the string is empty).
+// A program started by a wake-up receives its parameters as the handheld passes them: one
+// command line string, which arrives as its single argument (none when the string is empty).
+// ShellExecuteEx splits its parameters into words instead (see there); the suite's own
+// command lines ("a05", "na03", "UpdateNotifications") are single words either way.
 
 #include "platform/types.h"
 
@@ -27,8 +29,9 @@ struct SHELLEXECUTEINFO {
     HANDLE hProcess;           // with SEE_MASK_NOCLOSEPROCESS: a waitable process handle
 };
 
-// "open": an executable of the device tree starts with the parameters; any other file goes
-// to the desktop's opener (xdg-open). TRUE when it started.
+// "open": an executable of the device tree starts with the parameters, split into words by
+// platform::splitParameters; any other file goes to the desktop's opener (xdg-open). TRUE
+// when it started.
 BOOL ShellExecuteEx(SHELLEXECUTEINFO* info);
 
 // The device path of the running program ("\Application Data\Orvane Tickwell Pro\TkEvents.exe"),
@@ -64,6 +67,12 @@ namespace platform {
 
 // Programs started from a device path learn it through this variable.
 inline constexpr const char* kModulePathVariable = "TKW_MODULE_PATH";
+// A program started by a wake-up finds the local moment that wake-up was registered for
+// here (100 ns ticks since 1601, decimal), the way a handheld program asks the notification
+// database about the notification that started it.
+inline constexpr const char* kWakeUpStartVariable = "TKW_WAKEUP_START";
+// The local moment of the wake-up that started this program, if one did.
+[[nodiscard]] std::optional<std::uint64_t> startingWakeUpLocalTicks();
 
 // The device path GetModuleFileNameW reports when the program was not started through its
 // device path (started by hand, say).
@@ -91,6 +100,15 @@ struct SpawnResult {
 // Starts a program in a session of its own, not a child to be reaped by the caller, with
 // this device root in its environment. nullopt when it could not be started.
 [[nodiscard]] std::optional<SpawnResult> spawnDetached(const SpawnRequest& request);
+
+// The words of a parameter string, as a Linux shell splits a command line but without
+// running one: blanks (space, tab, newline) separate words; 'single quotes' keep everything
+// up to the next single quote; "double quotes" keep everything but let a backslash escape
+// \", \\, \$ and \` (any other backslash stays); outside quotes a backslash takes the next
+// character as it is. Nothing is expanded: no variables, no globbing, no ~. A quote that is
+// never closed takes the rest of the string literally, blanks included. '' and "" make an
+// empty word; an empty or blank string makes none.
+[[nodiscard]] std::vector<std::u16string> splitParameters(std::u16string_view parameters);
 
 [[nodiscard]] bool isExecutableFile(const std::filesystem::path& path);
 [[nodiscard]] std::optional<std::filesystem::path> findOnPath(const char* program);

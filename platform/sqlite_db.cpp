@@ -1,13 +1,31 @@
 #include "platform/sqlite_db.h"
 
+#include "platform/files.h"
+#include "platform/unique_fd.h"
+
 #include <chrono>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <thread>
 #include <utility>
 
 namespace platform {
 
 static_assert(kSqliteRow == SQLITE_ROW && kSqliteDone == SQLITE_DONE);
+
+namespace {
+
+// SQLite would create the file 0644 less the umask; made first, it is private like every
+// file of the device, and its -wal and -shm files take their mode from it.
+void makePrivateFile(const std::filesystem::path& file)
+{
+    UniqueFd fd(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kPrivateFileMode));
+    if (fd)
+        ::fchmod(fd.get(), kPrivateFileMode); // Any failure shows when SQLite opens the file.
+}
+
+} // namespace
 
 Database::Database(Database&& other) noexcept : m_db(std::exchange(other.m_db, nullptr)) { }
 
@@ -25,6 +43,7 @@ Database::~Database() { sqlite3_close_v2(m_db); }
 Database Database::open(const std::filesystem::path& file, const char* schema, std::string& problem)
 {
     Database result;
+    makePrivateFile(file);
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr)
         != SQLITE_OK) {
@@ -36,15 +55,21 @@ Database Database::open(const std::filesystem::path& file, const char* schema, s
     sqlite3_busy_timeout(db, 10000);
     // Switching to WAL needs a moment alone with the file; another process doing the same
     // can keep it busy for a while.
+    // Only a busy file is worth waiting for: a damaged one stays damaged.
     for (int attempt = 0; attempt < 100; ++attempt) {
         if (result.execute("PRAGMA journal_mode=WAL") && result.execute("PRAGMA synchronous=FULL")
             && result.execute(schema)) {
             problem.clear();
             return result;
         }
+        const int code = sqlite3_errcode(db) & 0xff;
+        if (code != SQLITE_BUSY && code != SQLITE_LOCKED)
+            break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    problem = "cannot prepare " + file.string() + ": " + sqlite3_errmsg(db);
+    const int code = sqlite3_errcode(db) & 0xff;
+    problem = (code == SQLITE_NOTADB || code == SQLITE_CORRUPT ? "damaged: " : "cannot prepare ") + file.string()
+        + ": " + sqlite3_errmsg(db);
     return Database();
 }
 

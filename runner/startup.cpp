@@ -2,6 +2,7 @@
 
 #include "alarms/alarm_file.h"
 #include "alarms/alarm_schedule.h"
+#include "events/event_list.h"
 #include "events/event_schedule.h"
 #include "platform/calendar.h"
 #include "platform/device_clock.h"
@@ -11,11 +12,14 @@
 #include "platform/handle.h"
 #include "platform/notifications.h"
 #include "platform/processes.h"
+#include "platform/text.h"
+#include "store/data_edit.h"
 #include "store/data_files.h"
 #include "store/signals.h"
 #include "timers/timer_file.h"
 #include "timers/timer_schedule.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -50,7 +54,13 @@ void createNamedEvent(const char16_t* name)
 std::optional<DueItem> loadAlarm(const Command& command, std::u16string_view ownPath, platform::RetryPolicy retry)
 {
     const SYSTEMTIME now = localNow();
-    const auto advanced = alarms::AdvanceAlarm(int(command.number), command.argument, ownPath, now, retry);
+    // The moment this runner's wake-up was due: a renewal may move the record on before it
+    // is read here, and the alarm still rang then.
+    std::optional<FILETIME> fired;
+    if (const auto start = platform::startingWakeUpLocalTicks())
+        fired = fileTimeOf(*start);
+    ::unsetenv(platform::kWakeUpStartVariable); // not for the programs the alert starts
+    const auto advanced = alarms::AdvanceAlarm(int(command.number), command.argument, ownPath, now, retry, fired);
     if (!advanced || !alarms::ShouldAlert(*advanced, now))
         return std::nullopt;
     DueItem item;
@@ -142,18 +152,87 @@ void SignalSnoozeDue() { store::SignalByName(store::kSnoozeActive); }
 
 void RenewAfterTimeChange(std::u16string_view ownPath)
 {
+    NoteWakeUpDatabaseProblem();
+    // One edit of the three files, taken in the one order every program takes more than one
+    // in: nothing changes a record between its renewal and the sweep below.
+    const auto alarmsEdit = store::EditDataFile(store::kAlarmsFile);
+    const auto timersEdit = store::EditDataFile(store::kTimersFile);
+    const auto eventsEdit = store::EditDataFile(store::kEventsFile);
+    (void)timers::RescheduleAllTimers(localNowTicks(), ownPath);
     (void)alarms::RescheduleAllAlarms(ownPath, localNow());
     (void)events::RescheduleAllEvents(localNow());
+    if (alarmsEdit && timersEdit && eventsEdit)
+        ReconcileRegistrations(ownPath);
 }
 
 void RenewAllRegistrations(std::u16string_view ownPath)
 {
     const std::u16string runner(store::kRunnerPath);
     (void)CeRunAppAtEvent(runner.c_str(), NOTIFICATION_EVENT_NONE);
-    (void)timers::RescheduleAllTimers(localNowTicks(), ownPath);
-    (void)alarms::RescheduleAllAlarms(ownPath, localNow());
-    (void)events::RescheduleAllEvents(localNow());
+    RenewAfterTimeChange(ownPath);
     (void)CeRunAppAtEvent(runner.c_str(), NOTIFICATION_EVENT_TIME_CHANGE);
+}
+
+void ReconcileRegistrations(std::u16string_view runnerPath)
+{
+    alarms::AlarmTable alarmTable { };
+    timers::TimerTable timerTable { };
+    events::EventList eventList;
+    events::EventsLoad eventsRead = events::EventsLoad::Loaded;
+    const bool haveAlarms = alarms::ReadAlarmsFile(alarmTable);
+    const bool haveTimers = timers::ReadTimersFile(timerTable);
+    const bool haveEvents = events::LoadEvents(eventList, &eventsRead) && eventsRead != events::EventsLoad::Damaged;
+    const auto registrations = platform::wakeUpsOf(runnerPath);
+    if (!registrations)
+        return;
+    for (const auto& wakeUp : *registrations) {
+        const std::u16string& argument = wakeUp.arguments;
+        const auto digits = [&](std::size_t from) {
+            std::uint64_t value = 0;
+            if (argument.size() <= from || argument.size() > from + 10)
+                return std::optional<std::uint64_t>();
+            for (std::size_t i = from; i < argument.size(); ++i) {
+                if (argument[i] < u'0' || argument[i] > u'9')
+                    return std::optional<std::uint64_t>();
+                value = value * 10 + std::uint64_t(argument[i] - u'0');
+            }
+            return std::optional(value);
+        };
+        // Only what a record can vouch for is judged; anything else (a snooze) stays.
+        std::optional<bool> wanted;
+        if (argument.size() == 3 && argument[0] == u'a' && haveAlarms) {
+            const auto number = digits(1);
+            if (number && *number >= 1 && *number <= std::uint64_t(alarms::kAlarmCount)) {
+                const auto& alarm = alarmTable[std::size_t(*number - 1)];
+                wanted = alarm.enabled && alarm.hNotification == wakeUp.handle;
+            }
+        } else if (argument.size() == 3 && argument[0] == u't' && haveTimers) {
+            const auto index = digits(1);
+            if (index && *index < std::uint64_t(timers::kTimerCount)) {
+                const auto& timer = timerTable[std::size_t(*index)];
+                wanted = timer.running && timer.hNotification == wakeUp.handle;
+            }
+        } else if (argument.size() > 1 && argument[0] == u'e' && haveEvents) {
+            const auto handle = digits(1);
+            if (handle) {
+                const auto begin = eventList.slots.begin();
+                wanted = *handle == wakeUp.handle
+                    && std::any_of(begin, begin + std::ptrdiff_t(eventList.count()),
+                        [&](const events::EventRecord& event) { return event.hNotification == wakeUp.handle; });
+            }
+        }
+        if (wanted && !*wanted)
+            CeClearUserNotification(reinterpret_cast<HANDLE>(std::uintptr_t(wakeUp.handle)));
+    }
+}
+
+void NoteWakeUpDatabaseProblem()
+{
+    const std::string problem = platform::wakeUpDatabaseProblem();
+    if (problem.empty())
+        return;
+    std::fprintf(stderr, "tkevents: the wake-up database cannot be used: %s\n", problem.c_str());
+    store::AppendLog(u"TkEvents: the wake-up database cannot be used: " + platform::toUtf16(problem));
 }
 
 std::optional<store::SettingsRecord> ReadSettingsRecord(platform::RetryPolicy retry)
@@ -180,6 +259,7 @@ bool WithinAlertWindow(std::uint64_t momentLocalTicks, std::uint64_t nowLocalTic
 std::optional<DueItem> LoadDueItem(
     const Command& command, std::u16string_view ownPath, platform::RetryPolicy recordRetry)
 {
+    NoteWakeUpDatabaseProblem();
     std::optional<DueItem> item;
     switch (command.job) {
     case Job::Alarm: item = loadAlarm(command, ownPath, recordRetry); break;

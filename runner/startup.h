@@ -36,11 +36,20 @@ void PrepareForAlert();
 // A runner started with "sn": the snooze or repeat time of the alerting runner is over.
 void SignalSnoozeDue();
 
-// "AppRunAfterTimeChange" after its wait: every alarm and event registered afresh.
+// "AppRunAfterTimeChange" after its wait (also after the wake-up database was rebuilt):
+// every running timer, alarm and event registered afresh, and what no record wants removed.
 void RenewAfterTimeChange(std::u16string_view ownPath);
 // "UpdateNotifications" after its wait: the time-change registration dropped, timers,
-// alarms and events renewed, and the time-change registration made again, once.
+// alarms and events renewed and reconciled, and the time-change registration made again,
+// once.
 void RenewAllRegistrations(std::u16string_view ownPath);
+// Removes every registration of the runner that no record wants: an alarm's that is off or
+// names another handle, a stopped timer's, an event's whose handle no event holds. Call it
+// holding the edits of alarms.dat, timers.dat and events.dat; a file that cannot be read
+// leaves its registrations alone.
+void ReconcileRegistrations(std::u16string_view runnerPath);
+// Reports an unusable wake-up database on stderr and in the diagnostic log.
+void NoteWakeUpDatabaseProblem();
 
 // The whole settings record read fresh, 1040 bytes or nothing; tried up to 7 times, 1 s
 // apart, by default.

@@ -37,6 +37,7 @@ int launchWakeUp(std::uint32_t handle)
     std::string why;
     const platform::UniqueFd inhibitor = inhibitSleep(why); // released when exec succeeds
     ::setenv(platform::kModulePathVariable, application.c_str(), 1);
+    ::setenv(platform::kWakeUpStartVariable, std::to_string(wakeUp.startLocalTicks).c_str(), 1);
     std::string path = program->string();
     std::string arguments = platform::toUtf8(wakeUp.arguments);
     std::vector<char*> argv { path.data() };

@@ -116,6 +116,7 @@ private:
     void writeStatus(const std::optional<std::uint64_t>& nextUtc);
     void handleTimeChanges(bool hostClockJumped);
     void fireDueWakeUps();
+    void rebuildDamagedDatabase();
     bool armTimer(std::optional<std::uint64_t>& nextUtc);
     void startProgram(const std::u16string& application, const std::string& arguments, const char* why);
     void updateNotificationLed();
@@ -200,11 +201,26 @@ void DeviceService::handleTimeChanges(bool hostClockJumped)
         log("cannot record the handled time change");
 }
 
+// A damaged wake-up database is made anew, and the programs registered for time changes
+// are told as after a time change: the runner then registers every alarm, timer and event
+// again from their records.
+void DeviceService::rebuildDamagedDatabase()
+{
+    const auto applications = platform::rebuildDamagedWakeUpDatabase();
+    if (!applications)
+        return;
+    log("the wake-up database was damaged: set aside and made anew");
+    for (const auto& application : *applications)
+        startProgram(application, "AppRunAfterTimeChange", "rebuilt wake-up database");
+}
+
 void DeviceService::fireDueWakeUps()
 {
     const auto due = platform::dueWakeUps(platform::deviceUniversalTicks());
-    if (!due)
+    if (!due) {
+        rebuildDamagedDatabase();
         return;
+    }
     const auto now = Clock::now();
     for (auto it = m_launched.begin(); it != m_launched.end();)
         it = now - it->second > kLaunchGrace ? m_launched.erase(it) : std::next(it);
@@ -282,6 +298,7 @@ int DeviceService::run()
         log("cannot set up: %s", std::strerror(errno));
         return 1;
     }
+    rebuildDamagedDatabase();
     if (const auto problem = platform::wakeUpDatabaseProblem(); !problem.empty()) {
         log("wake-up database unavailable: %s", problem.c_str());
         return 1;

@@ -4,11 +4,15 @@
 #include "platform/files.h"
 #include "platform/notifications.h"
 #include "platform/processes.h"
+#include "platform/text.h"
+#include "store/data_edit.h"
 #include "store/data_files.h"
 #include "store/language.h"
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
 
 namespace store {
 
@@ -97,14 +101,59 @@ void InitDataStore()
     (void)CeRunAppAtEvent(runner.c_str(), NOTIFICATION_EVENT_TIME_CHANGE);
 }
 
+namespace {
+
+SettingsLoad g_lastLoad = SettingsLoad::Loaded;
+
+// A settings file of the wrong size is replaced by the defaults, but the user's bytes are
+// kept beside it ("settings.dat.damaged-YYYYMMDD-HHMMSS") and the log says so.
+void keepDamagedSettings()
+{
+    const auto host = platform::hostPathOf(DataFilePath(kSettingsFile));
+    if (!host)
+        return;
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm parts { };
+    ::localtime_r(&now, &parts);
+    std::strftime(stamp, sizeof stamp, ".damaged-%Y%m%d-%H%M%S", &parts);
+    std::error_code error;
+    std::filesystem::copy_file(*host, host->string() + stamp, std::filesystem::copy_options::overwrite_existing, error);
+    AppendLog(u"settings.dat had the wrong size: kept as settings.dat" + platform::toUtf16(stamp)
+        + u", defaults in use");
+}
+
+} // namespace
+
+SettingsLoad LastSettingsLoad() { return g_lastLoad; }
+
 bool LoadSettings(StartMode mode)
 {
-    auto file = platform::File::open(DataFilePath(kSettingsFile), platform::Access::Read, platform::Share::Read,
-        platform::Disposition::OpenExisting);
-    const bool existed = file.has_value();
-    if (file && file->size() == kSettingsSize && file->readExactly(&g_settings, sizeof g_settings))
+    const auto edit = EditDataFile(kSettingsFile);
+    platform::FileError why = platform::FileError::None;
+    std::optional<platform::File> file;
+    // A file another program holds for a moment is read again, never taken for a missing one.
+    (void)platform::retry(platform::kDataFileRetry, [&] {
+        file = platform::File::open(DataFilePath(kSettingsFile), platform::Access::Read, platform::Share::Read,
+            platform::Disposition::OpenExisting, &why);
+        return file.has_value() || why != platform::FileError::SharingViolation;
+    });
+    if (!file && why != platform::FileError::NotFound && why != platform::FileError::PathNotFound) {
+        // Busy throughout, a folder, no permission: the defaults serve this run, and nothing
+        // is written over a file that may hold the user's settings.
+        g_lastLoad = why == platform::FileError::SharingViolation ? SettingsLoad::Busy : SettingsLoad::Unreadable;
+        DefaultSettings(g_settings, CurrentLanguage());
         return true;
+    }
+    const bool existed = file.has_value();
+    if (file && file->size() == kSettingsSize && file->readExactly(&g_settings, sizeof g_settings)) {
+        g_lastLoad = SettingsLoad::Loaded;
+        return true;
+    }
     file.reset();
+    g_lastLoad = existed ? SettingsLoad::Damaged : SettingsLoad::Missing;
+    if (existed)
+        keepDamagedSettings();
     InitDataStore();
     if (mode == StartMode::Normal)
         (void)SaveSettings(); // Written again at the next save.
@@ -119,7 +168,14 @@ bool SaveSettings(const SettingsRecord& record, platform::RetryPolicy retry)
     });
 }
 
-bool SaveSettings() { return SaveSettings(g_settings); }
+bool SaveSettings()
+{
+    // Defaults that stand in for a file that could not be read must not replace it.
+    if (g_lastLoad == SettingsLoad::Busy || g_lastLoad == SettingsLoad::Unreadable)
+        return false;
+    const auto edit = EditDataFile(kSettingsFile);
+    return SaveSettings(g_settings);
+}
 
 AlertSettings ReadAlertSettings(platform::RetryPolicy retry)
 {

@@ -112,6 +112,16 @@ enum class StartMode {
     StartedByWatcher, // screen saver and lock modes do not write the defaults
 };
 
+enum class SettingsLoad {
+    Loaded,
+    Missing,    // no file: the defaults were made and written
+    Damaged,    // the wrong size: kept beside as settings.dat.damaged-..., defaults written
+    Busy,       // another program held it through the retries: defaults for this run only
+    Unreadable, // a folder, no permission: defaults for this run only
+};
+// How the last LoadSettings went; after Busy and Unreadable, SaveSettings() writes nothing.
+[[nodiscard]] SettingsLoad LastSettingsLoad();
+
 // Reads settings.dat into Settings(). A missing file, or one of any size but 1040 bytes,
 // gives the defaults (InitDataStore), written back unless `mode` says otherwise. Returns
 // whether the file could be opened, even when it had the wrong size.

@@ -4,6 +4,7 @@
 #include "platform/events.h"
 #include "platform/handle.h"
 #include "platform/notifications.h"
+#include "store/data_edit.h"
 #include "store/data_files.h"
 #include "store/signals.h"
 #include "timers/countdown.h"
@@ -17,6 +18,8 @@ namespace timers {
 namespace {
 
 bool validIndex(int index) { return index >= 0 && index < kTimerCount; }
+
+constexpr TimerOutcome kBusy { true, false, false, true };
 
 template <std::size_t N> void copyText(char16_t (&field)[N], std::u16string_view text)
 {
@@ -49,14 +52,23 @@ TimerBoard::~TimerBoard()
     }
 }
 
-void TimerBoard::Load(std::uint64_t nowLocalTicks) { LoadTimers(m_timers, nowLocalTicks); }
+TimersLoad TimerBoard::Load(std::uint64_t nowLocalTicks) { return LoadTimers(m_timers, nowLocalTicks); }
 
 TimerOutcome TimerBoard::StartTimer(int index, std::uint64_t nowLocalTicks)
 {
     TimerOutcome outcome;
     if (!validIndex(index))
         return { false, false };
+    const auto edit = store::EditDataFile(store::kTimersFile);
+    if (!edit)
+        return kBusy;
     TimerRecord& timer = m_timers[std::size_t(index)];
+    if (timer.running) {
+        // Counting again from the end moment as if it were a length would move the wake-up
+        // by hours; Stop or Reset comes first.
+        outcome.alreadyRunning = true;
+        return outcome;
+    }
     const std::uint64_t end = nowLocalTicks + durationTicks(timer.value);
     timer.value = fileTimeOf(end);
     EventModify(m_reset[std::size_t(index)], EVENT_RESET);
@@ -73,6 +85,7 @@ TimerOutcome TimerBoard::ClearTimer(int index)
     TimerRecord& timer = m_timers[std::size_t(index)];
     EventModify(m_reset[std::size_t(index)], EVENT_SET);
     CeClearUserNotification(reinterpret_cast<HANDLE>(std::uintptr_t(timer.hNotification)));
+    (void)platform::clearWakeUpsOf(store::kRunnerPath, TimerArgument(index));
     timer.hNotification = 0;
     timer.running = 0;
     TimerOutcome outcome;
@@ -84,6 +97,9 @@ TimerOutcome TimerBoard::StopTimer(int index, std::uint64_t nowLocalTicks)
 {
     if (!validIndex(index))
         return { true, false };
+    const auto edit = store::EditDataFile(store::kTimersFile);
+    if (!edit)
+        return kBusy;
     TimerRecord& timer = m_timers[std::size_t(index)];
     if (timer.running && ticksOf(timer.value) <= nowLocalTicks) {
         timer.value = initialValue(timer);
@@ -98,6 +114,9 @@ TimerOutcome TimerBoard::ResetTimer(int index)
 {
     if (!validIndex(index))
         return { true, false };
+    const auto edit = store::EditDataFile(store::kTimersFile);
+    if (!edit)
+        return kBusy;
     TimerRecord& timer = m_timers[std::size_t(index)];
     timer.value = initialValue(timer);
     return ClearTimer(index);
@@ -105,12 +124,16 @@ TimerOutcome TimerBoard::ResetTimer(int index)
 
 bool TimerBoard::ResetAllTimers()
 {
+    const auto edit = store::EditDataFile(store::kTimersFile);
+    if (!edit)
+        return false;
     for (int i = 0; i < kTimerCount; ++i) {
         TimerRecord& timer = m_timers[std::size_t(i)];
         timer.value = initialValue(timer);
         if (timer.hNotification != 0) {
             EventModify(m_reset[std::size_t(i)], EVENT_SET);
             CeClearUserNotification(reinterpret_cast<HANDLE>(std::uintptr_t(timer.hNotification)));
+            (void)platform::clearWakeUpsOf(store::kRunnerPath, TimerArgument(i));
             timer.hNotification = 0;
             timer.running = 0;
         }
@@ -160,10 +183,11 @@ std::optional<int> TimerBoard::PollTimerChanges(std::uint64_t nowLocalTicks)
     if (WaitForSingleObject(m_settingsChanged, 0) != WAIT_OBJECT_0)
         return std::nullopt;
     EventModify(m_settingsChanged, EVENT_RESET);
+    const auto edit = store::EditDataFile(store::kTimersFile);
     std::array<std::uint32_t, kTimerCount> before { };
     for (int i = 0; i < kTimerCount; ++i)
         before[std::size_t(i)] = m_timers[std::size_t(i)].hNotification;
-    LoadTimers(m_timers, nowLocalTicks);
+    (void)LoadTimers(m_timers, nowLocalTicks);
     for (int i = 0; i < kTimerCount; ++i) {
         if (before[std::size_t(i)] != 0 && before[std::size_t(i)] != m_timers[std::size_t(i)].hNotification) {
             // Only this one now: another fired timer waits for a later signal.

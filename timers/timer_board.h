@@ -2,7 +2,10 @@
 // The sixteen timers as the main program holds them: their records, the seventeen named
 // events shared with the runner, and the commands of the Timers view. Every command takes
 // the current local time (ticks); what the user must be told comes back in the outcome.
+// Every command is one edit of timers.dat (the edit lock is held from the change to the
+// save), so the runner and tools changing timers beside it wait for it.
 
+#include "timers/timer_file.h"
 #include "timers/timer_record.h"
 
 #include <array>
@@ -15,8 +18,10 @@ namespace timers {
 [[nodiscard]] std::u16string TimerArgument(int index);
 
 struct TimerOutcome {
-    bool registered = true; // false: "Timer Not registered" (caption "Debug")
-    bool saved = true;      // false: "Can't save timer settings"
+    bool registered = true;      // false: "Timer Not registered" (caption "Debug")
+    bool saved = true;           // false: "Can't save timer settings"
+    bool alreadyRunning = false; // Start on a running timer: nothing was changed
+    bool busy = false;           // another program kept timers.dat past the wait: nothing changed
 };
 
 // What the settings window stores in a record on OK.
@@ -41,7 +46,7 @@ public:
 
     [[nodiscard]] TimerTable& records() { return m_timers; }
     [[nodiscard]] const TimerTable& records() const { return m_timers; }
-    void Load(std::uint64_t nowLocalTicks);
+    TimersLoad Load(std::uint64_t nowLocalTicks);
 
     // "Start": registers the wake-up at the end moment and marks the timer running.
     TimerOutcome StartTimer(int index, std::uint64_t nowLocalTicks);

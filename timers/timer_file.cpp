@@ -18,20 +18,48 @@ std::u16string timersPath() { return store::DataFilePath(store::kTimersFile); }
 
 } // namespace
 
-void LoadTimers(TimerTable& table, std::uint64_t nowLocalTicks)
+TimersLoad LoadTimers(TimerTable& table, std::uint64_t nowLocalTicks, platform::RetryPolicy busyRetry)
 {
-    auto file = platform::File::open(timersPath(), platform::Access::Read, platform::Share::Read,
-        platform::Disposition::OpenExisting);
-    if (file) {
+    TimersLoad outcome = TimersLoad::Busy;
+    bool missing = false;
+    (void)platform::retry(busyRetry, [&] {
+        platform::FileError why = platform::FileError::None;
+        auto file = platform::File::open(timersPath(), platform::Access::Read, platform::Share::Read,
+            platform::Disposition::OpenExisting, &why);
+        if (!file) {
+            missing = why == platform::FileError::NotFound || why == platform::FileError::PathNotFound;
+            if (why == platform::FileError::SharingViolation)
+                return false; // read again after a pause
+            outcome = missing ? TimersLoad::CreatedDefaults : TimersLoad::Unreadable;
+            return true;
+        }
         // Only the bytes that arrived replace the records.
-        (void)file->read({ reinterpret_cast<std::byte*>(table.data()), kTimersFileSize });
-        return;
-    }
+        const auto got = file->read({ reinterpret_cast<std::byte*>(table.data()), kTimersFileSize });
+        outcome = !got ? TimersLoad::Unreadable : *got == kTimersFileSize ? TimersLoad::Loaded : TimersLoad::Short;
+        return true;
+    });
+    if (!missing)
+        return outcome;
     std::memset(table.data(), 0, kTimersFileSize);
     const std::uint64_t today = nowLocalTicks - nowLocalTicks % std::uint64_t(platform::kTicksPerDay);
     for (int i = 0; i < 4; ++i)
         table[std::size_t(i)].value = fileTimeOf(today);
     (void)SaveAllTimers(table); // made again at the next start
+    return TimersLoad::CreatedDefaults;
+}
+
+bool ReadTimersFile(TimerTable& into)
+{
+    auto file = platform::File::open(timersPath(), platform::Access::Read, platform::Share::Read,
+        platform::Disposition::OpenExisting);
+    if (!file)
+        return false;
+    TimerTable read { };
+    const auto got = file->read({ reinterpret_cast<std::byte*>(read.data()), kTimersFileSize });
+    if (!got || *got != kTimersFileSize)
+        return false;
+    into = read;
+    return true;
 }
 
 bool SaveAllTimers(const TimerTable& table, platform::RetryPolicy retry)

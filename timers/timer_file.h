@@ -8,10 +8,27 @@
 
 namespace timers {
 
-// Reads timers.dat over `table` (a short file leaves the rest as it was). A missing file
-// gives the defaults (timers 1-4 on today's date at 00:00:00, the rest zero), which are
-// written. `nowLocalTicks` supplies today's date.
-void LoadTimers(TimerTable& table, std::uint64_t nowLocalTicks);
+enum class TimersLoad {
+    Loaded,          // all 18176 bytes arrived
+    CreatedDefaults, // there was no file: defaults are in the table and were written
+    Short,           // fewer bytes arrived; they replaced the start of the table
+    Busy,            // another program held the file through every attempt; table unchanged
+    Unreadable,      // the file exists but cannot be read (a folder, no permission)
+};
+[[nodiscard]] constexpr bool readable(TimersLoad outcome)
+{
+    return outcome == TimersLoad::Loaded || outcome == TimersLoad::CreatedDefaults || outcome == TimersLoad::Short;
+}
+
+// Reads timers.dat over `table` (a short file leaves the rest as it was). Only a missing
+// file gives the defaults (timers 1-4 on today's date at 00:00:00, the rest zero), which are
+// written: a file another program holds is read again (up to 10 more times, 100 ms apart)
+// and never taken for a missing one. `nowLocalTicks` supplies today's date.
+TimersLoad LoadTimers(TimerTable& table, std::uint64_t nowLocalTicks,
+    platform::RetryPolicy busyRetry = platform::kDataFileRetry);
+// A reader's copy that writes nothing: true when all 18176 bytes arrived; `into` is
+// unchanged otherwise.
+[[nodiscard]] bool ReadTimersFile(TimerTable& into);
 
 // The whole file, replaced; retried up to 10 more times, 100 ms apart.
 [[nodiscard]] bool SaveAllTimers(const TimerTable& table, platform::RetryPolicy retry = platform::kDataFileRetry);

@@ -4,6 +4,8 @@
 #include "platform/events.h"
 #include "platform/handle.h"
 #include "platform/notifications.h"
+#include "store/data_edit.h"
+#include "store/data_files.h"
 #include "store/signals.h"
 #include "timers/countdown.h"
 #include "timers/timer_board.h"
@@ -34,13 +36,10 @@ std::uint32_t RegisterTimerWakeUp(int index, std::uint32_t existing, std::uint64
     trigger.lpszApplication = application.c_str();
     trigger.lpszArguments = argument.c_str();
     trigger.stStartTime = *start;
-    CE_USER_NOTIFICATION nothing { };
-    HANDLE handle = CeSetUserNotificationEx(reinterpret_cast<HANDLE>(std::uintptr_t(existing)), &trigger, &nothing);
-    // A handle whose wake-up has already fired names nothing: register afresh rather than
-    // leave a running timer without a wake-up.
-    if (!handle && existing != 0)
-        handle = CeSetUserNotificationEx(nullptr, &trigger, &nothing);
-    return std::uint32_t(reinterpret_cast<std::uintptr_t>(handle));
+    // The timer's registration is moved in place and keeps its handle; one whose wake-up
+    // has already fired (or that names another item's) is replaced by a new one. Either
+    // way no other registration of this timer is left beside it.
+    return platform::setSoleWakeUp(trigger, existing);
 }
 
 TimerWait WaitForTimerEnd(int index, std::uint64_t endLocalTicks, std::uint64_t nowLocalTicks)
@@ -60,6 +59,9 @@ TimerWait WaitForTimerEnd(int index, std::uint64_t endLocalTicks, std::uint64_t 
 
 bool FinishTimer(int index, platform::RetryPolicy retry)
 {
+    const auto edit = store::EditDataFile(store::kTimersFile);
+    if (!edit)
+        return false;
     TimerTable table { };
     const bool written = platform::retry(retry, [&] {
         if (!ReadTimer(index, table[std::size_t(index)]))
@@ -77,12 +79,23 @@ bool FinishTimer(int index, platform::RetryPolicy retry)
 
 bool RescheduleAllTimers(std::uint64_t nowLocalTicks, std::u16string_view runnerPath)
 {
+    const auto edit = store::EditDataFile(store::kTimersFile);
+    if (!edit)
+        return false;
     TimerTable table { };
-    LoadTimers(table, nowLocalTicks);
+    // A file that cannot be read whole is not written back over.
+    if (!ReadTimersFile(table)) {
+        if (LoadTimers(table, nowLocalTicks) != TimersLoad::CreatedDefaults)
+            return false;
+    }
     for (int i = 0; i < kTimerCount; ++i) {
         TimerRecord& timer = table[std::size_t(i)];
-        if (!timer.running || timer.hNotification == 0)
+        if (!timer.running || timer.hNotification == 0) {
+            // A stopped timer keeps no wake-up, whatever an interrupted change left behind.
+            if (!timer.running)
+                (void)platform::clearWakeUpsOf(runnerPath, TimerArgument(i));
             continue;
+        }
         const std::uint64_t end = std::max(ticksOf(timer.value), nowLocalTicks + kRenewalFloor);
         timer.value = fileTimeOf(end);
         timer.hNotification = RegisterTimerWakeUp(i, timer.hNotification, end, runnerPath);

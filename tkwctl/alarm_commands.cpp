@@ -12,8 +12,10 @@
 #include "platform/files.h"
 #include "platform/locale.h"
 #include "platform/text.h"
+#include "store/data_edit.h"
 #include "store/data_files.h"
 #include "tkwctl/json.h"
+#include "tkwctl/options.h"
 #include "tkwctl/time_text.h"
 
 #include <algorithm>
@@ -33,6 +35,11 @@ constexpr const char* kNoWeekdaysMessage
     = "Your alarm will not activate since you haven't selected any days of the week.";
 
 using platform::localNow;
+
+std::string unreadableMessage()
+{
+    return "alarms.dat cannot be read whole (it should be a file of 22800 bytes that you may read)";
+}
 
 std::optional<int> alarmIndex(const std::string& text)
 {
@@ -77,6 +84,8 @@ std::optional<std::array<int, 2>> parseTime(const std::string& text)
 {
     unsigned hour = 0, minute = 0;
     int consumed = 0;
+    if (!isDigitGroups(text, ":"))
+        return std::nullopt;
     if (std::sscanf(text.c_str(), "%2u:%2u%n", &hour, &minute, &consumed) != 2 || std::size_t(consumed) != text.size()
         || hour > 23 || minute > 59)
         return std::nullopt;
@@ -135,10 +144,20 @@ void printAlarm(const alarms::AlarmRecord& alarm, int index)
 int list(bool json)
 {
     alarms::AlarmTable table { };
-    if (!alarms::ReadAlarmsFile(table)) {
+    bool read = false;
+    (void)platform::retry(platform::kDataFileRetry, [&] {
+        if (alarms::ReadAlarmsFile(table))
+            return read = true;
+        platform::FileError why = platform::FileError::None;
+        (void)platform::fileSize(store::DataFilePath(store::kAlarmsFile), &why);
+        return why != platform::FileError::SharingViolation; // a busy file is read again
+    });
+    if (!read) {
         // Only looked at: a missing file is shown as the defaults the main program would make.
-        if (platform::fileExists(store::DataFilePath(store::kAlarmsFile)))
-            return fail("alarms.dat could not be read whole (it should hold 22800 bytes)");
+        platform::FileError why = platform::FileError::None;
+        const auto size = platform::fileSize(store::DataFilePath(store::kAlarmsFile), &why);
+        if (size || (why != platform::FileError::NotFound && why != platform::FileError::PathNotFound))
+            return fail(unreadableMessage());
         alarms::DefaultAlarms(table, localNow());
     }
     const auto next = alarms::SummariseAlarms(table);
@@ -183,33 +202,33 @@ struct SetRequest {
 // The options of "alarm set"; a message when they are not understood.
 std::optional<std::string> parseSet(const std::vector<std::string>& words, SetRequest& request)
 {
-    for (std::size_t i = 2; i < words.size(); ++i) {
-        const std::string& option = words[i];
-        if (option == "--on" || option == "--off") {
-            if (request.on)
-                return std::string("--on and --off are given once, not both");
-            request.on = option == "--on";
-            continue;
-        }
-        if (i + 1 >= words.size())
-            return "'" + option + "' needs a value";
-        const std::string& value = words[++i];
-        if (option == "--time") {
-            request.time = parseTime(value);
-            if (!request.time)
-                return "'" + value + "' is not a time of day (HH:MM, 24-hour)";
-        } else if (option == "--days") {
-            request.days = parseDays(value);
-            if (!request.days)
-                return "'" + value + "' is not a list of days (Sun,Mon,Tue,Wed,Thu,Fri,Sat or none)";
-        } else if (option == "--label") {
-            request.label = platform::toUtf16(value);
-            if (request.label->size() > alarms::kMaxLabelChars)
-                return std::string("an alarm label has at most 31 characters");
-        } else if (option == "--sound") {
-            request.sound = value == "none" ? std::u16string() : platform::toUtf16(value);
-        } else {
-            return "unknown option '" + option + "'";
+    Options options({ "--time", "--days", "--label", "--sound" }, { "--on", "--off" });
+    if (auto problem = options.read(words, 2, "alarm set"))
+        return problem;
+    if (options.given("--on") && options.given("--off"))
+        return std::string("--on and --off are given once, not both");
+    if (options.given("--on") || options.given("--off"))
+        request.on = options.given("--on");
+    if (const std::string* value = options.value("--time")) {
+        request.time = parseTime(*value);
+        if (!request.time)
+            return "--time " + inQuotes(*value) + " is not a time of day (HH:MM, 24-hour)";
+    }
+    if (const std::string* value = options.value("--days")) {
+        request.days = parseDays(*value);
+        if (!request.days)
+            return "--days " + inQuotes(*value) + " is not a list of days (Sun,Mon,Tue,Wed,Thu,Fri,Sat or none)";
+    }
+    if (const std::string* value = options.value("--label")) {
+        request.label.emplace();
+        if (auto problem = readText("--label", *value, alarms::kMaxLabelChars, TextKind::Line, *request.label))
+            return problem;
+    }
+    if (const std::string* value = options.value("--sound")) {
+        request.sound.emplace();
+        if (*value != "none") {
+            if (auto problem = readDevicePath("--sound", *value, platform::Links::StayInside, *request.sound))
+                return problem;
         }
     }
     return std::nullopt;
@@ -220,6 +239,8 @@ int report(const alarms::AlarmChange& change, int code)
 {
     if (code != 0)
         return code;
+    if (change.busy)
+        return fail("alarms.dat is being changed by another program; try again");
     if (change.noWeekdays)
         return fail(kNoWeekdaysMessage);
     if (!change.registered)
@@ -241,11 +262,17 @@ int set(const Arguments& a)
         return fail("there is no sound file " + platform::toUtf8(*request.sound));
 
     (void)store::CreateDataDirectory(); // Made by the main program's first start; saving tells.
+    // The whole command is one edit of alarms.dat: another tool or the runner changing
+    // alarms at the same moment waits for it, and it reads what they wrote.
+    platform::EditLockError why = platform::EditLockError::None;
+    const auto edit = store::EditDataFile(store::kAlarmsFile, store::kEditWait, &why);
+    if (!edit)
+        return fail(std::string("alarms.dat cannot be changed now: ") + platform::describe(why));
     alarms::AlarmBoard board(alarms::Holder::OtherTool);
     const SYSTEMTIME now = localNow();
     // The view goes on with whatever arrived; a tool must not write a damaged file back whole.
     if (!alarms::succeeded(board.Load(now)))
-        return fail("alarms.dat could not be read whole (it should hold 22800 bytes)");
+        return fail(unreadableMessage());
     const auto& alarm = board.records()[std::size_t(*index)];
     if (request.sound && alarm.actionKind == alarms::kExecuteProgram)
         return fail("alarm " + a.words[1] + " starts a program and plays no sound");
@@ -279,13 +306,19 @@ int set(const Arguments& a)
 
 int runAlarm(const Arguments& a)
 {
-    if (a.words.size() == 1 && a.words[0] == "list")
+    constexpr const char* kUsage = "usage: tkwctl alarm list | set N [--time HH:MM] [--days Mon,Tue,...|none]"
+                                   " [--label TEXT] [--sound DEVICE-PATH|none] [--on|--off]";
+    const std::string command = a.words.empty() ? std::string() : a.words[0];
+    if (command == "list") {
+        if (const auto problem = noMoreWords(a.words, 1, "alarm list"))
+            return fail(*problem, kExitUsage);
         return list(a.json);
-    if (a.words.size() >= 2 && a.words[0] == "set")
+    }
+    if (command == "set" && a.words.size() >= 2)
         return set(a);
-    return fail("usage: tkwctl alarm list | set N [--time HH:MM] [--days Mon,Tue,...|none] [--label TEXT]"
-                " [--sound DEVICE-PATH|none] [--on|--off]",
-        kExitUsage);
+    if (command == "set")
+        return fail("'alarm set' needs an alarm number\n" + std::string(kUsage), kExitUsage);
+    return fail((command.empty() ? std::string() : unknownCommand(command, "alarm") + "\n") + kUsage, kExitUsage);
 }
 
 } // namespace tkwctl

@@ -6,9 +6,9 @@
 #include "platform/power.h"
 #include "platform/zone_rule.h"
 #include "tkwctl/json.h"
+#include "tkwctl/options.h"
 #include "tkwctl/time_text.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -112,53 +112,70 @@ int showStatus(bool json)
     return 0;
 }
 
+// About three thousand years either way: far more than anyone travels, and well inside the
+// clock's 64-bit ticks.
+constexpr std::int64_t kMostSecondsToAdvance = 100'000'000'000;
+
 int runTime(const Arguments& a)
 {
+    constexpr const char* kUsage = "usage: tkwctl device time [set YYYY-MM-DDTHH:MM[:SS] | advance SECONDS | reset]";
     if (a.words.size() == 1)
         return showTime(a.json);
     const std::string& command = a.words[1];
-    if (command == "set" && a.words.size() == 3) {
+    const bool takesValue = command == "set" || command == "advance";
+    if ((takesValue || command == "reset") && a.words.size() > (takesValue ? 3u : 2u))
+        return fail(*noMoreWords(a.words, takesValue ? 3 : 2, "device time " + command), kExitUsage);
+    if (takesValue && a.words.size() < 3)
+        return fail("'device time " + command + "' needs a value\n" + kUsage, kExitUsage);
+    if (command == "set") {
         const auto time = parseIsoLocal(a.words[2]);
         if (!time)
-            return fail("'" + a.words[2] + "' is not a valid local time (YYYY-MM-DDTHH:MM[:SS])", kExitUsage);
+            return fail(inQuotes(a.words[2]) + " is not a valid local time (YYYY-MM-DDTHH:MM[:SS])", kExitUsage);
         if (!SetLocalTime(&*time))
             return fail("cannot set the device time");
         return showTime(a.json);
     }
-    if (command == "advance" && a.words.size() == 3) {
-        double seconds = 0;
-        const auto& text = a.words[2];
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-        if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(seconds)
-            || std::fabs(seconds) > 1e11)
-            return fail("'" + text + "' is not a number of seconds", kExitUsage);
-        if (!platform::advanceDeviceClock(std::llround(seconds * double(platform::kTicksPerSecond))))
+    if (command == "advance") {
+        const auto seconds = wholeNumber(a.words[2], -kMostSecondsToAdvance, kMostSecondsToAdvance);
+        if (!seconds)
+            return fail(inQuotes(a.words[2]) + " is not a whole number of seconds (from -"
+                    + std::to_string(kMostSecondsToAdvance) + " to " + std::to_string(kMostSecondsToAdvance) + ")",
+                kExitUsage);
+        if (!platform::advanceDeviceClock(*seconds * std::int64_t(platform::kTicksPerSecond)))
             return fail("cannot move the device clock that far");
         return showTime(a.json);
     }
-    if (command == "reset" && a.words.size() == 2) {
+    if (command == "reset") {
         if (!platform::resetDeviceClockOffset())
             return fail("cannot reset the device clock");
         return showTime(a.json);
     }
-    return fail("usage: tkwctl device time [set YYYY-MM-DDTHH:MM[:SS] | advance SECONDS | reset]", kExitUsage);
+    return fail(unknownCommand(command, "device time") + "\n" + kUsage, kExitUsage);
 }
 
 int runZone(const Arguments& a)
 {
+    constexpr const char* kUsage = "usage: tkwctl device zone [set POSIX-RULE | host]";
     if (a.words.size() == 1)
         return showZone(a.json);
     TIME_ZONE_INFORMATION zone { };
-    if (a.words[1] == "set" && a.words.size() == 3) {
+    const std::string& command = a.words[1];
+    if (command == "set" && a.words.size() < 3)
+        return fail("'device zone set' needs a POSIX time-zone rule\n" + std::string(kUsage), kExitUsage);
+    if (command == "set" || command == "host") {
+        if (const auto problem = noMoreWords(a.words, command == "set" ? 3 : 2, "device zone " + command))
+            return fail(*problem, kExitUsage);
+    }
+    if (command == "set") {
         const auto parsed = platform::zoneFromPosixRule(a.words[2]);
         if (!parsed)
-            return fail("'" + a.words[2] + "' is not a POSIX time-zone rule (e.g. CET-1CEST,M3.5.0,M10.5.0/3)",
+            return fail(inQuotes(a.words[2]) + " is not a POSIX time-zone rule (e.g. CET-1CEST,M3.5.0,M10.5.0/3)",
                 kExitUsage);
         zone = *parsed;
-    } else if (a.words[1] == "host" && a.words.size() == 2) {
+    } else if (command == "host") {
         zone = platform::hostZone();
     } else {
-        return fail("usage: tkwctl device zone [set POSIX-RULE | host]", kExitUsage);
+        return fail(unknownCommand(command, "device zone") + "\n" + kUsage, kExitUsage);
     }
     if (!SetTimeZoneInformation(&zone))
         return fail("cannot set the device time zone");
@@ -167,6 +184,8 @@ int runZone(const Arguments& a)
 
 int runActivity(const Arguments& a)
 {
+    if (const auto problem = noMoreWords(a.words, 2, "device activity"))
+        return fail(*problem, kExitUsage);
     if (a.words.size() == 2 && a.words[1] == "active") {
         platform::reportUserActivity();
         return 0;
@@ -185,11 +204,13 @@ int runActivity(const Arguments& a)
             std::printf("%s\n", *active ? "active" : "inactive");
         return 0;
     }
-    return fail("usage: tkwctl device activity [active|idle]", kExitUsage);
+    return fail("unknown activity " + inQuotes(a.words[1]) + "\nusage: tkwctl device activity [active|idle]", kExitUsage);
 }
 
 int runPower(const Arguments& a)
 {
+    if (const auto problem = noMoreWords(a.words, 2, "device power"))
+        return fail(*problem, kExitUsage);
     if (a.words.size() == 2) {
         const std::string& state = a.words[1];
         std::optional<bool> onAc;
@@ -198,11 +219,10 @@ int runPower(const Arguments& a)
         else if (state == "battery")
             onAc = false;
         else if (state != "host")
-            return fail("usage: tkwctl device power [ac|battery|host]", kExitUsage);
+            return fail("unknown power state " + inQuotes(state) + "\nusage: tkwctl device power [ac|battery|host]",
+                kExitUsage);
         if (!platform::setAcLineOverride(onAc))
             return fail("cannot change the device profile");
-    } else if (a.words.size() != 1) {
-        return fail("usage: tkwctl device power [ac|battery|host]", kExitUsage);
     }
     SYSTEM_POWER_STATUS_EX2 status { };
     if (!GetSystemPowerStatusEx2(&status, sizeof status, TRUE))
@@ -230,8 +250,11 @@ int runDevice(const Arguments& a)
     if (a.words.empty())
         return fail("usage: tkwctl device status|time|zone|activity|power", kExitUsage);
     const std::string& command = a.words[0];
-    if (command == "status" && a.words.size() == 1)
+    if (command == "status") {
+        if (const auto problem = noMoreWords(a.words, 1, "device status"))
+            return fail(*problem, kExitUsage);
         return showStatus(a.json);
+    }
     if (command == "time")
         return runTime(a);
     if (command == "zone")
@@ -240,7 +263,7 @@ int runDevice(const Arguments& a)
         return runActivity(a);
     if (command == "power")
         return runPower(a);
-    return fail("unknown device command '" + command + "'", kExitUsage);
+    return fail(unknownCommand(command, "device"), kExitUsage);
 }
 
 } // namespace tkwctl

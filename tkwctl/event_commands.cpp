@@ -8,12 +8,14 @@
 #include "platform/calendar.h"
 #include "platform/device_clock.h"
 #include "platform/text.h"
+#include "store/data_edit.h"
 #include "store/data_files.h"
 #include "tkwctl/json.h"
+#include "tkwctl/options.h"
 #include "tkwctl/time_text.h"
 
-#include <charconv>
 #include <cstdio>
+#include <limits>
 #include <optional>
 
 namespace tkwctl {
@@ -22,15 +24,6 @@ namespace {
 
 constexpr const char* kAddUsage
     = "usage: tkwctl event add --name TEXT --at YYYY-MM-DDTHH:MM[:SS] [--recur once|year|month] [--note TEXT]";
-
-std::optional<std::string> optionValue(const std::vector<std::string>& words, const char* name)
-{
-    for (std::size_t i = 0; i + 1 < words.size(); ++i) {
-        if (words[i] == name)
-            return words[i + 1];
-    }
-    return std::nullopt;
-}
 
 const char* recurrenceName(std::uint32_t recurrence)
 {
@@ -62,18 +55,48 @@ std::string momentText(const FILETIME& time)
 
 using platform::localNow;
 
-bool loadList(events::EventList& list)
+enum class Use { Show, Change };
+
+// events.dat read for showing (a damaged file is shown with a warning) or for a change (a
+// damaged file is not written over: the events it lost the end of would be lost for good).
+bool loadList(events::EventList& list, Use use)
 {
-    if (events::LoadEventsWithRetry(list))
-        return true;
-    fail("Corrupt file with event settings");
-    return false;
+    events::EventsLoad outcome = events::EventsLoad::Loaded;
+    (void)platform::retry(platform::kDataFileRetry, [&] {
+        (void)events::LoadEvents(list, &outcome);
+        return outcome != events::EventsLoad::Busy;
+    });
+    switch (outcome) {
+    case events::EventsLoad::Loaded:
+    case events::EventsLoad::Missing: return true;
+    case events::EventsLoad::Busy: fail("events.dat stays busy: another program holds it"); return false;
+    case events::EventsLoad::Unreadable: fail("events.dat cannot be read (is it a file you may read?)"); return false;
+    case events::EventsLoad::Damaged: break;
+    }
+    if (use == Use::Change) {
+        fail("Corrupt file with event settings: events.dat holds fewer events than it announces; "
+             "it is left as it is");
+        return false;
+    }
+    std::fprintf(stderr, "tkwctl: warning: events.dat is damaged: it holds fewer events than it announces "
+                         "(the missing ones show as \"No Name\")\n");
+    return true;
+}
+
+// The edit of events.dat that a change holds from its read to its save.
+std::optional<platform::EditLock> editEvents()
+{
+    platform::EditLockError why = platform::EditLockError::None;
+    auto edit = store::EditDataFile(store::kEventsFile, store::kEditWait, &why);
+    if (!edit)
+        fail(std::string("events.dat cannot be changed now: ") + platform::describe(why));
+    return edit;
 }
 
 int list(bool json)
 {
     events::EventList list;
-    if (!loadList(list))
+    if (!loadList(list, Use::Show))
         return kExitFailure;
     std::vector<std::string> items;
     for (std::size_t index = 0; index < list.count(); ++index) {
@@ -103,24 +126,35 @@ int list(bool json)
 
 int add(const Arguments& a)
 {
-    const auto name = optionValue(a.words, "--name");
-    const auto at = optionValue(a.words, "--at");
+    Options options({ "--name", "--at", "--recur", "--note" });
+    if (const auto problem = options.read(a.words, 1, "event add"))
+        return fail(*problem + "\n" + kAddUsage, kExitUsage);
+    const std::string* name = options.value("--name");
+    const std::string* at = options.value("--at");
     if (!name || !at)
-        return fail(kAddUsage, kExitUsage);
-    const std::u16string name16 = platform::toUtf16(*name);
-    if (name16.size() > events::kMaxEventNameChars)
-        return fail("an event name has at most 23 characters", kExitUsage);
+        return fail(std::string(name ? "--at" : "--name") + " is needed\n" + kAddUsage, kExitUsage);
+    std::u16string name16, note;
+    if (const auto problem = readText("--name", *name, events::kMaxEventNameChars, TextKind::Line, name16))
+        return fail(*problem, kExitUsage);
     const auto moment = parseIsoLocal(*at);
     if (!moment)
-        return fail("'" + *at + "' is not a valid local time (YYYY-MM-DDTHH:MM[:SS])", kExitUsage);
-    const auto recurrence = recurrenceOf(optionValue(a.words, "--recur").value_or("once"));
+        return fail("--at " + inQuotes(*at) + " is not a valid local time (YYYY-MM-DDTHH:MM[:SS])", kExitUsage);
+    const std::string* recur = options.value("--recur");
+    const auto recurrence = recurrenceOf(recur ? *recur : "once");
     if (!recurrence)
-        return fail(kAddUsage, kExitUsage);
-    const std::u16string note = platform::toUtf16(optionValue(a.words, "--note").value_or(""));
+        return fail("--recur " + inQuotes(*recur) + " is not once, year or month", kExitUsage);
+    // A note has no length of its own: its file holds any length.
+    if (const std::string* text = options.value("--note")) {
+        if (const auto problem = readText("--note", *text, 0, TextKind::Paragraphs, note))
+            return fail(*problem, kExitUsage);
+    }
 
     (void)store::CreateDataDirectory(); // Made by the main program's first start; saving tells.
+    const auto edit = editEvents();
+    if (!edit)
+        return kExitFailure;
     events::EventList list;
-    if (!loadList(list))
+    if (!loadList(list, Use::Change))
         return kExitFailure;
     const auto slot = events::NewEventSlot(list);
     auto editor = slot ? events::OpenEditor(list, *slot) : std::nullopt;
@@ -157,12 +191,15 @@ int add(const Arguments& a)
 int removeEvent(const Arguments& a)
 {
     const std::string& text = a.words[1];
-    std::size_t number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error != std::errc() || end != text.data() + text.size() || number == 0)
-        return fail("'" + text + "' is not an event number (see tkwctl event list)", kExitUsage);
+    const auto whole = wholeNumber(text, 1, std::numeric_limits<std::uint32_t>::max());
+    if (!whole)
+        return fail(inQuotes(text) + " is not an event number (see tkwctl event list)", kExitUsage);
+    const auto number = std::size_t(*whole);
+    const auto edit = editEvents();
+    if (!edit)
+        return kExitFailure;
     events::EventList list;
-    if (!loadList(list))
+    if (!loadList(list, Use::Change))
         return kExitFailure;
     if (number > list.count())
         return fail("there is no event " + text);
@@ -177,15 +214,22 @@ int removeEvent(const Arguments& a)
 
 int runEvent(const Arguments& a)
 {
-    if (a.words.size() == 1 && a.words[0] == "list")
+    constexpr const char* kUsage = "usage: tkwctl event list | add --name TEXT --at LOCAL-TIME"
+                                   " [--recur once|year|month] [--note TEXT] | delete N";
+    const std::string command = a.words.empty() ? std::string() : a.words[0];
+    if (command == "list" || command == "delete") {
+        if (const auto problem = noMoreWords(a.words, command == "list" ? 1 : 2, "event " + command))
+            return fail(*problem, kExitUsage);
+    }
+    if (command == "list")
         return list(a.json);
-    if (!a.words.empty() && a.words[0] == "add")
+    if (command == "add")
         return add(a);
-    if (a.words.size() == 2 && a.words[0] == "delete")
+    if (command == "delete" && a.words.size() == 2)
         return removeEvent(a);
-    return fail("usage: tkwctl event list | add --name TEXT --at LOCAL-TIME [--recur once|year|month] [--note TEXT]"
-                " | delete N",
-        kExitUsage);
+    if (command == "delete")
+        return fail("'event delete' needs an event number\n" + std::string(kUsage), kExitUsage);
+    return fail((command.empty() ? std::string() : unknownCommand(command, "event") + "\n") + kUsage, kExitUsage);
 }
 
 } // namespace tkwctl

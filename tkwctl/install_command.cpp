@@ -4,16 +4,18 @@
 
 #include "alert/alert_volume.h"
 #include "platform/files.h"
+#include "platform/notifications.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "store/data_files.h"
 #include "store/language.h"
 #include "tkwctl/json.h"
+#include "tkwctl/options.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -273,12 +275,40 @@ void writeRegistry(Report& report)
     }
 }
 
+// What the main program's first start would do for the runner: path.dat and its registry
+// copy name the installation folder, and the runner is registered for time changes. Without
+// them an alarm set with tkwctl before the main program ever ran would find no installation
+// and never ring.
+void registerInstallFolder(Report& report)
+{
+    const std::u16string folder = store::FolderOfModulePath(kMainProgramPath);
+    if (store::ReadInstallFolder(store::InstallFolderReader::Runner, platform::RetryPolicy { 0, 0 }) != folder) {
+        (void)store::CreateDataDirectory();
+        store::StoreInstallFolder(folder);
+        if (store::ReadInstallFolder(store::InstallFolderReader::TodayPlugin) == folder)
+            report.changed("wrote path.dat and its registry copy: " + platform::toUtf8(folder));
+        else
+            report.problem("cannot write path.dat in " + platform::toUtf8(store::kDataDirectory));
+    }
+    const std::u16string runner(store::kRunnerPath);
+    const auto registered = platform::timeChangeApplications();
+    const bool present = registered
+        && std::any_of(registered->begin(), registered->end(),
+            [&](const std::u16string& application) { return platform::equalsIgnoringCase(application, runner); });
+    if (present)
+        return;
+    if (CeRunAppAtEvent(runner.c_str(), NOTIFICATION_EVENT_TIME_CHANGE))
+        report.changed("registered " + platform::toUtf8(runner) + " for time changes");
+    else
+        report.problem("cannot register the runner for time changes: " + platform::wakeUpDatabaseProblem());
+}
+
 } // namespace
 
 int runInstall(const Arguments& a)
 {
-    if (!a.words.empty())
-        return fail("usage: tkwctl install", kExitUsage);
+    if (const auto problem = noMoreWords(a.words, 0, "install"))
+        return fail(*problem + "\nusage: tkwctl install", kExitUsage);
     Report report(a.json);
     for (const auto folder : kFolders)
         makeFolder(folder, report);
@@ -287,6 +317,7 @@ int runInstall(const Arguments& a)
     installSounds(report);
     installShippedArt(report);
     writeRegistry(report);
+    registerInstallFolder(report);
     return report.finish();
 }
 

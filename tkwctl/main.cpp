@@ -2,9 +2,12 @@
 
 #include "tkwctl/commands.h"
 
+#include "platform/device_root.h"
+#include "tkwctl/options.h"
+
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -83,39 +86,40 @@ int main(int argc, char** argv)
         } else if (word == "--help" || word == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
+        } else if (group.empty() && !word.empty() && word.front() == '-') {
+            return tkwctl::fail("unknown option " + tkwctl::inQuotes(word), tkwctl::kExitUsage);
         } else if (group.empty()) {
             group = word;
         } else {
             arguments.words.push_back(word);
         }
     }
-    if (group == "device")
-        return tkwctl::runDevice(arguments);
-    if (group == "signal")
-        return tkwctl::runSignal(arguments);
-    if (group == "registry")
-        return tkwctl::runRegistry(arguments);
-    if (group == "notify")
-        return tkwctl::runNotify(arguments);
-    if (group == "service")
-        return tkwctl::runService(arguments);
-    if (group == "settings")
-        return tkwctl::runSettings(arguments);
-    if (group == "plg")
-        return tkwctl::runPlugin(arguments);
-    if (group == "lang")
-        return tkwctl::runLanguage(arguments);
-    if (group == "install")
-        return tkwctl::runInstall(arguments);
-    if (group == "timer")
-        return tkwctl::runTimer(arguments);
-    if (group == "event")
-        return tkwctl::runEvent(arguments);
-    if (group == "alarm")
-        return tkwctl::runAlarm(arguments);
     if (group.empty()) {
         std::fputs(kUsage, stderr);
         return tkwctl::kExitUsage;
     }
-    return tkwctl::fail("unknown command group '" + group + "'", tkwctl::kExitUsage);
+    using Command = int (*)(const tkwctl::Arguments&);
+    const std::pair<const char*, Command> groups[] = {
+        { "device", tkwctl::runDevice },
+        { "signal", tkwctl::runSignal },
+        { "registry", tkwctl::runRegistry },
+        { "notify", tkwctl::runNotify },
+        { "service", tkwctl::runService },
+        { "settings", tkwctl::runSettings },
+        { "plg", tkwctl::runPlugin },
+        { "lang", tkwctl::runLanguage },
+        { "install", tkwctl::runInstall },
+        { "timer", tkwctl::runTimer },
+        { "event", tkwctl::runEvent },
+        { "alarm", tkwctl::runAlarm },
+    };
+    for (const auto& [name, run] : groups) {
+        if (group != name)
+            continue;
+        // Said before any command touches the device, which would end the process less kindly.
+        if (const std::string problem = platform::deviceRootProblem(); !problem.empty())
+            return tkwctl::fail(problem);
+        return run(arguments);
+    }
+    return tkwctl::fail("unknown command group " + tkwctl::inQuotes(group), tkwctl::kExitUsage);
 }

@@ -5,22 +5,36 @@
 #include "platform/text.h"
 #include "runner/renewal_request.h"
 #include "tkwctl/json.h"
+#include "tkwctl/options.h"
 #include "tkwctl/time_text.h"
 
-#include <charconv>
 #include <cstdio>
 
 namespace tkwctl {
 
 namespace {
 
-std::optional<std::string> optionValue(const std::vector<std::string>& words, const char* name)
+constexpr const char* kUsage
+    = "usage: tkwctl notify list | add --app PATH [--args TEXT] --at LOCAL-TIME | clear HANDLE | renew";
+
+// The program a wake-up starts: a device path, or a named event to set
+// ("\\.\Notifications\NamedEvents\NAME").
+Problem readApplication(const std::string& text, std::u16string& into)
 {
-    for (std::size_t i = 0; i + 1 < words.size(); ++i) {
-        if (words[i] == name)
-            return words[i + 1];
+    const std::u16string_view prefix(platform::kNamedEventPrefix);
+    std::u16string application;
+    if (auto problem = readText("--app", text, kMaxDevicePathChars, TextKind::Line, application))
+        return problem;
+    if (application.size() >= prefix.size()
+        && platform::equalsIgnoringCase(std::u16string_view(application).substr(0, prefix.size()), prefix)) {
+        std::u16string name;
+        if (auto problem = readEventName(platform::toUtf8(application.substr(prefix.size())), name))
+            return "--app " + inQuotes(text) + ": " + *problem;
+        into = std::move(application);
+        return std::nullopt;
     }
-    return std::nullopt;
+    // Programs of the device tree are links to host programs, which lie outside the root.
+    return readDevicePath("--app", text, platform::Links::MayLeave, into);
 }
 
 std::string localText(std::uint64_t ticks)
@@ -66,16 +80,24 @@ int list(bool json)
 
 int add(const Arguments& a)
 {
-    const auto application = optionValue(a.words, "--app");
-    const auto at = optionValue(a.words, "--at");
-    const auto arguments = optionValue(a.words, "--args").value_or("");
+    constexpr const char* kAddUsage = "usage: tkwctl notify add --app DEVICE-PATH [--args TEXT] --at YYYY-MM-DDTHH:MM[:SS]";
+    Options options({ "--app", "--args", "--at" });
+    if (const auto problem = options.read(a.words, 1, "notify add"))
+        return fail(*problem + "\n" + kAddUsage, kExitUsage);
+    const std::string* application = options.value("--app");
+    const std::string* at = options.value("--at");
     if (!application || !at)
-        return fail("usage: tkwctl notify add --app DEVICE-PATH [--args TEXT] --at YYYY-MM-DDTHH:MM[:SS]", kExitUsage);
+        return fail(std::string(application ? "--at" : "--app") + " is needed\n" + kAddUsage, kExitUsage);
+    std::u16string app, args;
+    if (const auto problem = readApplication(*application, app))
+        return fail(*problem, kExitUsage);
+    if (const auto* arguments = options.value("--args")) {
+        if (const auto problem = readText("--args", *arguments, 0, TextKind::Line, args))
+            return fail(*problem, kExitUsage);
+    }
     const auto start = parseIsoLocal(*at);
     if (!start)
-        return fail("'" + *at + "' is not a valid local time (YYYY-MM-DDTHH:MM[:SS])", kExitUsage);
-    const auto app = platform::toUtf16(*application);
-    const auto args = platform::toUtf16(arguments);
+        return fail("--at " + inQuotes(*at) + " is not a valid local time (YYYY-MM-DDTHH:MM[:SS])", kExitUsage);
     CE_NOTIFICATION_TRIGGER trigger { };
     trigger.dwSize = sizeof trigger;
     trigger.dwType = CNT_TIME;
@@ -96,12 +118,15 @@ int add(const Arguments& a)
 
 int clear(const Arguments& a)
 {
-    std::uint32_t handle = 0;
+    if (a.words.size() < 2)
+        return fail("'notify clear' needs a wake-up handle\n" + std::string(kUsage), kExitUsage);
+    if (const auto problem = noMoreWords(a.words, 2, "notify clear"))
+        return fail(*problem, kExitUsage);
     const auto& text = a.words[1];
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), handle);
-    if (error != std::errc() || end != text.data() + text.size() || handle == 0)
-        return fail("'" + text + "' is not a wake-up handle", kExitUsage);
-    if (!CeClearUserNotification(reinterpret_cast<HANDLE>(std::uintptr_t(handle))))
+    const auto handle = wholeNumber(text, 1, 0xffffffff);
+    if (!handle)
+        return fail(inQuotes(text) + " is not a wake-up handle (a whole number from 1 to 4294967295)", kExitUsage);
+    if (!CeClearUserNotification(reinterpret_cast<HANDLE>(std::uintptr_t(*handle))))
         return fail("no wake-up " + text);
     return 0;
 }
@@ -120,16 +145,19 @@ int renew()
 
 int runNotify(const Arguments& a)
 {
-    if (a.words.size() == 1 && a.words[0] == "list")
-        return list(a.json);
-    if (!a.words.empty() && a.words[0] == "add")
+    const std::string command = a.words.empty() ? std::string() : a.words[0];
+    if (command == "list" || command == "renew") {
+        if (const auto problem = noMoreWords(a.words, 1, "notify " + command))
+            return fail(*problem, kExitUsage);
+        return command == "list" ? list(a.json) : renew();
+    }
+    if (command == "add")
         return add(a);
-    if (a.words.size() == 2 && a.words[0] == "clear")
+    if (command == "clear")
         return clear(a);
-    if (a.words.size() == 1 && a.words[0] == "renew")
-        return renew();
-    return fail("usage: tkwctl notify list | add --app PATH [--args TEXT] --at LOCAL-TIME | clear HANDLE | renew",
-        kExitUsage);
+    if (command.empty())
+        return fail(kUsage, kExitUsage);
+    return fail(unknownCommand(command, "notify") + "\n" + kUsage, kExitUsage);
 }
 
 } // namespace tkwctl

@@ -3,7 +3,9 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "tkwctl/json.h"
+#include "tkwctl/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -76,17 +78,19 @@ std::optional<platform::RegistryValue> parseValue(const std::string& type, const
 {
     platform::RegistryValue value;
     if (type == "dword") {
-        DWORD number = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-        if (error != std::errc() || end != text.data() + text.size())
+        const auto whole = wholeNumber(text, 0, 0xffffffff);
+        if (!whole)
             return std::nullopt;
+        const DWORD number = DWORD(*whole);
         value.type = REG_DWORD;
         value.data.resize(4);
         std::memcpy(value.data.data(), &number, 4);
         return value;
     }
     if (type == "string") {
-        const auto wide = platform::toUtf16(text);
+        std::u16string wide;
+        if (readText("the value", text, 0, TextKind::Paragraphs, wide))
+            return std::nullopt;
         value.type = REG_SZ;
         value.data.resize((wide.size() + 1) * 2, 0);
         std::memcpy(value.data.data(), wide.data(), wide.size() * 2);
@@ -112,17 +116,43 @@ std::optional<platform::RegistryValue> parseValue(const std::string& type, const
 
 int runRegistry(const Arguments& a)
 {
-    if (a.words.size() < 2)
-        return fail("usage: tkwctl registry list KEY | get KEY NAME | set KEY NAME TYPE VALUE | delete KEY NAME",
+    constexpr const char* kUsage
+        = "usage: tkwctl registry list KEY | get KEY NAME | set KEY NAME dword|string|binary VALUE | delete KEY NAME";
+    const std::string command = a.words.empty() ? std::string() : a.words[0];
+    const std::size_t wordCount = command == "list" ? 2 : command == "get" || command == "delete" ? 3 : 5;
+    if (command != "list" && command != "get" && command != "set" && command != "delete")
+        return fail((command.empty() ? std::string() : unknownCommand(command, "registry") + "\n") + kUsage,
             kExitUsage);
-    const std::string& command = a.words[0];
+    if (const auto problem = noMoreWords(a.words, wordCount, "registry " + command))
+        return fail(*problem, kExitUsage);
+    if (a.words.size() < wordCount)
+        return fail("'registry " + command + "' needs " + std::to_string(wordCount - 1) + " arguments\n" + kUsage,
+            kExitUsage);
+    // Keys and names are text of the device: the words must be UTF-8 and hold no control characters.
+    std::u16string checked;
+    for (std::size_t i = 1; i < std::min<std::size_t>(wordCount, 4); ++i) {
+        if (const auto problem = readText(i == 1 ? "the key" : i == 2 ? "the value name" : "the type", a.words[i], 0,
+                TextKind::Line, checked))
+            return fail(*problem, kExitUsage);
+    }
     const auto key = parseKey(a.words[1]);
     if (!key)
-        return fail("'" + a.words[1] + "' does not start with HKCU\\ or HKLM\\", kExitUsage);
+        return fail(inQuotes(a.words[1]) + " does not start with HKCU\\ or HKLM\\", kExitUsage);
+    std::optional<platform::RegistryValue> newValue;
+    if (command == "set") {
+        const std::string& type = a.words[3];
+        if (type != "dword" && type != "string" && type != "binary")
+            return fail("unknown value type " + inQuotes(type) + " (dword, string or binary)", kExitUsage);
+        newValue = parseValue(a.words[3], a.words[4]);
+        if (!newValue)
+            return fail(inQuotes(a.words[4]) + " is not a valid " + a.words[3] + " value (dword: 0 to 4294967295,"
+                    " string: UTF-8 text, binary: pairs of hex digits)",
+                kExitUsage);
+    }
     if (const auto problem = platform::registryProblem(); !problem.empty())
         return fail("registry unavailable: " + problem);
 
-    if (command == "list" && a.words.size() == 2) {
+    if (command == "list") {
         const auto values = platform::listRegistryValues(key->root, key->path);
         const auto subkeys = platform::listRegistrySubkeys(key->root, key->path);
         if (!values || !subkeys)
@@ -147,7 +177,7 @@ int runRegistry(const Arguments& a)
                 .addRaw("subkeys", jsonArray(keyItems)).str().c_str());
         return 0;
     }
-    if (command == "get" && a.words.size() == 3) {
+    if (command == "get") {
         const auto value = platform::readRegistryValue(key->root, key->path, platform::toUtf16(a.words[2]));
         if (!value)
             return fail("no value '" + a.words[2] + "' in '" + a.words[1] + "'");
@@ -157,21 +187,14 @@ int runRegistry(const Arguments& a)
             std::printf("%s\n", valueText(*value).c_str());
         return 0;
     }
-    if (command == "set" && a.words.size() == 5) {
-        const auto value = parseValue(a.words[3], a.words[4]);
-        if (!value)
-            return fail("'" + a.words[4] + "' is not a valid " + a.words[3] + " value (dword, string or binary hex)",
-                kExitUsage);
-        if (!platform::writeRegistryValue(key->root, key->path, platform::toUtf16(a.words[2]), *value))
+    if (command == "set") {
+        if (!platform::writeRegistryValue(key->root, key->path, platform::toUtf16(a.words[2]), *newValue))
             return fail("cannot write '" + a.words[2] + "'");
         return 0;
     }
-    if (command == "delete" && a.words.size() == 3) {
-        if (!platform::deleteRegistryValue(key->root, key->path, platform::toUtf16(a.words[2])))
-            return fail("no value '" + a.words[2] + "' in '" + a.words[1] + "'");
-        return 0;
-    }
-    return fail("unknown or incomplete registry command '" + command + "'", kExitUsage);
+    if (!platform::deleteRegistryValue(key->root, key->path, platform::toUtf16(a.words[2])))
+        return fail("no value '" + a.words[2] + "' in '" + a.words[1] + "'");
+    return 0;
 }
 
 } // namespace tkwctl

@@ -4,6 +4,7 @@
 #include "platform/device_service.h"
 #include "platform/power.h"
 #include "tkwctl/json.h"
+#include "tkwctl/options.h"
 
 #include <cstdio>
 #include <fstream>
@@ -65,16 +66,20 @@ int showStatus(bool json)
 
 int runService(const Arguments& a)
 {
+    constexpr const char* kUsage = "usage: tkwctl service start|stop|status";
     const std::string command = a.words.empty() ? "" : a.words[0];
-    if (command == "start" && a.words.size() == 1) {
+    if (command != "start" && command != "stop" && command != "status")
+        return fail((command.empty() ? std::string() : unknownCommand(command, "service") + "\n") + kUsage,
+            kExitUsage);
+    if (const auto problem = noMoreWords(a.words, 1, "service " + command))
+        return fail(*problem, kExitUsage);
+    if (command == "start") {
         std::string problem;
         return platform::startDeviceService(&problem) ? 0 : fail(problem);
     }
-    if (command == "stop" && a.words.size() == 1)
+    if (command == "stop")
         return platform::stopDeviceService() ? 0 : fail("the device service did not stop");
-    if (command == "status" && a.words.size() == 1)
-        return showStatus(a.json);
-    return fail("usage: tkwctl service start|stop|status", kExitUsage);
+    return showStatus(a.json);
 }
 
 } // namespace tkwctl

@@ -3,15 +3,16 @@
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "store/data_edit.h"
 #include "store/data_files.h"
 #include "store/language.h"
 #include "store/plugin_settings.h"
 #include "store/settings.h"
 #include "store/signals.h"
 #include "tkwctl/json.h"
+#include "tkwctl/options.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -103,6 +104,26 @@ std::string valueJson(const store::SettingsRecord& record, const Field& field)
 }
 
 // The record on disk, or the defaults when settings.dat is missing or damaged.
+std::pair<store::SettingsRecord, bool> currentSettings();
+
+// The record as settings.dat holds it (true), or the defaults when there is no file or it
+// has the wrong size (false); nullopt, with the reason told, when the file is there but
+// cannot be read: its contents must not be taken for the defaults, let alone written over.
+std::optional<std::pair<store::SettingsRecord, bool>> readSettings()
+{
+    platform::FileError why = platform::FileError::None;
+    std::optional<std::vector<std::byte>> bytes;
+    (void)platform::retry(platform::kDataFileRetry, [&] {
+        bytes = platform::readWholeFile(store::DataFilePath(store::kSettingsFile), 1 << 20, &why);
+        return bytes.has_value() || why != platform::FileError::SharingViolation;
+    });
+    if (!bytes && why != platform::FileError::NotFound && why != platform::FileError::PathNotFound) {
+        fail(std::string("settings.dat cannot be read: ") + platform::describe(why));
+        return std::nullopt;
+    }
+    return currentSettings();
+}
+
 std::pair<store::SettingsRecord, bool> currentSettings()
 {
     store::SettingsRecord record { };
@@ -118,7 +139,10 @@ std::pair<store::SettingsRecord, bool> currentSettings()
 
 int showSettings(bool json)
 {
-    const auto [record, fromFile] = currentSettings();
+    const auto read = readSettings();
+    if (!read)
+        return kExitFailure;
+    const auto [record, fromFile] = *read;
     if (!fromFile)
         std::fprintf(stderr, "tkwctl: settings.dat is missing or damaged; these are the defaults\n");
     if (json) {
@@ -142,15 +166,26 @@ int setSetting(const std::string& name, const std::string& text)
             field = &candidate;
     }
     if (!field)
-        return fail("no settings field '" + name + "' (tkwctl settings show lists them)", kExitUsage);
+        return fail("no settings field " + inQuotes(name) + " (tkwctl settings show lists them)", kExitUsage);
     if (field->kind != Kind::Byte && field->kind != Kind::Word32)
-        return fail("'" + name + "' is not a number field", kExitUsage);
-    std::uint32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        return fail(inQuotes(name) + " is not a number field", kExitUsage);
     const std::uint32_t limit = field->largest;
-    if (error != std::errc() || end != text.data() + text.size() || value > limit)
-        return fail("'" + text + "' is not a value for " + name + " (0 to " + std::to_string(limit) + ")", kExitUsage);
-    auto [record, fromFile] = currentSettings();
+    const auto whole = wholeNumber(text, 0, limit);
+    if (!whole)
+        return fail(inQuotes(text) + " is not a value for " + name + " (a whole number from 0 to "
+                + std::to_string(limit) + ")",
+            kExitUsage);
+    const auto value = std::uint32_t(*whole);
+    platform::EditLockError why = platform::EditLockError::None;
+    const auto edit = store::EditDataFile(store::kSettingsFile, store::kEditWait, &why);
+    if (!edit)
+        return fail(std::string("settings.dat cannot be changed now: ") + platform::describe(why));
+    const auto read = readSettings();
+    if (!read)
+        return kExitFailure;
+    auto [record, fromFile] = *read;
+    if (!fromFile && platform::fileExists(store::DataFilePath(store::kSettingsFile)))
+        std::fprintf(stderr, "tkwctl: settings.dat had the wrong size; it is replaced by the defaults with this change\n");
     auto* base = reinterpret_cast<std::uint8_t*>(&record) + field->offset;
     if (field->kind == Kind::Byte)
         *base = std::uint8_t(value);
@@ -214,6 +249,13 @@ int showPlugin(bool json)
 
 int runLanguage(const Arguments& a)
 {
+    constexpr const char* kUsage = "usage: tkwctl lang [set N]";
+    if (!a.words.empty() && a.words[0] != "set")
+        return fail(unknownCommand(a.words[0], "lang") + "\n" + kUsage, kExitUsage);
+    if (const auto problem = noMoreWords(a.words, a.words.empty() ? 0 : 2, "lang set"))
+        return fail(*problem, kExitUsage);
+    if (a.words.size() == 1)
+        return fail("'lang set' needs a language number\n" + std::string(kUsage), kExitUsage);
     if (a.words.empty()) {
         DWORD fileIndex = 0;
         const auto bytes = platform::readWholeFile(store::DataFilePath(store::kLanguageFile), 16);
@@ -235,40 +277,49 @@ int runLanguage(const Arguments& a)
         }
         return 0;
     }
-    if (a.words.size() == 2 && a.words[0] == "set") {
-        const auto& text = a.words[1];
-        DWORD index = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
-        if (error != std::errc() || end != text.data() + text.size() || index > store::kRussian || index == store::kSpanish)
-            return fail("'" + text + "' is not a language: 0 English, 1 German, 3 French, 4 Italian, 5 Russian", kExitUsage);
-        if (!store::WriteLanguage(index))
-            return fail("cannot store the language");
-        // As the preferences do: the language's cities, saved with the settings.
-        auto [record, fromFile] = currentSettings();
-        if (fromFile) {
-            store::ResetCitiesForLanguage(record, index);
-            if (!store::SaveSettings(record))
-                return fail("cannot write settings.dat");
-        }
-        return 0;
+    const auto& text = a.words[1];
+    const auto whole = wholeNumber(text, 0, store::kRussian);
+    if (!whole || *whole == store::kSpanish)
+        return fail(inQuotes(text) + " is not a language: 0 English, 1 German, 3 French, 4 Italian, 5 Russian",
+            kExitUsage);
+    const auto index = DWORD(*whole);
+    if (!store::WriteLanguage(index))
+        return fail("cannot store the language");
+    // As the preferences do: the language's cities, saved with the settings.
+    auto [record, fromFile] = currentSettings();
+    if (fromFile) {
+        store::ResetCitiesForLanguage(record, index);
+        if (!store::SaveSettings(record))
+            return fail("cannot write settings.dat");
     }
-    return fail("usage: tkwctl lang [set N]", kExitUsage);
+    return 0;
 }
 
 int runSettings(const Arguments& a)
 {
-    if (a.words.size() == 1 && a.words[0] == "show")
+    constexpr const char* kUsage = "usage: tkwctl settings show | set FIELD VALUE";
+    const std::string command = a.words.empty() ? std::string() : a.words[0];
+    if (command != "show" && command != "set")
+        return fail((command.empty() ? std::string() : unknownCommand(command, "settings") + "\n") + kUsage,
+            kExitUsage);
+    if (const auto problem = noMoreWords(a.words, command == "show" ? 1 : 3, "settings " + command))
+        return fail(*problem, kExitUsage);
+    if (command == "show")
         return showSettings(a.json);
-    if (a.words.size() == 3 && a.words[0] == "set")
-        return setSetting(a.words[1], a.words[2]);
-    return fail("usage: tkwctl settings show | set FIELD VALUE", kExitUsage);
+    if (a.words.size() < 3)
+        return fail("'settings set' needs a field and a value\n" + std::string(kUsage), kExitUsage);
+    return setSetting(a.words[1], a.words[2]);
 }
 
 int runPlugin(const Arguments& a)
 {
-    if (a.words.size() == 1 && a.words[0] == "show")
-        return showPlugin(a.json);
-    return fail("usage: tkwctl plg show", kExitUsage);
+    constexpr const char* kUsage = "usage: tkwctl plg show";
+    if (a.words.empty() || a.words[0] != "show")
+        return fail((a.words.empty() ? std::string() : unknownCommand(a.words[0], "plg") + "\n") + kUsage,
+            kExitUsage);
+    if (const auto problem = noMoreWords(a.words, 1, "plg show"))
+        return fail(*problem, kExitUsage);
+    return showPlugin(a.json);
 }
 
 } // namespace tkwctl

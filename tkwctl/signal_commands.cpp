@@ -4,8 +4,8 @@
 #include "platform/handle.h"
 #include "platform/text.h"
 #include "tkwctl/json.h"
+#include "tkwctl/options.h"
 
-#include <charconv>
 #include <cstdio>
 
 namespace tkwctl {
@@ -14,8 +14,8 @@ namespace {
 
 class EventHandle {
 public:
-    explicit EventHandle(const std::string& name)
-        : m_handle(CreateEventW(nullptr, TRUE, FALSE, platform::toUtf16(name).c_str()))
+    explicit EventHandle(const std::u16string& name)
+        : m_handle(CreateEventW(nullptr, TRUE, FALSE, name.c_str()))
     {
     }
     ~EventHandle()
@@ -63,24 +63,35 @@ int list(bool json)
 
 int runSignal(const Arguments& a)
 {
-    if (a.words.size() == 1 && a.words[0] == "list")
+    constexpr const char* kUsage = "usage: tkwctl signal list | set|reset|test NAME | wait NAME [MILLISECONDS]";
+    const std::string command = a.words.empty() ? std::string() : a.words[0];
+    if (command == "list") {
+        if (const auto problem = noMoreWords(a.words, 1, "signal list"))
+            return fail(*problem, kExitUsage);
         return list(a.json);
-    if (a.words.size() < 2)
-        return fail("usage: tkwctl signal list | set|reset|test NAME | wait NAME [MILLISECONDS]", kExitUsage);
-    const std::string& command = a.words[0];
-    const std::string& name = a.words[1];
+    }
     if (command != "set" && command != "reset" && command != "test" && command != "wait")
-        return fail("unknown signal command '" + command + "'", kExitUsage);
-    if (a.words.size() > (command == "wait" ? 3u : 2u))
-        return fail("too many arguments for 'signal " + command + "'", kExitUsage);
+        return fail((command.empty() ? std::string() : unknownCommand(command, "signal") + "\n") + kUsage,
+            kExitUsage);
+    if (a.words.size() < 2)
+        return fail("'signal " + command + "' needs an event name\n" + kUsage, kExitUsage);
+    if (const auto problem = noMoreWords(a.words, command == "wait" ? 3 : 2, "signal " + command))
+        return fail(*problem, kExitUsage);
+    const std::string& name = a.words[1];
+    std::u16string wideName;
+    if (const auto problem = readEventName(name, wideName))
+        return fail(*problem, kExitUsage);
     DWORD timeoutMs = INFINITE;
     if (a.words.size() == 3) {
         const auto& text = a.words[2];
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), timeoutMs);
-        if (error != std::errc() || end != text.data() + text.size() || timeoutMs == INFINITE)
-            return fail("'" + text + "' is not a number of milliseconds", kExitUsage);
+        const auto milliseconds = wholeNumber(text, 0, INFINITE - 1);
+        if (!milliseconds)
+            return fail(inQuotes(text) + " is not a whole number of milliseconds (0 to " + std::to_string(INFINITE - 1)
+                    + ")",
+                kExitUsage);
+        timeoutMs = DWORD(*milliseconds);
     }
-    EventHandle event(name);
+    EventHandle event(wideName);
     if (!event.get())
         return eventFailure(name);
     if (command == "set" || command == "reset")

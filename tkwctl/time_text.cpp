@@ -1,6 +1,7 @@
 #include "tkwctl/time_text.h"
 
 #include "platform/calendar.h"
+#include "tkwctl/options.h"
 
 #include <cstdio>
 
@@ -16,6 +17,8 @@ std::string isoText(const SYSTEMTIME& t)
 
 std::optional<SYSTEMTIME> parseIsoLocal(const std::string& text)
 {
+    if (!isDigitGroups(text, "-T :"))
+        return std::nullopt;
     unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     char separator = 0;
     int consumed = 0;

@@ -3,16 +3,20 @@
 #include "platform/calendar.h"
 #include "platform/device_clock.h"
 #include "platform/text.h"
+#include "store/data_edit.h"
+#include "store/data_files.h"
 #include "store/signals.h"
 #include "timers/countdown.h"
 #include "timers/timer_board.h"
 #include "timers/timer_file.h"
 #include "tkwctl/json.h"
+#include "tkwctl/options.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
+#include <optional>
 
 namespace tkwctl {
 
@@ -42,11 +46,22 @@ std::string nameOf(const timers::TimerRecord& timer)
     return platform::toUtf8(name);
 }
 
+// What keeps timers.dat from being shown or changed; nothing when it was read.
+std::optional<std::string> loadProblem(timers::TimersLoad outcome)
+{
+    switch (outcome) {
+    case timers::TimersLoad::Busy: return std::string("timers.dat stays busy: another program holds it");
+    case timers::TimersLoad::Unreadable: return std::string("timers.dat cannot be read (is it a file you may read?)");
+    default: return std::nullopt;
+    }
+}
+
 int list(bool json)
 {
     timers::TimerBoard board;
     const auto now = nowLocalTicks();
-    board.Load(now);
+    if (const auto problem = loadProblem(board.Load(now)))
+        return fail(*problem);
     std::vector<std::string> items;
     for (int i = 0; i < timers::kTimerCount; ++i) {
         const auto& timer = board.records()[std::size_t(i)];
@@ -71,14 +86,54 @@ std::optional<std::array<int, 3>> parseValue(const std::string& text)
 {
     unsigned hour = 0, minute = 0, second = 0;
     int consumed = 0;
+    if (!isDigitGroups(text, ":"))
+        return std::nullopt;
     if (std::sscanf(text.c_str(), "%2u:%2u:%2u%n", &hour, &minute, &second, &consumed) != 3
         || std::size_t(consumed) != text.size() || hour > 23 || minute > 59 || second > 59)
         return std::nullopt;
     return std::array<int, 3> { int(hour), int(minute), int(second) };
 }
 
+// The characters of a timer's name, without its terminating zero.
+constexpr std::size_t kMaxNameChars = sizeof(timers::TimerRecord::name) / sizeof(char16_t) - 1;
+
+struct SetRequest {
+    std::array<int, 3> value { };
+    std::optional<std::u16string> name;
+};
+
+// The words of "timer start|stop|reset|set N ..." after N; the options of "set" into `request`.
+std::optional<std::string> parseCommand(const std::vector<std::string>& words, SetRequest& request)
+{
+    const std::string& command = words[0];
+    if (command == "start" || command == "stop" || command == "reset")
+        return noMoreWords(words, 2, "timer " + command);
+    if (command != "set")
+        return unknownCommand(command, "timer");
+    Options options({ "--value", "--name" });
+    if (auto problem = options.read(words, 2, "timer set"))
+        return problem;
+    const std::string* value = options.value("--value");
+    if (!value)
+        return std::string("--value HH:MM:SS is needed (up to 23:59:59; 00:00:00 counts a day)");
+    const auto parsed = parseValue(*value);
+    if (!parsed)
+        return "--value " + inQuotes(*value) + " is not HH:MM:SS (up to 23:59:59; 00:00:00 counts a day)";
+    request.value = *parsed;
+    if (const std::string* name = options.value("--name")) {
+        request.name.emplace();
+        if (auto problem = readText("--name", *name, kMaxNameChars, TextKind::Line, *request.name))
+            return problem;
+    }
+    return std::nullopt;
+}
+
 int report(const timers::TimerOutcome& outcome)
 {
+    if (outcome.busy)
+        return fail("timers.dat is being changed by another program; try again");
+    if (outcome.alreadyRunning)
+        return fail("the timer is already running; stop or reset it first");
     // Another program's copy of timers.dat is stale now.
     store::SignalByName(store::kTimersChanged);
     if (!outcome.registered)
@@ -92,16 +147,33 @@ int report(const timers::TimerOutcome& outcome)
 
 int runTimer(const Arguments& a)
 {
-    if (a.words.size() == 1 && a.words[0] == "list")
+    if (!a.words.empty() && a.words[0] == "list") {
+        if (const auto problem = noMoreWords(a.words, 1, "timer list"))
+            return fail(*problem, kExitUsage);
         return list(a.json);
+    }
+    constexpr const char* kUsage = "usage: tkwctl timer list | start|stop|reset N | set N --value HH:MM:SS [--name TEXT]";
+    const std::string known[] = { "start", "stop", "reset", "set" };
+    if (!a.words.empty() && std::find(std::begin(known), std::end(known), a.words[0]) == std::end(known))
+        return fail(unknownCommand(a.words[0], "timer") + "\n" + kUsage, kExitUsage);
     if (a.words.size() < 2)
-        return fail("usage: tkwctl timer list | start|stop|reset N | set N --value HH:MM:SS [--name TEXT]", kExitUsage);
+        return fail(kUsage, kExitUsage);
     const auto index = timerNumber(a.words[1]);
     if (!index)
         return fail("'" + a.words[1] + "' is not a timer (1 to 16)", kExitUsage);
+    SetRequest request;
+    if (const auto problem = parseCommand(a.words, request))
+        return fail(*problem, kExitUsage);
+    // Read, changed and written as one edit: a tool or the runner changing timers.dat at the
+    // same moment waits for it.
+    platform::EditLockError why = platform::EditLockError::None;
+    const auto edit = store::EditDataFile(store::kTimersFile, store::kEditWait, &why);
+    if (!edit)
+        return fail(std::string("timers.dat cannot be changed now: ") + platform::describe(why));
     timers::TimerBoard board;
     const auto now = nowLocalTicks();
-    board.Load(now);
+    if (const auto problem = loadProblem(board.Load(now)))
+        return fail(*problem);
     const std::string& command = a.words[0];
     if (command == "start" && a.words.size() == 2)
         return report(board.StartTimer(*index, now));
@@ -109,29 +181,17 @@ int runTimer(const Arguments& a)
         return report(board.StopTimer(*index, now));
     if (command == "reset" && a.words.size() == 2)
         return report(board.ResetTimer(*index));
-    if (command == "set" && a.words.size() >= 4) {
-        std::optional<std::array<int, 3>> value;
-        std::optional<std::string> name;
-        for (std::size_t i = 2; i + 1 < a.words.size(); i += 2) {
-            if (a.words[i] == "--value")
-                value = parseValue(a.words[i + 1]);
-            else if (a.words[i] == "--name")
-                name = a.words[i + 1];
-            else
-                return fail("unknown option '" + a.words[i] + "'", kExitUsage);
-        }
-        if (!value)
-            return fail("--value HH:MM:SS is needed (up to 23:59:59; 00:00:00 counts a day)", kExitUsage);
+    if (command == "set") {
         if (board.records()[std::size_t(*index)].running)
             return fail("timer " + a.words[1] + " is running; stop it first");
-        board.SetInitialValue(*index, (*value)[0], (*value)[1], (*value)[2], now);
-        if (name) {
-            const std::u16string text = platform::toUtf16(*name).substr(0, 31);
+        board.SetInitialValue(*index, request.value[0], request.value[1], request.value[2], now);
+        if (request.name) {
+            const std::u16string& text = *request.name;
             auto& field = board.records()[std::size_t(*index)].name;
             std::fill(std::begin(field), std::end(field), u'\0');
             std::copy(text.begin(), text.end(), field);
         }
-        return report(timers::TimerOutcome { true, timers::SaveTimer(board.records(), *index) });
+        return report(timers::TimerOutcome { true, timers::SaveTimer(board.records(), *index), false, false });
     }
     return fail("unknown or incomplete timer command '" + command + "'", kExitUsage);
 }

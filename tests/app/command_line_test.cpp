@@ -62,6 +62,34 @@ TEST(CommandLine, RemindersOutOfRangeOrOfUnknownKindEndTheStart)
     EXPECT_FALSE(ParseCommandLine(u"n"));
 }
 
+TEST(ProgramArguments, ScreenshotTakesTheNextWordAsItsFileAndTheRestIsTheCommandLine)
+{
+    std::string problem;
+    const auto before = parseProgramArguments({ "--screenshot", "shot.png", "ptds7" }, problem);
+    ASSERT_TRUE(before);
+    EXPECT_EQ(before->screenshotFile, "shot.png");
+    EXPECT_EQ(before->commandLine, u"ptds7");
+    const auto after = parseProgramArguments({ "na3", "--screenshot", "ptds7" }, problem);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->screenshotFile, "ptds7"); // a file name, however it looks
+    EXPECT_EQ(after->commandLine, u"na3");
+    const auto plain = parseProgramArguments({ "a05" }, problem);
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(plain->screenshotFile);
+    EXPECT_EQ(plain->commandLine, u"a05");
+}
+
+TEST(ProgramArguments, ScreenshotWithoutAFileNameIsRefused)
+{
+    for (const std::vector<std::string>& words : { std::vector<std::string> { "--screenshot" },
+             std::vector<std::string> { "ptds7", "--screenshot" }, std::vector<std::string> { "--screenshot", "" },
+             std::vector<std::string> { "--screenshot", "--screenshot", "x.png" } }) {
+        std::string problem;
+        EXPECT_FALSE(parseProgramArguments(words, problem)) << words.size();
+        EXPECT_NE(problem.find("--screenshot"), std::string::npos);
+    }
+}
+
 TEST(CommandLine, EachModeHasItsWindow)
 {
     const auto reminder = WindowFor(parse(u"nt3"), u"nt3");

@@ -6,6 +6,7 @@
 #include "platform/device_clock.h"
 #include "platform/events.h"
 #include "platform/files.h"
+#include "platform/text.h"
 #include "store/data_files.h"
 #include "store/settings.h"
 #include "store/signals.h"
@@ -14,6 +15,8 @@
 #include "tests/support/shipped_look.h"
 #include "tests/support/sound_capture.h"
 
+#include <QColor>
+#include <QImage>
 #include <cstring>
 #include <filesystem>
 
@@ -53,6 +56,74 @@ protected:
 };
 
 } // namespace
+
+namespace {
+
+// The main program with what it says on standard error as the output.
+testing_support::CommandResult runWithErrors(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), { "/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1", TKW_MAIN_PROGRAM });
+    return testing_support::runCommand(arguments, 20s);
+}
+
+bool isWhite(QRgb pixel) { return qRed(pixel) == 255 && qGreen(pixel) == 255 && qBlue(pixel) == 255; }
+
+} // namespace
+
+TEST_F(MainProgram, ScreenshotWithoutAFileNameIsACommandLineError)
+{
+    for (const std::vector<std::string>& arguments : { std::vector<std::string> { "--screenshot" },
+             std::vector<std::string> { "ptds7", "--screenshot" }, std::vector<std::string> { "--screenshot", "" },
+             std::vector<std::string> { "--screenshot", "--screenshot", "shot.png" } }) {
+        const auto result = runWithErrors(arguments);
+        EXPECT_EQ(result.exitCode, 2) << arguments.size();
+        EXPECT_NE(result.output.find("--screenshot needs"), std::string::npos) << result.output;
+    }
+    EXPECT_TRUE(platform::liveWindows().empty());
+}
+
+TEST_F(MainProgram, ScreenshotSavesTheFirstScreenAndEnds)
+{
+    const auto shot = m_device.root() / "shot.png";
+    const auto result = runWithErrors({ "ptds3", "--screenshot", shot.string() });
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    const QImage picture(QString::fromStdString(shot.string()));
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_GT(picture.width(), 100);
+    EXPECT_GT(picture.height(), 100);
+    EXPECT_TRUE(platform::liveWindows().empty());
+}
+
+TEST_F(MainProgram, AMessageInAScreenshotRunIsDrawnOverTheWindowAndAnswered)
+{
+    // Without its resource pack the program can only say so, in a message box that would
+    // wait for a person.
+    for (const char* pack : { "res.dat", "resvga.dat" })
+        std::filesystem::remove(*platform::hostPathOf(u"\\Program Files\\Tickwell Pro\\data\\" + platform::toUtf16(pack)));
+    const auto shot = m_device.root() / "error.png";
+    const auto start = std::chrono::steady_clock::now();
+    const auto result = runWithErrors({ "--screenshot", shot.string() });
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 15s);
+
+    const QImage picture(QString::fromStdString(shot.string()));
+    ASSERT_FALSE(picture.isNull());
+    // The window (white below its menu bar) with the message box in its middle.
+    EXPECT_TRUE(isWhite(picture.pixel(picture.width() / 2, picture.height() - 2)));
+    EXPECT_FALSE(isWhite(picture.pixel(picture.width() / 2, picture.height() / 2)));
+}
+
+TEST_F(MainProgram, TheFirstRunSetUpOfAScreenshotRunIsAnsweredAndTheProgramGoesOn)
+{
+    const auto settings = *platform::hostPathOf(store::DataFilePath(u"settings.dat"));
+    std::filesystem::remove(settings);
+    const auto shot = m_device.root() / "first-run.png";
+    const auto result = runWithErrors({ "df", "--screenshot", shot.string() });
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_FALSE(QImage(QString::fromStdString(shot.string())).isNull());
+    // After the language step the set-up saved the settings, as it does when a person answers.
+    EXPECT_TRUE(std::filesystem::exists(settings));
+}
 
 TEST_F(MainProgram, SecondStartBringsTheFirstForwardAndPassesItsView)
 {

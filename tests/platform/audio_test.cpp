@@ -111,3 +111,31 @@ TEST_F(AudioOutput, MissingFileIsSilentAndReturnsAtOnce)
     EXPECT_LT(std::chrono::steady_clock::now() - start, 200ms);
     EXPECT_TRUE(PlaySoundW(nullptr, nullptr, 0)); // stopping nothing is fine
 }
+
+TEST_F(AudioOutput, APreloadedSoundIsDecodedAnewOnceItsFileWasRewritten)
+{
+    const auto tone = m_device.root() / "Windows" / "Tone.wav";
+    ASSERT_TRUE(platform::preloadSound(u"\\Windows\\Tone.wav"));
+    EXPECT_FALSE(platform::preloadSound(u"\\Windows\\None"));
+    EXPECT_TRUE(platform::openAudioOutput());
+    auto before = captured();
+    ASSERT_TRUE(PlaySoundW(u"\\Windows\\Tone.wav", nullptr, SND_SYNC | SND_FILENAME));
+    EXPECT_NEAR(listen(before).rms, 0.5 / std::sqrt(2.0), 0.03);
+
+    // The same length at half the level, so the same size, written a moment later: the
+    // file is heard as it is now.
+    const auto written = std::filesystem::last_write_time(tone);
+    writeTone(tone, 0.4, 1000, 0.25);
+    std::filesystem::last_write_time(tone, written + 2s);
+    before = captured();
+    HSOUND sound = nullptr;
+    ASSERT_EQ(SndOpen(u"\\Windows\\Tone.wav", &sound), S_OK);
+    HANDLE done = nullptr;
+    ASSERT_EQ(SndGetWaitHandle(sound, &done), S_OK);
+    ASSERT_EQ(SndPlayAsync(sound, 0), S_OK);
+    ASSERT_EQ(WaitForSingleObject(done, 5000), WAIT_OBJECT_0);
+    const Heard heard = listen(before);
+    EXPECT_NEAR(heard.seconds, 0.4, 0.03);
+    EXPECT_NEAR(heard.rms, 0.25 / std::sqrt(2.0), 0.02);
+    EXPECT_EQ(SndClose(sound), S_OK);
+}

@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include "platform/device_root.h"
+#include "platform/registry.h"
 #include "platform/retry.h"
 #include "tests/support/child_process.h"
 #include "tests/support/device_fixture.h"
@@ -9,6 +10,7 @@
 #include <csignal>
 #include <fstream>
 #include <random>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace platform;
@@ -29,6 +31,24 @@ protected:
 
 using FileSharing = DeviceFiles;
 using FileReplacementSafety = DeviceFiles;
+using PrivateModes = DeviceFiles;
+
+class Umask {
+public:
+    explicit Umask(mode_t mask) : m_old(::umask(mask)) { }
+    ~Umask() { ::umask(m_old); }
+    Umask(const Umask&) = delete;
+    Umask& operator=(const Umask&) = delete;
+
+private:
+    mode_t m_old;
+};
+
+unsigned modeOf(const std::filesystem::path& path)
+{
+    struct stat info { };
+    return ::lstat(path.c_str(), &info) == 0 ? unsigned(info.st_mode & 07777) : 0xffffu;
+}
 
 std::span<const std::byte> bytesOf(const std::string& text)
 {
@@ -221,4 +241,68 @@ TEST_F(FileReplacementSafety, ProcessKilledAtRandomWhileReplacingNeverLeavesASho
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_device.root()))
         ++entries;
     EXPECT_EQ(entries, 2u);
+}
+
+TEST_F(PrivateModes, FoldersAndFilesTheSuiteCreatesAreTheUsersAloneWhateverTheUmask)
+{
+    for (const mode_t mask : { mode_t(0), mode_t(022), mode_t(0277) }) {
+        SCOPED_TRACE(mask);
+        const Umask umask(mask);
+        ASSERT_TRUE(createFolder(u"\\Program Files\\Suite\\data"));
+        for (const char* folder : { "Program Files", "Program Files/Suite", "Program Files/Suite/data" })
+            EXPECT_EQ(modeOf(host(folder)), 0700u) << folder;
+
+        auto opened = File::open(u"\\Program Files\\Suite\\data\\log.txt", Access::Write, Share::None,
+            Disposition::OpenAlways);
+        ASSERT_TRUE(opened);
+        EXPECT_EQ(modeOf(host("Program Files/Suite/data/log.txt")), 0600u);
+        ASSERT_TRUE(replaceFile(u"\\Program Files\\Suite\\data\\settings.dat", bytesOf("new")));
+        EXPECT_EQ(modeOf(host("Program Files/Suite/data/settings.dat")), 0600u);
+        opened.reset();
+        std::filesystem::remove_all(host("Program Files"));
+    }
+}
+
+TEST_F(PrivateModes, AReplacedFileBecomesPrivateButAnOpenedOneKeepsItsMode)
+{
+    writeHost("Windows/shared.wav", "RIFF");
+    writeHost("Windows/Alarm1.wav", "RIFF");
+    std::filesystem::permissions(host("Windows/shared.wav"), std::filesystem::perms(0644));
+    std::filesystem::permissions(host("Windows/Alarm1.wav"), std::filesystem::perms(0644));
+
+    // A file put into the device from outside is the user's business...
+    ASSERT_TRUE(File::open(u"\\Windows\\shared.wav", Access::ReadWrite, Share::None, Disposition::OpenAlways));
+    EXPECT_EQ(modeOf(host("Windows/shared.wav")), 0644u);
+    // ...until the suite writes it anew.
+    ASSERT_TRUE(replaceFile(u"\\Windows\\Alarm1.wav", bytesOf("RIFF2")));
+    EXPECT_EQ(modeOf(host("Windows/Alarm1.wav")), 0600u);
+}
+
+TEST_F(PrivateModes, ANewDeviceRootAndItsDatabasesArePrivate)
+{
+    const Umask umask(0);
+    const auto fresh = m_device.root() / "home" / "device";
+    platform::useDeviceRoot(fresh);
+    ASSERT_TRUE(writeRegistryDword(RegistryRoot::CurrentUser, u"Software\\Test", u"Value", 1));
+    EXPECT_EQ(modeOf(m_device.root() / "home"), 0700u);
+    EXPECT_EQ(modeOf(fresh), 0700u);
+    EXPECT_EQ(modeOf(fresh / kPlatformStateFolder), 0700u);
+    EXPECT_EQ(modeOf(fresh / kPlatformStateFolder / "registry.db"), 0600u);
+    EXPECT_EQ(modeOf(fresh / kPlatformStateFolder / "registry.db-wal"), 0600u);
+    const auto runtime = platform::runtimeDirectory();
+    platform::useDeviceRoot(m_device.root());
+    std::error_code ignored;
+    std::filesystem::remove_all(runtime, ignored);
+}
+
+TEST(DeviceRoot, AProgramWithoutHomeOrADeviceSaysHowToChooseOneAndEnds)
+{
+    testing_support::EnvironmentGuard home("HOME", nullptr);
+    testing_support::EnvironmentGuard device("TICKWELL_DEVICE", nullptr);
+    testing_support::EnvironmentGuard data("XDG_DATA_HOME", nullptr);
+    const auto result = testing_support::runCommand(
+        { "/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1", TKW_PLATFORM_PROBE, "set", "Probe_Event" });
+    EXPECT_EQ(result.exitCode, 1) << result.output;
+    EXPECT_EQ(result.output.rfind("platform_probe: no device root", 0), 0u) << result.output;
+    EXPECT_NE(result.output.find("set TICKWELL_DEVICE"), std::string::npos) << result.output;
 }

@@ -2,6 +2,8 @@
 
 #include "platform/notifications.h"
 #include "platform/registry.h"
+#include "platform/files.h"
+#include "store/data_files.h"
 #include "store/language.h"
 #include "tests/store/store_fixture.h"
 #include "tests/support/child_process.h"
@@ -9,6 +11,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 using namespace store;
@@ -74,6 +77,56 @@ TEST_F(SettingsFile, FileOfTheWrongSizeIsReplacedByDefaultsButCountsAsExisting)
         EXPECT_TRUE(LoadSettings()) << size;
         EXPECT_EQ(readDataFile(kSettingsFile), fixture("settings_default_en.dat")) << size;
     }
+}
+
+TEST_F(SettingsFile, ADamagedFileIsKeptBesideTheDefaultsAndLogged)
+{
+    std::vector<char> damaged(kSettingsSize - 1, 0x22);
+    writeDataFile(kSettingsFile, damaged.data(), damaged.size());
+    EXPECT_TRUE(LoadSettings());
+    EXPECT_EQ(LastSettingsLoad(), SettingsLoad::Damaged);
+    std::vector<std::filesystem::path> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(*platform::hostPathOf(kDataDirectory))) {
+        if (entry.path().filename().string().starts_with("settings.dat.damaged-"))
+            kept.push_back(entry.path());
+    }
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(std::filesystem::file_size(kept[0]), damaged.size());
+    const auto log = platform::readWholeFile(kLogPath, 1 << 16);
+    ASSERT_TRUE(log);
+    std::u16string text(log->size() / 2, u'\0');
+    std::memcpy(text.data(), log->data(), text.size() * 2);
+    EXPECT_NE(text.find(u"settings.dat had the wrong size"), std::u16string::npos);
+}
+
+TEST_F(SettingsFile, AFileHeldByAnotherProgramIsNeverTakenForAMissingOne)
+{
+    SettingsRecord record;
+    DefaultSettings(record, kGerman);
+    record.chime = 1;
+    ASSERT_TRUE(SaveSettings(record));
+    ChildProcess holder({ TKW_PLATFORM_PROBE, "hold-file", "\\Application Data\\Orvane Tickwell Pro\\data\\settings.dat",
+        "exclusive" });
+    ASSERT_EQ(holder.readLine(), "open");
+    // Held throughout: this run goes on with the defaults but writes none of them.
+    EXPECT_TRUE(LoadSettings());
+    EXPECT_EQ(LastSettingsLoad(), SettingsLoad::Busy);
+    EXPECT_FALSE(SaveSettings());
+    holder.kill(SIGKILL);
+    (void)holder.wait();
+    EXPECT_EQ(readDataFile(kSettingsFile), bytesOf(record));
+    // Let go during the retries: the file is read.
+    ChildProcess brief({ TKW_PLATFORM_PROBE, "hold-file", "\\Application Data\\Orvane Tickwell Pro\\data\\settings.dat",
+        "exclusive" });
+    ASSERT_EQ(brief.readLine(), "open");
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        brief.kill(SIGKILL);
+    });
+    EXPECT_TRUE(LoadSettings());
+    release.join();
+    EXPECT_EQ(LastSettingsLoad(), SettingsLoad::Loaded);
+    EXPECT_EQ(Settings().chime, 1);
 }
 
 TEST_F(SettingsFile, WatcherStartedModesLeaveADamagedFileAsItIs)

@@ -5,6 +5,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <sys/stat.h>
 
 using testing_support::runCommand;
 
@@ -17,6 +21,42 @@ testing_support::CommandResult tkwctl(std::vector<std::string> arguments)
     arguments.insert(arguments.begin(), TKW_TKWCTL);
     return runCommand(arguments);
 }
+
+// tkwctl with what it says on standard error as the output (standard output is dropped).
+testing_support::CommandResult tkwctlErrors(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), { "/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1 >/dev/null", TKW_TKWCTL });
+    return runCommand(arguments);
+}
+
+// Every entry under `root` (links not followed) with its mode and, for files, a hash of
+// their bytes.
+std::map<std::string, std::string> treeOf(const std::filesystem::path& root)
+{
+    std::map<std::string, std::string> tree;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        const auto status = entry.symlink_status();
+        std::string& item = tree[entry.path().lexically_relative(root).string()];
+        item = std::to_string(int(status.permissions()));
+        if (std::filesystem::is_regular_file(status)) {
+            std::ostringstream bytes;
+            bytes << std::ifstream(entry.path(), std::ios::binary).rdbuf();
+            item += ":" + std::to_string(std::hash<std::string>()(bytes.str()));
+        }
+    }
+    return tree;
+}
+
+class Umask {
+public:
+    explicit Umask(mode_t mask) : m_old(::umask(mask)) { }
+    ~Umask() { ::umask(m_old); }
+    Umask(const Umask&) = delete;
+    Umask& operator=(const Umask&) = delete;
+
+private:
+    mode_t m_old;
+};
 
 } // namespace
 
@@ -201,4 +241,189 @@ TEST_F(Tkwctl, AlarmsAreSwitchedOnAndOffWithTheirWakeUps)
     EXPECT_EQ(tkwctl({ "alarm", "set", "1", "--days", "Mon,Funday" }).exitCode, 2);
     EXPECT_EQ(tkwctl({ "alarm", "set", "1", "--label", std::string(32, 'x') }).exitCode, 2);
     EXPECT_EQ(tkwctl({ "alarm", "set", "1", "--sound", "\\Windows\\Missing.wav" }).exitCode, 1);
+}
+
+TEST_F(Tkwctl, MalformedCommandLinesAreRefusedNamingTheCulpritAndChangeNothing)
+{
+    ASSERT_EQ(tkwctl({ "install" }).exitCode, 0);
+    ASSERT_EQ(tkwctl({ "alarm", "set", "3", "--label", "Kept" }).exitCode, 0);
+    ASSERT_EQ(tkwctl({ "timer", "set", "1", "--value", "00:05:00", "--name", "Kept" }).exitCode, 0);
+    ASSERT_EQ(tkwctl({ "event", "add", "--name", "Kept", "--at", "2099-06-30T09:15" }).exitCode, 0);
+    const auto signalsBefore = tkwctl({ "--json", "signal", "list" }).output;
+    const auto wakeUpsBefore = tkwctl({ "--json", "notify", "list" }).output;
+    // After the reads: SQLite's readers mark the databases' shared-memory files.
+    const auto treeBefore = treeOf(m_device.root());
+
+    const std::string at = "2099-01-01T00:00";
+    const struct {
+        std::vector<std::string> arguments;
+        std::string named; // what the message must name
+    } cases[] = {
+        { { "--verbose", "device", "status" }, "'--verbose'" },
+        { { "device", "status", "--verbose" }, "'--verbose'" },
+        { { "device", "time", "advance", "1.5" }, "'1.5'" },
+        { { "device", "time", "advance", "1e3" }, "'1e3'" },
+        { { "device", "time", "advance", "+60" }, "'+60'" },
+        { { "device", "time", "advance", "99999999999999" }, "'99999999999999'" },
+        { { "device", "time", "advance" }, "advance" },
+        { { "device", "time", "set", "2026-01-01T07:00", "--force" }, "'--force'" },
+        { { "device", "time", "set", "2026-01-01T+7:00" }, "'2026-01-01T+7:00'" },
+        { { "device", "zone", "set", "CET-1", "--dst" }, "'--dst'" },
+        { { "device", "activity", "--idle" }, "'--idle'" },
+        { { "device", "power", "ac", "now" }, "'now'" },
+        { { "signal", "list", "--all" }, "'--all'" },
+        { { "signal", "set", "" }, "empty" },
+        { { "signal", "set", "Bad\\Name" }, "backslash" },
+        { { "signal", "set", "Bad\nName" }, "\\x0a" },
+        { { "signal", "set", "\xff\xfe" }, "UTF-8" },
+        { { "signal", "set", std::string(261, 'n') }, "260" },
+        { { "signal", "set", "Name", "Other" }, "'Other'" },
+        { { "signal", "test", "Name", "--json-pretty" }, "'--json-pretty'" },
+        { { "signal", "wait", "TkPTimer_Settings_Change", "1.5" }, "'1.5'" },
+        { { "signal", "wait", "TkPTimer_Settings_Change", "-1" }, "'-1'" },
+        { { "registry", "list", "HKCU\\Software", "--recursive" }, "'--recursive'" },
+        { { "registry", "get", "HKCU\\Test" }, "registry get" },
+        { { "registry", "set", "HKCU\\Test", "N", "dword", "1.0" }, "'1.0'" },
+        { { "registry", "set", "HKCU\\Test", "N", "dword", "-1" }, "'-1'" },
+        { { "registry", "set", "HKCU\\Test", "N", "dword", "4294967296" }, "'4294967296'" },
+        { { "registry", "set", "HKCU\\Test", "N", "string", "\xc3(" }, "UTF-8" },
+        { { "registry", "set", "HKCU\\Test", "N", "qword", "1" }, "'qword'" },
+        { { "notify", "list", "extra" }, "'extra'" },
+        { { "notify", "add", "--app", "\\..\\..\\tmp\\x", "--at", at }, "outside the device" },
+        { { "notify", "add", "--app", "Windows\\probe.exe", "--at", at }, "starts with" },
+        { { "notify", "add", "--app", "\\Windows\\p\xff.exe", "--at", at }, "UTF-8" },
+        { { "notify", "add", "--app", "\\Windows\\p\x01.exe", "--at", at }, "control character" },
+        { { "notify", "add", "--app", "\\\\.\\Notifications\\NamedEvents\\", "--at", at }, "empty" },
+        { { "notify", "add", "--app", "\\Windows\\probe.exe", "--at" }, "'--at' needs a value" },
+        { { "notify", "add", "--app", "--at", at }, "'--app' needs a value" },
+        { { "notify", "add", "--app", "\\Windows\\probe.exe", "--at", at, "--led" }, "'--led'" },
+        { { "notify", "add", "--app", "\\Windows\\probe.exe", "--at", at, "--at", at }, "'--at' is given twice" },
+        { { "notify", "clear", "1.0" }, "'1.0'" },
+        { { "notify", "clear", "0" }, "'0'" },
+        { { "service", "status", "--verbose" }, "'--verbose'" },
+        { { "settings", "show", "--all" }, "'--all'" },
+        { { "settings", "set", "chimeInterval", "2.0" }, "'2.0'" },
+        { { "settings", "set", "chimeInterval", "2e0" }, "'2e0'" },
+        { { "settings", "set", "chimeInterval", " 2" }, "' 2'" },
+        { { "plg", "show", "--raw" }, "'--raw'" },
+        { { "lang", "--list" }, "'--list'" },
+        { { "lang", "set", "1.0" }, "'1.0'" },
+        { { "install", "--force" }, "'--force'" },
+        { { "timer", "list", "--all" }, "'--all'" },
+        { { "timer", "--all" }, "'--all'" },
+        { { "timer", "start", "1", "--now" }, "'--now'" },
+        { { "timer", "start", "1.0" }, "'1.0'" },
+        { { "timer", "set", "1", "--value" }, "'--value' needs a value" },
+        { { "timer", "set", "1", "--value", "0:1:0.5" }, "'0:1:0.5'" },
+        { { "timer", "set", "1", "--value", "00:01:00", "--name", std::string(32, 't') }, "31" },
+        { { "timer", "set", "1", "--value", "00:01:00", "--name" }, "'--name' needs a value" },
+        { { "event", "list", "--all" }, "'--all'" },
+        { { "event", "add", "--name", "Dentist", "--at", at, "--note" }, "'--note' needs a value" },
+        { { "event", "add", "--name", std::string(24, 'e'), "--at", at }, "23" },
+        { { "event", "add", "--name", "Dentist", "--at", at, "--where", "home" }, "'--where'" },
+        { { "event", "add", "--name", "Dentist", "--at", at, "--recur", "weekly" }, "'weekly'" },
+        { { "event", "add", "--name", "Den\ttist", "--at", at }, "control character" },
+        { { "event", "delete", "1.0" }, "'1.0'" },
+        { { "event", "delete", "1", "2" }, "'2'" },
+        { { "alarm", "list", "--all" }, "'--all'" },
+        { { "alarm", "set", "3", "--label" }, "'--label' needs a value" },
+        { { "alarm", "set", "3", "--label", "--on" }, "'--label' needs a value" },
+        { { "alarm", "set", "3", "--label", std::string(32, 'l') }, "31" },
+        { { "alarm", "set", "3", "--sound", "\\..\\..\\tmp\\x.wav" }, "outside the device" },
+        { { "alarm", "set", "3", "--sound", "Windows\\Alarm1.wav" }, "starts with" },
+        { { "alarm", "set", "3", "--snooze", "5" }, "'--snooze'" },
+        { { "alarm", "set", "3", "7:00" }, "'7:00'" },
+        { { "alarm", "set", "3.0", "--on" }, "'3.0'" },
+        { { "alarm", "set", "3", "--time", "+7:00" }, "'+7:00'" },
+    };
+    for (const auto& c : cases) {
+        std::string line;
+        for (const auto& word : c.arguments)
+            line += " [" + word + "]";
+        const auto result = tkwctlErrors(c.arguments);
+        EXPECT_EQ(result.exitCode, 2) << line << "\n" << result.output;
+        EXPECT_EQ(result.output.rfind("tkwctl: ", 0), 0u) << line << "\n" << result.output;
+        EXPECT_NE(result.output.find(c.named), std::string::npos) << line << "\n" << result.output;
+    }
+
+    EXPECT_EQ(treeOf(m_device.root()), treeBefore);
+    EXPECT_EQ(tkwctl({ "--json", "signal", "list" }).output, signalsBefore);
+    EXPECT_EQ(tkwctl({ "--json", "notify", "list" }).output, wakeUpsBefore);
+}
+
+TEST_F(Tkwctl, EveryValidFormIsStillTakenUpToTheLimits)
+{
+    ASSERT_EQ(tkwctl({ "device", "time", "set", "2026-03-11T12:00" }).exitCode, 0);
+    const auto back = tkwctl({ "--json", "device", "time", "advance", "-3600" });
+    ASSERT_EQ(back.exitCode, 0) << back.output;
+    EXPECT_NE(back.output.find("\"local\":\"2026-03-11T11:00:0"), std::string::npos) << back.output;
+
+    // Options in any order after the alarm's number; a label of exactly 31 characters.
+    const std::string label(31, 'l');
+    const auto alarm = tkwctl({ "--json", "alarm", "set", "2", "--on", "--label", label, "--days", "Thu" });
+    ASSERT_EQ(alarm.exitCode, 0) << alarm.output;
+    EXPECT_NE(alarm.output.find("\"enabled\":true"), std::string::npos) << alarm.output;
+    EXPECT_NE(alarm.output.find("\"label\":\"" + label + "\""), std::string::npos) << alarm.output;
+
+    const std::string timerName(31, 't');
+    ASSERT_EQ(tkwctl({ "timer", "set", "16", "--name", timerName, "--value", "01:02:03" }).exitCode, 0);
+    EXPECT_NE(tkwctl({ "--json", "timer", "list" }).output.find("\"name\":\"" + timerName + "\""), std::string::npos);
+
+    const std::string eventName(23, 'e');
+    ASSERT_EQ(tkwctl({ "event", "add", "--at", "2099-01-01 08:00", "--name", eventName, "--note", "two\nlines" })
+                  .exitCode,
+        0);
+    const auto events = tkwctl({ "--json", "event", "list" }).output;
+    EXPECT_NE(events.find("\"name\":\"" + eventName + "\""), std::string::npos) << events;
+    EXPECT_NE(events.find("\"note\":\"two\\nlines\""), std::string::npos) << events;
+
+    // A wake-up may set a named event instead of starting a program.
+    const auto named = tkwctl({ "notify", "add", "--app", "\\\\.\\Notifications\\NamedEvents\\Tkw_Probe", "--at",
+        "2099-01-01T00:00" });
+    EXPECT_EQ(named.exitCode, 0) << named.output;
+    EXPECT_EQ(tkwctl({ "signal", "wait", "TkPTimer_Settings_Change", "0" }).exitCode, 1); // timed out, not misread
+    EXPECT_EQ(tkwctl({ "settings", "set", "chimeInterval", "05" }).exitCode, 0);
+}
+
+TEST_F(Tkwctl, InstallAndSavesLeaveOnlyPrivateFilesAndFolders)
+{
+    const Umask permissive(0); // as if the user's umask let everything through
+    ASSERT_EQ(tkwctl({ "install" }).exitCode, 0);
+    ASSERT_EQ(tkwctl({ "alarm", "set", "1", "--label", "Private", "--days", "Mon", "--on" }).exitCode, 0);
+    ASSERT_EQ(tkwctl({ "settings", "set", "chimeInterval", "2" }).exitCode, 0);
+    ASSERT_EQ(tkwctl({ "event", "add", "--name", "Private", "--at", "2099-06-30T09:15", "--note", "n" }).exitCode, 0);
+
+    int folders = 0, files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_device.root())) {
+        struct stat info { };
+        ASSERT_EQ(::lstat(entry.path().c_str(), &info), 0);
+        if (S_ISDIR(info.st_mode)) {
+            ++folders;
+            EXPECT_EQ(info.st_mode & 07777, 0700u) << entry.path();
+        } else if (S_ISREG(info.st_mode)) {
+            ++files;
+            EXPECT_EQ(info.st_mode & 07777, 0600u) << entry.path();
+        }
+    }
+    // The tree was there to look at: folders of programs, data and sounds, the databases.
+    EXPECT_GE(folders, 6);
+    EXPECT_GE(files, 6);
+    EXPECT_TRUE(std::filesystem::exists(m_device.root() / ".platform" / "registry.db"));
+    EXPECT_TRUE(std::filesystem::exists(m_device.root() / "Application Data/Orvane Tickwell Pro/data/alarms.dat"));
+}
+
+TEST_F(Tkwctl, WithoutHomeOrADeviceItRefusesToGuessAPlace)
+{
+    testing_support::EnvironmentGuard home("HOME", nullptr);
+    testing_support::EnvironmentGuard device("TICKWELL_DEVICE", nullptr);
+    testing_support::EnvironmentGuard data("XDG_DATA_HOME", nullptr);
+    for (const std::vector<std::string>& command : { std::vector<std::string> { "device", "status" },
+             std::vector<std::string> { "settings", "set", "chimeInterval", "2" } }) {
+        const auto result = tkwctlErrors(command);
+        EXPECT_EQ(result.exitCode, 1) << result.output;
+        EXPECT_EQ(result.output.rfind("tkwctl: no device root", 0), 0u) << result.output;
+        EXPECT_NE(result.output.find("set TICKWELL_DEVICE"), std::string::npos) << result.output;
+    }
+    // Help needs no device.
+    EXPECT_EQ(tkwctl({ "--help" }).exitCode, 0);
 }
