@@ -150,26 +150,38 @@ void PrepareForAlert()
 
 void SignalSnoozeDue() { store::SignalByName(store::kSnoozeActive); }
 
-void RenewAfterTimeChange(std::u16string_view ownPath)
+namespace {
+
+// Every alarm and event registered afresh, running timers as `timers` says, and what no
+// record wants removed: one edit of the three files, taken in the one order every program
+// takes more than one in, so nothing changes a record between its renewal and the sweep.
+void renewAndReconcile(std::u16string_view ownPath, timers::TimerRenewal timerRenewal)
 {
     NoteWakeUpDatabaseProblem();
-    // One edit of the three files, taken in the one order every program takes more than one
-    // in: nothing changes a record between its renewal and the sweep below.
     const auto alarmsEdit = store::EditDataFile(store::kAlarmsFile);
     const auto timersEdit = store::EditDataFile(store::kTimersFile);
     const auto eventsEdit = store::EditDataFile(store::kEventsFile);
-    (void)timers::RescheduleAllTimers(localNowTicks(), ownPath);
+    (void)timers::RescheduleAllTimers(localNowTicks(), ownPath, timerRenewal);
     (void)alarms::RescheduleAllAlarms(ownPath, localNow());
     (void)events::RescheduleAllEvents(localNow());
     if (alarmsEdit && timersEdit && eventsEdit)
         ReconcileRegistrations(ownPath);
 }
 
+} // namespace
+
+void RenewAfterTimeChange(std::u16string_view ownPath)
+{
+    // A running timer's wake-up is a local moment the change does not move; only one that
+    // went missing (a rebuilt wake-up database) is made again.
+    renewAndReconcile(ownPath, timers::TimerRenewal::MissingOnly);
+}
+
 void RenewAllRegistrations(std::u16string_view ownPath)
 {
     const std::u16string runner(store::kRunnerPath);
     (void)CeRunAppAtEvent(runner.c_str(), NOTIFICATION_EVENT_NONE);
-    RenewAfterTimeChange(ownPath);
+    renewAndReconcile(ownPath, timers::TimerRenewal::All);
     (void)CeRunAppAtEvent(runner.c_str(), NOTIFICATION_EVENT_TIME_CHANGE);
 }
 

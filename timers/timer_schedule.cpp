@@ -77,7 +77,7 @@ bool FinishTimer(int index, platform::RetryPolicy retry)
     return written;
 }
 
-bool RescheduleAllTimers(std::uint64_t nowLocalTicks, std::u16string_view runnerPath)
+bool RescheduleAllTimers(std::uint64_t nowLocalTicks, std::u16string_view runnerPath, TimerRenewal renewal)
 {
     const auto edit = store::EditDataFile(store::kTimersFile);
     if (!edit)
@@ -95,6 +95,11 @@ bool RescheduleAllTimers(std::uint64_t nowLocalTicks, std::u16string_view runner
             if (!timer.running)
                 (void)platform::clearWakeUpsOf(runnerPath, TimerArgument(i));
             continue;
+        }
+        if (renewal == TimerRenewal::MissingOnly) {
+            const auto present = platform::findWakeUp(timer.hNotification);
+            if (present && !present->fired && present->arguments == TimerArgument(i))
+                continue;
         }
         const std::uint64_t end = std::max(ticksOf(timer.value), nowLocalTicks + kRenewalFloor);
         timer.value = fileTimeOf(end);

@@ -27,6 +27,12 @@ enum class TimerWait { Ended, Cancelled };
 
 // The runner's renewal: every running timer with a wake-up is registered again, no sooner
 // than 20 seconds from now, and timers.dat is rewritten.
-[[nodiscard]] bool RescheduleAllTimers(std::uint64_t nowLocalTicks, std::u16string_view runnerPath);
+enum class TimerRenewal {
+    All,         // "UpdateNotifications": every running timer registered again
+    MissingOnly, // after a time change or a rebuilt wake-up database: only running timers
+                 // whose wake-up is gone; the others keep theirs untouched
+};
+[[nodiscard]] bool RescheduleAllTimers(std::uint64_t nowLocalTicks, std::u16string_view runnerPath,
+    TimerRenewal renewal = TimerRenewal::All);
 
 } // namespace timers
