@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <utility>
 
 namespace alert {
 
@@ -126,30 +127,65 @@ void SoundPlayer::play()
     }
 }
 
-void SoundPlayer::playAndWait()
+void SoundPlayer::startPlay()
 {
     m_stopped = false;
+    m_playBegun = m_facility != Facility::PlainCall && beginPlay();
+}
+
+void SoundPlayer::playAndWait()
+{
+    if (!std::exchange(m_playBegun, false)) {
+        m_stopped = false;
+        if (!beginPlay())
+            return;
+    }
+    waitForPlay();
+}
+
+bool SoundPlayer::beginPlay()
+{
     switch (m_facility) {
-    case Facility::SoundApi: {
+    case Facility::SoundApi:
         if (m_sound) {
             // A sound still open from Play: end it instead of waiting on it.
             forgetSound();
             SndStop(SND_SCOPE_PROCESS, nullptr);
             Sleep(100);
             m_stopped = true;
-            return;
+            return false;
         }
-        HANDLE done = nullptr;
         if (!m_path || SndOpen(m_path->c_str(), &m_sound) != S_OK) {
             m_sound = nullptr;
-            return; // a file that cannot be opened is silent
+            return false; // a file that cannot be opened is silent
         }
         SndPlayAsync(m_sound, 0);
-        SndGetWaitHandle(m_sound, &done);
-        while (WaitForSingleObject(done, 0) != WAIT_OBJECT_0) {
-            if (!pumpOnce() || m_stopped)
+        SndGetWaitHandle(m_sound, &m_soundDone);
+        return true;
+    case Facility::MediaPlayer:
+        if (!m_player)
+            return false;
+        m_player->stop();
+        m_player->setPosition(0.0);
+        m_player->play();
+        m_mediaStarted.start();
+        return true;
+    case Facility::PlainCall:
+        return m_path.has_value();
+    }
+    return false;
+}
+
+void SoundPlayer::waitForPlay()
+{
+    switch (m_facility) {
+    case Facility::SoundApi: {
+        // Stop forgets the sound, and its end with it.
+        while (m_sound && !m_stopped && WaitForSingleObject(m_soundDone, 0) != WAIT_OBJECT_0) {
+            if (!pumpOnce())
                 break;
         }
+        m_soundDone = nullptr;
         forgetSound();
         SndStop(SND_SCOPE_PROCESS, nullptr);
         Sleep(100);
@@ -158,18 +194,13 @@ void SoundPlayer::playAndWait()
     case Facility::MediaPlayer: {
         if (!m_player)
             return;
-        m_player->stop();
-        m_player->setPosition(0.0);
-        m_player->play();
-        QElapsedTimer started;
-        started.start();
         qint64 startLimitMs = 5000;
         for (;;) {
             const bool going = pumpOnce();
             const auto state = m_player->playState();
             if (state == platform::MediaPlayer::Playing)
                 startLimitMs = 0;
-            if (!going || started.elapsed() >= startLimitMs) {
+            if (!going || m_mediaStarted.elapsed() >= startLimitMs) {
                 using State = platform::MediaPlayer::PlayState;
                 if (state == State::MediaEnded || state == State::Stopped || state == State::Ready
                     || state == State::Undefined || !going) {
@@ -206,6 +237,7 @@ void SoundPlayer::stop()
 
 void SoundPlayer::close()
 {
+    m_playBegun = false;
     if (m_facility == Facility::SoundApi) {
         if (m_sound) {
             forgetSound();

@@ -5,6 +5,7 @@
 
 #include "platform/audio.h"
 
+#include <QElapsedTimer>
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -32,6 +33,11 @@ public:
     // Plays to the end while it keeps the GUI thread's events going; Stop from an event
     // handler ends it. The media player gets 5 s to start playing.
     void playAndWait();
+    // The first half of playAndWait, for a caller with more to do once the sound has begun:
+    // starts the play and returns; the next playAndWait waits for that play instead of
+    // starting another (Stop in between ends it). With the simple wave call, which cannot
+    // be waited for, the play starts only in playAndWait.
+    void startPlay();
     void stop();
     void close();
     void setPath(const std::u16string& path);
@@ -42,11 +48,17 @@ public:
 private:
     bool makeMediaPlayer();
     void forgetSound();
+    // The halves of playAndWait; beginPlay is true when a play began that waitForPlay waits for.
+    bool beginPlay();
+    void waitForPlay();
 
     Facility m_facility = Facility::PlainCall;
     int m_savedVolume = -1;
     std::unique_ptr<platform::MediaPlayer> m_player;
     HSOUND m_sound = nullptr;
+    HANDLE m_soundDone = nullptr;     // m_sound's end, while a play begun here runs
+    QElapsedTimer m_mediaStarted;     // when the media player was told to play
+    bool m_playBegun = false;         // startPlay began a play that playAndWait waits for
     std::optional<std::u16string> m_path;
     std::atomic<bool> m_stopped { false };
 };

@@ -122,6 +122,12 @@ public:
     void setVolume(DWORD volume) { m_volume.store(volume); }
     DWORD volume() const { return m_volume.load(); }
 
+    bool open()
+    {
+        std::lock_guard lock(m_mutex);
+        return openLocked();
+    }
+
 private:
     bool openLocked()
     {
@@ -225,6 +231,34 @@ SoundObject* soundOf(HSOUND handle)
     return liveSounds().count(object) ? object : nullptr;
 }
 
+// The file a decoded sound came from, as it was then: a file written since is decoded anew.
+struct SoundFileStamp {
+    std::filesystem::path host;
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type written { };
+    bool operator==(const SoundFileStamp&) const = default;
+};
+
+std::optional<SoundFileStamp> stampOf(const std::filesystem::path& host)
+{
+    std::error_code error;
+    SoundFileStamp stamp { host, std::filesystem::file_size(host, error), { } };
+    if (error)
+        return std::nullopt;
+    stamp.written = std::filesystem::last_write_time(host, error);
+    if (error)
+        return std::nullopt;
+    return stamp;
+}
+
+// The last sound decoded, kept for the next open of the same file: an alert opens its sound
+// again for every play, and the runner decodes it ahead while it waits. Long sounds are not
+// kept: the memory would stay taken after they were closed.
+constexpr std::size_t kMaxKeptSoundBytes = std::size_t(32) << 20; // some 90 s of 48 kHz stereo
+std::mutex g_lastSoundMutex;
+std::optional<SoundFileStamp> g_lastSoundStamp;
+std::shared_ptr<const DecodedSound> g_lastSound;
+
 std::shared_ptr<const DecodedSound> loadDeviceSound(const WCHAR* devicePath)
 {
     if (!devicePath || !*devicePath)
@@ -232,8 +266,25 @@ std::shared_ptr<const DecodedSound> loadDeviceSound(const WCHAR* devicePath)
     const auto host = hostPathOf(devicePath);
     if (!host)
         return nullptr;
+    const auto stamp = stampOf(*host);
+    if (!stamp)
+        return nullptr;
+    {
+        std::lock_guard lock(g_lastSoundMutex);
+        if (g_lastSound && g_lastSoundStamp == stamp)
+            return g_lastSound;
+    }
     auto decoded = decodeSoundFile(*host);
-    return decoded ? std::make_shared<const DecodedSound>(std::move(*decoded)) : nullptr;
+    if (!decoded)
+        return nullptr;
+    auto sound = std::make_shared<const DecodedSound>(std::move(*decoded));
+    // A file rewritten while it was read must not be taken for the one stamped before.
+    if (sound->samples.size() * sizeof(float) <= kMaxKeptSoundBytes && stampOf(*host) == stamp) {
+        std::lock_guard lock(g_lastSoundMutex);
+        g_lastSoundStamp = stamp;
+        g_lastSound = sound;
+    }
+    return sound;
 }
 
 // The sound PlaySoundW plays, so that the next call (or a null one) can stop it.
@@ -274,6 +325,14 @@ void reloadVolumeFromRegistry()
 }
 
 int playingSoundCount() { return Engine::instance().playing(); }
+
+bool preloadSound(std::u16string_view devicePath)
+{
+    const std::u16string path(devicePath);
+    return loadDeviceSound(path.c_str()) != nullptr;
+}
+
+bool openAudioOutput() { return Engine::instance().open(); }
 
 namespace {
 

@@ -75,6 +75,14 @@ void reloadVolumeFromRegistry();
 // How many sounds play now (all sources).
 [[nodiscard]] int playingSoundCount();
 
+// Getting ready for a sound that is to start without delay. preloadSound decodes a file
+// (device path) and keeps it, so that the next SndOpen, PlaySoundW or MediaPlayer of the
+// same, unchanged file takes it as it is (one file is kept: the last decoded); false when it
+// cannot be read. openAudioOutput opens the output device, silent until a sound plays;
+// false when there is none.
+bool preloadSound(std::u16string_view devicePath);
+bool openAudioOutput();
+
 // Whether the device offers the shell's sound API and the media player (the profile's
 // "SoundApi" and "MediaPlayer" values; both on unless set to 0).
 [[nodiscard]] bool soundApiAvailable();

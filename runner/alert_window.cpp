@@ -117,7 +117,7 @@ QUuid BubbleOwner() { return QUuid(QStringLiteral("{33775136-8CB9-459A-B021-55ED
 LRESULT EncodeAlertState(const AlertState& state)
 {
     LRESULT answer = (state.bubbleOpen ? 1 : 0) | (state.bubbleIconic ? 2 : 0) | (state.soundPlaying ? 4 : 0)
-        | (state.snoozePending ? 8 : 0) | (state.volumeRaised ? 16 : 0);
+        | (state.snoozePending ? 8 : 0) | (state.volumeRaised ? 16 : 0) | (state.bubbleHasSoftKeys ? 32 : 0);
     answer |= LRESULT(std::clamp(state.alertsShown, 0, 255)) << 8;
     answer |= LRESULT(std::clamp(state.playsStarted, 0, 65535)) << 16;
     return answer;
@@ -131,6 +131,7 @@ AlertState DecodeAlertState(LRESULT answer)
     state.soundPlaying = answer & 4;
     state.snoozePending = answer & 8;
     state.volumeRaised = answer & 16;
+    state.bubbleHasSoftKeys = answer & 32;
     state.alertsShown = int((answer >> 8) & 0xff);
     state.playsStarted = int((answer >> 16) & 0xffff);
     return state;
@@ -146,7 +147,15 @@ AlertWindow::AlertWindow(AlertSetup setup)
     , m_vibrate(m_setup.vibrate ? alert::VibrateDevice::State::Enabled : alert::VibrateDevice::State::Disabled)
 {
     const AlertParameters& alert = m_setup.item.alert;
-    if (alert.action == Action::Notification) {
+    // The sound does not wait for the window and the bubble: it begins first, at the alert's
+    // volume, and the sound loop of start() takes this play for its first.
+    if (alert.action != Action::ExecuteProgram) {
+        m_volume.raise(m_setup.settings.alarmVolume);
+        if (alert.soundOn) {
+            (void)m_player.create(alert.soundPath); // A sound that cannot be prepared stays silent.
+            m_player.startPlay();
+        }
+        // The reminder view's alert needs the bubble's text too, should the view not come.
         SYSTEMTIME today { };
         GetLocalTime(&today);
         m_html = ReminderHtml(m_setup.item.kind, m_setup.item.number, m_setup.language,
@@ -164,8 +173,6 @@ AlertWindow::AlertWindow(AlertSetup setup)
         [this](UINT message, WPARAM wParam, LPARAM lParam) { return handleMessage(message, wParam, lParam); });
     m_handle = host->handle();
 
-    if (alert.soundOn)
-        (void)m_player.create(alert.soundPath); // A sound that cannot be prepared stays silent.
     // Nothing else on this platform silences an alert for a call, whichever way it plays.
     m_phoneWatch = std::make_unique<PhoneStateWatch>(m_handle);
 
@@ -188,8 +195,6 @@ void AlertWindow::start()
     if (m_destroyed)
         return;
     const Action action = m_setup.item.alert.action;
-    if (action != Action::ExecuteProgram)
-        m_volume.raise(m_setup.settings.alarmVolume);
     showAlert();
     if (m_destroyed || action == Action::ExecuteProgram)
         return;
@@ -202,6 +207,7 @@ AlertState AlertWindow::state() const
     AlertState state;
     state.bubbleOpen = m_bubbleUp && ui::bubbleOpen(m_bubble.owner, m_bubble.id);
     state.bubbleIconic = m_bubbleUp && m_bubble.priority == ui::kBubbleIconic;
+    state.bubbleHasSoftKeys = m_bubbleUp && m_bubble.keys[0].command != 0;
     state.soundPlaying = m_soundPlaying;
     state.snoozePending = m_snoozePending;
     state.volumeRaised = m_volume.raised();
@@ -215,14 +221,19 @@ LRESULT AlertWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     if (m_destroyed)
         return 0;
     switch (message) {
-    case WM_COMMAND:
-        switch (wParam & 0xffff) {
+    case WM_COMMAND: {
+        const UINT command = UINT(wParam & 0xffff);
+        // A choice arrived, from the reminder view or the bubble: the view did its part.
+        if (command == kDismissCommand || command == kSnoozeCommand || command == kOpenInMainProgramCommand)
+            m_reminderScreen.reset();
+        switch (command) {
         case kDismissCommand: dismiss(); break;
         case kSnoozeCommand: snooze(); break;
         case kOpenInMainProgramCommand: openInMainProgram(); break;
         default: break;
         }
         return 0;
+    }
     case kPhoneStateMessage:
         if (lParam == kPhoneStateUserValue)
             phoneStateChanged(DWORD(wParam));
@@ -245,21 +256,55 @@ void AlertWindow::showAlert()
     if (m_setup.settings.flashLight)
         switchLedOn();
 
-    m_bubble = ui::BubbleSpec { };
-    m_bubble.owner = BubbleOwner();
-    m_bubble.id = platform::windowIdOf(m_handle);
-    m_bubble.priority = ui::kBubbleShown;
-    m_bubble.sink = m_handle;
-    if (alert.action == Action::PluginView) {
-        m_bubble.durationSeconds = kPluginViewBubbleSeconds;
-        m_bubble.flags = kPluginViewBubbleFlags;
-        m_bubbleUp = ui::addBubble(m_bubble);
-        // The main program shows the item's plug-in view and forwards the choice made there.
-        startMainProgram(u"n" + m_setup.item.argument);
-        if (m_setup.vibrate)
-            m_vibrate.pulse(kVibrateOnMs, kVibrateOffMs, kVibrateRepetitions);
-        return;
+    if (alert.action == Action::PluginView && !m_ownBubble) {
+        if (showReminderScreen())
+            return;
+        m_ownBubble = true; // no main program to start: the runner alerts on its own
     }
+    showOwnBubble();
+}
+
+ui::BubbleSpec AlertWindow::newBubble() const
+{
+    ui::BubbleSpec bubble;
+    bubble.owner = BubbleOwner();
+    bubble.id = platform::windowIdOf(m_handle);
+    bubble.priority = ui::kBubbleShown;
+    bubble.sink = m_handle;
+    return bubble;
+}
+
+bool AlertWindow::showReminderScreen()
+{
+    m_reminderScreen.reset();
+    m_bubble = newBubble();
+    m_bubble.durationSeconds = kPluginViewBubbleSeconds;
+    m_bubble.flags = kPluginViewBubbleFlags;
+    m_bubbleUp = ui::addBubble(m_bubble);
+    // The main program shows the item's plug-in view and forwards the choice made there.
+    HANDLE process = nullptr;
+    if (!startMainProgram(u"n" + m_setup.item.argument, &process))
+        return false;
+    m_reminderScreen = std::make_unique<ReminderScreenWatch>(
+        m_setup.item.argument, process, [this] { fallBackToOwnBubble(); });
+    if (m_setup.vibrate)
+        m_vibrate.pulse(kVibrateOnMs, kVibrateOffMs, kVibrateRepetitions);
+    return true;
+}
+
+void AlertWindow::fallBackToOwnBubble()
+{
+    if (m_dismissed || m_destroyed || m_ownBubble)
+        return;
+    // The view did not come, or went without a choice: the alert goes on (sound, repetitions
+    // and snooze as they stand) under the runner's own bubble, which replaces the short one.
+    m_ownBubble = true;
+    showOwnBubble();
+}
+
+void AlertWindow::showOwnBubble()
+{
+    m_bubble = newBubble();
     m_bubble.durationSeconds = kNotificationBubbleSeconds;
     m_bubble.flags = kNotificationBubbleFlags;
     m_bubble.title = qText(kBubbleTitle);
@@ -439,7 +484,7 @@ void AlertWindow::openInMainProgram()
     if (m_dismissed)
         return;
     removeBubble();
-    startMainProgram(m_setup.item.argument);
+    (void)startMainProgram(m_setup.item.argument); // the alert ends whether it started or not
     dismiss();
 }
 
@@ -462,6 +507,7 @@ void AlertWindow::destroyWindow()
         return;
     m_destroyed = true;
     m_tick.stop();
+    m_reminderScreen.reset();
     removeBubble();
     m_vibrate.stop();
     // Closing the player under a sound loop would pull it from under the loop's wait; the
@@ -540,16 +586,22 @@ void AlertWindow::removeBubble()
     m_bubbleUp = false;
 }
 
-void AlertWindow::startMainProgram(const std::u16string& parameters) const
+bool AlertWindow::startMainProgram(const std::u16string& parameters, HANDLE* process) const
 {
+    if (m_setup.mainProgramPath.empty())
+        return false;
     SHELLEXECUTEINFO info { };
     info.cbSize = sizeof info;
+    info.fMask = process ? SEE_MASK_NOCLOSEPROCESS : 0;
     info.lpVerb = u"open";
     info.lpFile = m_setup.mainProgramPath.c_str();
     info.lpParameters = parameters.c_str();
     info.lpDirectory = u"";
     info.nShow = 1;
-    (void)ShellExecuteEx(&info); // Nothing to tell the user: the alert goes on without it.
+    const bool started = ShellExecuteEx(&info);
+    if (process)
+        *process = started ? info.hProcess : nullptr;
+    return started;
 }
 
 } // namespace runner

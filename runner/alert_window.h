@@ -3,12 +3,15 @@
 // program's reminder screen, the one-second tick and the phone-state watch talk to. It
 // performs the item's action (the bubble, the main program's reminder view, or a program
 // kept running), plays the sound, vibrates, blinks the LED, repeats and snoozes, and ends
-// the run when it is dismissed.
+// the run when it is dismissed. When the reminder view does not come (see
+// runner/reminder_screen.h), the runner alerts with its own bubble instead, for the rest of
+// the run.
 
 #include "alert/alert_volume.h"
 #include "alert/sound_player.h"
 #include "alert/vibrate.h"
 #include "platform/windows.h"
+#include "runner/reminder_screen.h"
 #include "runner/reminder_text.h"
 #include "runner/startup.h"
 #include "store/settings.h"
@@ -54,6 +57,7 @@ inline constexpr UINT kAlertStateQuery = WM_USER + 40;
 struct AlertState {
     bool bubbleOpen = false;   // the bubble is up and open
     bool bubbleIconic = false; // the bubble is up, folded to its icon
+    bool bubbleHasSoftKeys = false; // the bubble up is the runner's own, with Dismiss and Snooze
     bool soundPlaying = false; // inside the sound loop
     bool snoozePending = false;
     bool volumeRaised = false;
@@ -71,7 +75,8 @@ struct AlertSetup {
     store::AlertSettings settings;
     bool vibrate = false;           // the settings ask for it, or the device is in vibrate mode
     DWORD language = 0;             // of the bubble's texts
-    std::u16string mainProgramPath; // the installation folder + "Tickwell Pro.exe"
+    std::u16string mainProgramPath; // the installation folder + "Tickwell Pro.exe"; empty
+                                    // when it is unknown (the runner alerts on its own)
     std::u16string ownPath;         // what snooze wake-ups start
 };
 
@@ -80,13 +85,15 @@ class PhoneStateWatch;
 class AlertWindow final : public QObject {
     Q_OBJECT
 public:
+    // Raises the alert volume and, when the alert sounds, begins the first play at once;
+    // the window and the rest follow.
     explicit AlertWindow(AlertSetup setup);
     ~AlertWindow() override;
     AlertWindow(const AlertWindow&) = delete;
     AlertWindow& operator=(const AlertWindow&) = delete;
 
-    // Raises the alert volume, shows the alert and, for the bubble and the reminder view,
-    // starts the tick and the sound. Call it from the event loop.
+    // Shows the alert and, for the bubble and the reminder view, starts the tick and the
+    // sound loop (whose first play the constructor began). Call it from the event loop.
     void start();
     // Ends the alert from outside (the session ends): as Dismiss does, so the volume, the
     // LED and the snooze are given back.
@@ -101,6 +108,9 @@ public:
 private:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void showAlert();
+    [[nodiscard]] bool showReminderScreen();
+    void showOwnBubble();
+    void fallBackToOwnBubble();
     void runProgram();
     void startSound();
     void repeatLater(int minutes);
@@ -116,7 +126,10 @@ private:
     [[nodiscard]] std::uint32_t registerSnoozeWakeUp(int seconds) const;
     void clearPendingSnooze();
     void removeBubble();
-    void startMainProgram(const std::u16string& parameters) const;
+    // The bubble's identity: owned by the runner, named and answered by this window.
+    [[nodiscard]] ui::BubbleSpec newBubble() const;
+    // True when it started; `process` (when given) receives its handle, or null.
+    [[nodiscard]] bool startMainProgram(const std::u16string& parameters, HANDLE* process = nullptr) const;
 
     AlertSetup m_setup;
     std::u16string m_html;
@@ -129,6 +142,8 @@ private:
     alert::STAsyncTimerVibrate m_vibrate;
     alert::AlertVolume m_volume;
     std::unique_ptr<PhoneStateWatch> m_phoneWatch;
+    std::unique_ptr<ReminderScreenWatch> m_reminderScreen;
+    bool m_ownBubble = false; // the reminder view failed once: the runner's bubble from now on
     QTimer m_tick;
     HANDLE m_snoozeActive = nullptr;
 

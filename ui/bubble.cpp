@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -19,7 +20,9 @@ namespace {
 
 class BubbleWindow final : public QWidget {
 public:
-    explicit BubbleWindow(const BubbleSpec& spec)
+    enum class Show { Now, Not };
+
+    explicit BubbleWindow(const BubbleSpec& spec, Show show = Show::Now)
         : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
     {
         setObjectName(QStringLiteral("NotificationBubble"));
@@ -61,10 +64,20 @@ public:
         connect(m_icon.get(), &QToolButton::clicked, this, [this] { open(); });
         m_fold.setSingleShot(true);
         connect(&m_fold, &QTimer::timeout, this, [this] { fold(); });
-        apply(spec);
+        apply(spec, show);
     }
 
-    void apply(const BubbleSpec& spec)
+    // Lays the bubble out with its text, as showing it would, without showing it.
+    void layOut()
+    {
+        ensurePolished();
+        layout()->activate();
+        (void)m_body->document()->size();
+        for (auto* key : m_keys)
+            (void)key->sizeHint();
+    }
+
+    void apply(const BubbleSpec& spec, Show show = Show::Now)
     {
         m_spec = spec;
         m_title->setText(spec.title);
@@ -76,6 +89,8 @@ public:
             m_keys[i]->setVisible(!spec.keys[i].title.isEmpty());
         }
         resize(240, spec.html.isEmpty() ? 60 : 160);
+        if (show == Show::Not)
+            return;
         if (spec.priority == kBubbleIconic)
             fold();
         else
@@ -135,6 +150,15 @@ QMap<Key, std::shared_ptr<BubbleWindow>>& bubbles()
 }
 
 } // namespace
+
+void warmUpBubbles()
+{
+    BubbleSpec sample;
+    sample.title = QStringLiteral("Tickwell Pro");
+    sample.html = QStringLiteral("<html><body>Tickwell Pro <b>0</b><a href=\"cmd:0\">0</a><br></body></html>");
+    sample.keys[0].title = sample.keys[1].title = QStringLiteral("0");
+    BubbleWindow(sample, BubbleWindow::Show::Not).layOut();
+}
 
 bool addBubble(const BubbleSpec& spec)
 {

@@ -32,6 +32,9 @@ struct BubbleSpec {
 
 // Adds a bubble, or replaces the one with the same owner and identifier.
 bool addBubble(const BubbleSpec& bubble);
+// Makes the first bubble of the process quick to add: the style, the fonts and the text
+// layout are loaded ahead by laying out a bubble that is never shown.
+void warmUpBubbles();
 // Changes an existing bubble (all of it); false when there is none.
 bool updateBubble(const BubbleSpec& bubble);
 bool removeBubble(const QUuid& owner, quint64 id);

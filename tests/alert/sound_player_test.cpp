@@ -7,6 +7,8 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
+#include <chrono>
+#include <thread>
 
 using alert::SoundPlayer;
 using namespace alert_testing;
@@ -98,6 +100,31 @@ TEST_F(SoundPlayers, StopFromAnEventHandlerEndsTheWait)
         player.playAndWait();
         EXPECT_LT(took.elapsed(), 1500) << mediaPlayer;
         EXPECT_TRUE(player.stopped());
+    }
+}
+
+TEST_F(SoundPlayers, APlayStartedAheadIsTheOneTheNextPlayAndWaitWaitsFor)
+{
+    for (const bool mediaPlayer : { false, true }) {
+        if (mediaPlayer)
+            switchOff(u"SoundApi");
+        SoundPlayer player;
+        ASSERT_TRUE(player.create(u"\\Windows\\Alarm1.wav"));
+        const auto before = captured();
+        player.startPlay();
+        std::this_thread::sleep_for(std::chrono::milliseconds(250)); // the caller's other work
+        player.playAndWait();
+        // One play of half a second: not a second one started after the first.
+        EXPECT_NEAR(heardSince(before).seconds, 0.5, 0.04) << mediaPlayer;
+
+        // Stopped before anyone waits for it, it is over: the wait starts nothing new.
+        const auto again = captured();
+        player.startPlay();
+        player.stop();
+        player.playAndWait();
+        EXPECT_LT(heardSince(again).seconds, 0.3) << mediaPlayer;
+        EXPECT_TRUE(player.stopped());
+        player.close();
     }
 }
 

@@ -227,6 +227,31 @@ TEST_F(AlertWindows, ThePluginViewStartsTheMainProgramAndGoToOpensItThereAndDism
     EXPECT_EQ(probeStarts()[1], "a03");
 }
 
+TEST_F(AlertWindows, APluginViewWithNoMainProgramToStartAlertsInTheRunnersOwnBubbleAtOnce)
+{
+    AlertSetup setup = alarmSetup(Action::PluginView);
+    setup.mainProgramPath.clear(); // the installation folder is unknown
+    AlertWindow window(std::move(setup));
+    window.start();
+    EXPECT_EQ(window.bubble().durationSeconds, 600);
+    EXPECT_TRUE(window.bubble().html.contains(QStringLiteral("Tickwell Pro <b>Alarm 3  </b>")));
+    const AlertState state = window.state();
+    EXPECT_TRUE(state.bubbleOpen);
+    EXPECT_TRUE(state.bubbleHasSoftKeys);
+    EXPECT_TRUE(probeStarts().empty());
+
+    // Snooze and Dismiss work as for the notification bubble.
+    SendMessageW(window.handle(), WM_COMMAND, kSnoozeCommand, 0);
+    EXPECT_TRUE(window.state().snoozePending);
+    EXPECT_EQ(wakeUpsWithArguments(u"sn").size(), 1u);
+    store::SignalByName(store::kSnoozeActive);
+    ASSERT_TRUE(pumpUntil([&] { return window.state().alertsShown == 2; }, 3000));
+    EXPECT_TRUE(window.state().bubbleHasSoftKeys);
+    EXPECT_TRUE(probeStarts().empty());
+    dismiss(window);
+    EXPECT_EQ(registryVolume(), kUserVolume);
+}
+
 TEST_F(AlertWindows, AProgramActionRunsTheProgramAndTheRunEndsWithIt)
 {
     AlertSetup setup = alarmSetup(Action::ExecuteProgram);

@@ -5,6 +5,7 @@
 #include "alarms/alarm_file.h"
 #include "events/event_list.h"
 #include "platform/device_service.h"
+#include "platform/files.h"
 #include "platform/text.h"
 #include "runner/alert_window.h"
 #include "store/signals.h"
@@ -15,8 +16,12 @@
 
 #include <csignal>
 #include <cmath>
+#include <cstring>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <sstream>
+#include <string_view>
 
 using namespace runner;
 using namespace runner_tests;
@@ -43,8 +48,10 @@ protected:
 
     ~RunnerProcesses() override
     {
-        // Runners are nobody's children: end those this test left.
+        // Runners and the programs they start are nobody's children: end those this test left.
         for (const pid_t pid : runners())
+            ::kill(pid, SIGKILL);
+        for (const pid_t pid : reminderScreens())
             ::kill(pid, SIGKILL);
     }
 
@@ -98,8 +105,12 @@ protected:
         }, 20s);
     }
 
-    // Runner processes of this device that have not ended.
-    std::vector<pid_t> runners() const
+    std::vector<pid_t> runners() const { return programsStartedAs("TkEvents.exe"); }
+    std::vector<pid_t> reminderScreens() const { return programsStartedAs("Tickwell Pro.exe"); }
+
+    // Processes of this device started from a device path ending in `fileName` that have
+    // not ended.
+    std::vector<pid_t> programsStartedAs(std::string_view fileName) const
     {
         std::vector<pid_t> found;
         const std::string device = "TICKWELL_DEVICE=" + m_device.root().string();
@@ -117,7 +128,7 @@ protected:
             bool ours = false, runner = false;
             for (std::string variable; std::getline(environ, variable, '\0');) {
                 ours = ours || variable == device;
-                runner = runner || (variable.starts_with("TKW_MODULE_PATH=") && variable.ends_with("TkEvents.exe"));
+                runner = runner || (variable.starts_with("TKW_MODULE_PATH=") && variable.ends_with(fileName));
             }
             if (ours && runner)
                 found.push_back(pid_t(std::stoi(name)));
@@ -155,6 +166,52 @@ protected:
         return sounds;
     }
 
+    // The main program, as the runner starts it for an item that shows a plug-in view: the
+    // reminder screen probe, behaving as `mode` says (see reminder_screen_probe.cpp).
+    void replaceMainProgram(const char* mode)
+    {
+        const auto program = m_device.root() / "Program Files" / "Tickwell Pro" / "Tickwell Pro.exe";
+        std::filesystem::remove(program);
+        std::filesystem::create_symlink(TKW_REMINDER_SCREEN_PROBE, program);
+        m_screenMode.emplace("TKW_REMINDER_PROBE", mode);
+        m_screenLog.emplace("TKW_REMINDER_PROBE_LOG", (m_device.root() / "screens.log").c_str());
+    }
+
+    // The command lines the main program was started with.
+    std::vector<std::string> mainProgramStarts() const
+    {
+        std::vector<std::string> lines;
+        std::ifstream in(m_device.root() / "screens.log");
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+    // Alarm 1 due now, showing the plug-in view "Dezod" (a new alarm's action) with Tone.wav.
+    static void switchOnPluginViewAlarm()
+    {
+        switchOnAlarm([](alarms::AlarmRecord& alarm) {
+            alarm.actionKind = alarms::kShowPluginView;
+            alarms::setFieldText(alarm.programPath, u"Dezod");
+        });
+        setClock(at(2026, 3, 9, 7, 0, 0));
+    }
+
+    // The runner as the wake-up of alarm 1 starts it.
+    static std::unique_ptr<testing_support::ChildProcess> startRunnerForAlarm()
+    {
+        testing_support::EnvironmentGuard started("TKW_MODULE_PATH", platform::toUtf8(store::kRunnerPath).c_str());
+        return std::make_unique<testing_support::ChildProcess>(std::vector<std::string> { TKW_RUNNER, "a01" });
+    }
+
+    static bool waitForOwnBubble(HWND window, std::chrono::milliseconds timeout = 20s)
+    {
+        return waitUntil([&] {
+            const auto state = stateOf(window);
+            return state.bubbleOpen && state.bubbleHasSoftKeys;
+        }, timeout);
+    }
+
     static alarms::AlarmRecord alarmOnDisk()
     {
         alarms::AlarmRecord alarm { };
@@ -164,6 +221,7 @@ protected:
 
     std::filesystem::path m_capture;
     testing_support::EnvironmentGuard m_deviced, m_audio, m_audioFile, m_display, m_quick;
+    std::optional<testing_support::EnvironmentGuard> m_screenMode, m_screenLog;
 };
 
 } // namespace
@@ -329,7 +387,10 @@ TEST_F(RunnerProcesses, AMonthlyEventFiresAndIsRegisteredForTheNextMonth)
     ASSERT_EQ(registered.size(), 1u);
     const std::u16string argument = registered[0].arguments;
     startService();
-    setClock(at(2026, 3, 9, 6, 59, 58));
+    // The installer registered the runner for time changes, and this test's runners wait a
+    // fifth of their time: the renewal after this change must come while the event is still
+    // more than a second ahead, as it does at full speed only after the event has fired.
+    setClock(at(2026, 3, 9, 6, 59, 55));
 
     HWND window = waitForAlertWindow(argument);
     ASSERT_NE(window, nullptr);
@@ -416,4 +477,118 @@ TEST_F(RunnerProcesses, TheSmallJobsAnswerAtOnce)
     ASSERT_TRUE(store::SaveSettings(settings));
     (void)runCommand({ TKW_RUNNER, "chime" }, 20s);
     EXPECT_EQ(soundsHeard(), 1);
+}
+
+TEST_F(RunnerProcesses, APluginViewWhoseMainProgramEndsAtOnceFallsBackToTheRunnersBubbleAndDismissEndsIt)
+{
+    replaceMainProgram("exit");
+    switchOnPluginViewAlarm();
+    const auto runner = startRunnerForAlarm();
+    HWND window = waitForAlertWindow(u"a01");
+    ASSERT_NE(window, nullptr);
+
+    // The program came and went without a choice: the alert goes on in the runner's bubble.
+    ASSERT_TRUE(waitForOwnBubble(window));
+    EXPECT_EQ(mainProgramStarts(), std::vector<std::string> { "na01" });
+    ASSERT_TRUE(waitForPlays(window, 1));
+    const AlertState state = stateOf(window);
+    EXPECT_EQ(state.alertsShown, 1);
+    EXPECT_TRUE(state.volumeRaised);
+    EXPECT_EQ(soundsHeard(), 1);
+    EXPECT_TRUE(signalIsSet(store::kSoundVolumeTaken));
+
+    dismissAndWaitForTheEnd(window);
+    EXPECT_EQ(runner->wait(10s), 0);
+}
+
+TEST_F(RunnerProcesses, AReminderScreenThatNeverAppearsIsWaitedForAFewSecondsAndSnoozeWorksInTheFallback)
+{
+    replaceMainProgram("hang");
+    switchOnPluginViewAlarm();
+    const auto runner = startRunnerForAlarm();
+    HWND window = waitForAlertWindow(u"a01");
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return reminderScreens().size() == 1; }, 10s));
+
+    // The program still runs and may yet show its screen: only the short bubble so far.
+    std::this_thread::sleep_for(2s);
+    EXPECT_FALSE(stateOf(window).bubbleHasSoftKeys);
+    ASSERT_TRUE(waitForOwnBubble(window));
+
+    // Snoozed from the runner's bubble, the alert comes back in that bubble five minutes
+    // later, without starting the main program again.
+    SendMessageW(window, WM_COMMAND, kSnoozeCommand, 0);
+    const auto snoozes = wakeUpsWithArguments(u"sn");
+    ASSERT_EQ(snoozes.size(), 1u);
+    EXPECT_TRUE(stateOf(window).snoozePending);
+    EXPECT_FALSE(stateOf(window).bubbleOpen);
+    startService();
+    setClock(*platform::systemTimeOfTicks(snoozes[0].startLocalTicks - kSecond));
+    ASSERT_TRUE(waitUntil([&] { return stateOf(window).alertsShown == 2; }, 20s));
+    EXPECT_TRUE(waitForOwnBubble(window, 5s));
+    EXPECT_EQ(mainProgramStarts().size(), 1u);
+
+    dismissAndWaitForTheEnd(window);
+    EXPECT_EQ(runner->wait(10s), 0);
+}
+
+TEST_F(RunnerProcesses, AReminderScreenClosedWithoutAChoiceLeavesTheAlertToTheRunnersBubble)
+{
+    replaceMainProgram("close 500");
+    switchOnPluginViewAlarm();
+    const auto runner = startRunnerForAlarm();
+    HWND window = waitForAlertWindow(u"a01");
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(waitUntil([] { return FindWindowW(u"Tickwell Proa01", u"Tickwell Pro Reminder") != nullptr; }, 10s));
+    ASSERT_TRUE(waitForOwnBubble(window));
+    EXPECT_EQ(FindWindowW(u"Tickwell Proa01", nullptr), nullptr);
+    dismissAndWaitForTheEnd(window);
+}
+
+TEST_F(RunnerProcesses, AChoiceTheReminderScreenForwardsIsTakenAndNoBubbleFollowsIt)
+{
+    replaceMainProgram("choose 201"); // Snooze
+    switchOnPluginViewAlarm();
+    const auto runner = startRunnerForAlarm();
+    HWND window = waitForAlertWindow(u"a01");
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return stateOf(window).snoozePending; }, 10s));
+    ASSERT_TRUE(waitUntil([&] { return reminderScreens().empty(); }, 10s));
+    // Well past the moment a screen gone without a choice would have been replaced.
+    std::this_thread::sleep_for(1500ms);
+    const AlertState state = stateOf(window);
+    EXPECT_FALSE(state.bubbleHasSoftKeys);
+    EXPECT_TRUE(state.snoozePending);
+    EXPECT_EQ(wakeUpsWithArguments(u"sn").size(), 1u);
+    dismissAndWaitForTheEnd(window);
+    EXPECT_TRUE(wakeUpsWithArguments(u"sn").empty());
+}
+
+TEST_F(RunnerProcesses, ARunnerWithoutAnInstallationFolderLogsTheAlarmAndAlertsInItsOwnBubble)
+{
+    replaceMainProgram("hang");
+    switchOnPluginViewAlarm();
+    std::filesystem::remove(*platform::hostPathOf(store::DataFilePath(store::kPathFile)));
+    ASSERT_TRUE(platform::deleteRegistryValue(
+        platform::RegistryRoot::CurrentUser, store::kInstallCopyKey, store::kInstallCopyValue));
+    ASSERT_TRUE(store::ReadInstallFolder(store::InstallFolderReader::Runner, { 0, 0 }).empty());
+
+    const auto runner = startRunnerForAlarm();
+    HWND window = waitForAlertWindow(u"a01");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(waitForOwnBubble(window));
+    EXPECT_TRUE(mainProgramStarts().empty()); // the bubble came without waiting for one
+    ASSERT_TRUE(waitForPlays(window, 1));
+    EXPECT_EQ(soundsHeard(), 1);
+    EXPECT_EQ(ticksOf(alarmOnDisk().alarmTime), ticksAt(at(2026, 3, 10, 7, 0))); // moved on as always
+
+    const auto log = platform::readWholeFile(store::kLogPath, 1 << 20);
+    ASSERT_TRUE(log);
+    std::u16string text(log->size() / 2, u'\0');
+    std::memcpy(text.data(), log->data(), text.size() * 2);
+    EXPECT_NE(text.find(u"a01"), std::u16string::npos) << platform::toUtf8(text);
+    EXPECT_NE(text.find(u"installation folder"), std::u16string::npos) << platform::toUtf8(text);
+
+    dismissAndWaitForTheEnd(window);
+    EXPECT_EQ(runner->wait(10s), 0);
 }

@@ -1,0 +1,83 @@
+#include "runner/warm_start.h"
+
+#include "alarms/alarm_file.h"
+#include "events/event_list.h"
+#include "platform/audio.h"
+#include "platform/calendar.h"
+#include "platform/device_clock.h"
+#include "platform/processes.h"
+#include "runner/startup.h"
+#include "timers/timer_file.h"
+
+#include <algorithm>
+
+namespace runner {
+
+namespace {
+
+constexpr std::uint64_t kTimerEndAheadTicks = std::uint64_t(platform::kTicksPerSecond);
+
+std::uint64_t localNowTicks() { return platform::ticksOfSystemTime(platform::localNow()).value_or(0); }
+
+std::optional<AlertParameters> peekAlarm(const Command& command)
+{
+    const int number = int(command.number);
+    alarms::AlarmRecord alarm { };
+    if (number < 1 || number > alarms::kAlarmCount || !alarms::ReadAlarm(number - 1, alarm) || !alarm.enabled)
+        return std::nullopt;
+    // The moment that rang, as the alarm's own load will take it.
+    const std::uint64_t rang = platform::startingWakeUpLocalTicks().value_or(ticksOf(alarm.alarmTime));
+    if (!WithinAlertWindow(rang, localNowTicks()))
+        return std::nullopt;
+    return AlarmAlert(alarm, number);
+}
+
+std::optional<AlertParameters> peekEvent(const Command& command)
+{
+    events::EventList list;
+    if (!events::LoadEvents(list))
+        return std::nullopt;
+    const auto end = list.slots.begin() + std::ptrdiff_t(list.count());
+    const auto event = std::find_if(list.slots.begin(), end,
+        [&](const events::EventRecord& record) { return record.hNotification == command.number; });
+    if (event == end)
+        return std::nullopt;
+    return EventAlert(*event);
+}
+
+std::optional<AlertParameters> peekTimer(const Command& command)
+{
+    const int index = int(command.number);
+    timers::TimerRecord timer { };
+    if (!timers::ReadTimer(index, timer) || !timer.running)
+        return std::nullopt;
+    // A runner started before the end waits for it first: nothing to hold open until then.
+    const std::uint64_t end = ticksOf(timer.value), now = localNowTicks();
+    if (end > now + kTimerEndAheadTicks || !WithinAlertWindow(end, now))
+        return std::nullopt;
+    return TimerAlert(timer, index);
+}
+
+} // namespace
+
+std::optional<AlertParameters> PeekDueAlert(const Command& command)
+{
+    switch (command.job) {
+    case Job::Alarm: return peekAlarm(command);
+    case Job::Event: return peekEvent(command);
+    case Job::Timer: return peekTimer(command);
+    default: return std::nullopt;
+    }
+}
+
+bool WarmUpSound(const AlertParameters& alert)
+{
+    if (alert.action == Action::ExecuteProgram || !alert.soundOn || alert.soundPath == kNoSound)
+        return false;
+    if (!platform::preloadSound(alert.soundPath))
+        return false; // nothing would play: no output to hold open either
+    (void)platform::openAudioOutput(); // without one, the alert is silent after the wait too
+    return true;
+}
+
+} // namespace runner
