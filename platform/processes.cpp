@@ -382,17 +382,40 @@ DWORD GetModuleFileNameW(void*, WCHAR* fileName, DWORD size)
 
 namespace platform {
 
-std::optional<std::uint64_t> startingWakeUpLocalTicks()
+namespace {
+
+// A whole decimal number in the environment variable `name`.
+template <typename Number> std::optional<Number> numberFromEnvironment(const char* name)
 {
-    const char* text = std::getenv(kWakeUpStartVariable);
+    const char* text = std::getenv(name);
     if (!text || !*text)
         return std::nullopt;
-    std::uint64_t ticks = 0;
+    Number value = 0;
     const char* end = text + std::strlen(text);
-    const auto [stop, error] = std::from_chars(text, end, ticks);
-    if (error != std::errc() || stop != end || ticks == 0)
+    const auto [stop, error] = std::from_chars(text, end, value);
+    if (error != std::errc() || stop != end)
         return std::nullopt;
-    return ticks;
+    return value;
+}
+
+} // namespace
+
+std::optional<std::uint64_t> startingWakeUpLocalTicks()
+{
+    const auto ticks = numberFromEnvironment<std::uint64_t>(kWakeUpStartVariable);
+    return ticks && *ticks != 0 ? ticks : std::nullopt;
+}
+
+std::optional<std::chrono::steady_clock::time_point> takenForWakeUpAt(std::chrono::milliseconds within)
+{
+    const auto ns = numberFromEnvironment<std::int64_t>(kWakeUpTakenVariable);
+    if (!ns)
+        return std::nullopt;
+    const std::chrono::steady_clock::time_point taken { std::chrono::nanoseconds(*ns) };
+    const auto now = std::chrono::steady_clock::now();
+    if (taken > now || now - taken > within)
+        return std::nullopt;
+    return taken;
 }
 
 } // namespace platform

@@ -8,6 +8,8 @@
 
 #include "platform/types.h"
 
+#include <chrono>
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -73,6 +75,12 @@ inline constexpr const char* kModulePathVariable = "TKW_MODULE_PATH";
 inline constexpr const char* kWakeUpStartVariable = "TKW_WAKEUP_START";
 // The local moment of the wake-up that started this program, if one did.
 [[nodiscard]] std::optional<std::uint64_t> startingWakeUpLocalTicks();
+// When the process was taken for the wake-up that started it (CLOCK_MONOTONIC nanoseconds),
+// before the program itself was loaded into it.
+inline constexpr const char* kWakeUpTakenVariable = "TKW_WAKEUP_TAKEN";
+// That moment on the steady clock, if the wake-up was taken less than `within` ago.
+[[nodiscard]] std::optional<std::chrono::steady_clock::time_point> takenForWakeUpAt(
+    std::chrono::milliseconds within = std::chrono::milliseconds(2000));
 
 // The device path GetModuleFileNameW reports when the program was not started through its
 // device path (started by hand, say).

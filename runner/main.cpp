@@ -134,7 +134,10 @@ bool catchEndSignals()
 int main(int argc, char** argv)
 {
     using namespace runner;
-    const auto started = std::chrono::steady_clock::now();
+    // The start-up wait counts from the moment the wake-up started this process, which
+    // includes loading the program; started by hand, from here.
+    const auto started = platform::takenForWakeUpAt().value_or(std::chrono::steady_clock::now());
+    ::unsetenv(platform::kWakeUpTakenVariable); // not for the programs the alert starts
     platform::setDefaultModulePath(store::kRunnerPath);
     const Command command = ParseCommandLine(argc > 1 ? platform::toUtf16(argv[1]) : std::u16string());
     // Qt sees the program name only: the command line is the runner's own.

@@ -8,6 +8,7 @@
 #include "services/sleep_inhibitor.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -38,6 +39,10 @@ int launchWakeUp(std::uint32_t handle)
     const platform::UniqueFd inhibitor = inhibitSleep(why); // released when exec succeeds
     ::setenv(platform::kModulePathVariable, application.c_str(), 1);
     ::setenv(platform::kWakeUpStartVariable, std::to_string(wakeUp.startLocalTicks).c_str(), 1);
+    // The program's start-up waits count from here: loading it is part of its start.
+    const auto taken = std::chrono::steady_clock::now().time_since_epoch();
+    ::setenv(platform::kWakeUpTakenVariable,
+        std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(taken).count()).c_str(), 1);
     std::string path = program->string();
     std::string arguments = platform::toUtf8(wakeUp.arguments);
     std::vector<char*> argv { path.data() };
