@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -153,6 +154,16 @@ UniqueFd openFile(const std::filesystem::path& host, int flags, bool& created)
 }
 
 } // namespace
+
+std::string damagedFileSuffix()
+{
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm parts { };
+    ::localtime_r(&now, &parts);
+    std::strftime(stamp, sizeof stamp, ".damaged-%Y%m%d-%H%M%S", &parts);
+    return stamp;
+}
 
 const char* describe(FileError error) noexcept
 {

@@ -123,6 +123,10 @@ struct FolderEntry {
 [[nodiscard]] std::optional<std::vector<FolderEntry>> listFolder(
     std::u16string_view devicePath, std::u16string_view pattern, FileError* why = nullptr);
 
+// ".damaged-YYYYMMDD-HHMMSS" (the host's local time now): what a damaged file set aside is
+// named with after its own name.
+[[nodiscard]] std::string damagedFileSuffix();
+
 [[nodiscard]] std::optional<std::uint64_t> fileSize(std::u16string_view devicePath, FileError* why = nullptr);
 [[nodiscard]] bool fileExists(std::u16string_view devicePath);
 [[nodiscard]] bool deleteFile(std::u16string_view devicePath, FileError* why = nullptr);

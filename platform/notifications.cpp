@@ -535,13 +535,9 @@ std::optional<std::vector<std::u16string>> rebuildDamagedWakeUpDatabase()
     if (database() || !s.damaged)
         return std::nullopt;
     const auto path = databasePath();
-    char stamp[32];
     const std::time_t now = std::time(nullptr);
-    std::tm parts { };
-    ::localtime_r(&now, &parts);
-    std::strftime(stamp, sizeof stamp, ".damaged-%Y%m%d-%H%M%S", &parts);
     std::error_code error;
-    std::filesystem::rename(path, path.string() + stamp, error);
+    std::filesystem::rename(path, path.string() + platform::damagedFileSuffix(), error);
     if (error)
         return std::nullopt;
     for (const char* companion : { "-wal", "-shm" })

@@ -112,11 +112,7 @@ void keepDamagedSettings()
     const auto host = platform::hostPathOf(DataFilePath(kSettingsFile));
     if (!host)
         return;
-    char stamp[32];
-    const std::time_t now = std::time(nullptr);
-    std::tm parts { };
-    ::localtime_r(&now, &parts);
-    std::strftime(stamp, sizeof stamp, ".damaged-%Y%m%d-%H%M%S", &parts);
+    const std::string stamp = platform::damagedFileSuffix();
     std::error_code error;
     std::filesystem::copy_file(*host, host->string() + stamp, std::filesystem::copy_options::overwrite_existing, error);
     AppendLog(u"settings.dat had the wrong size: kept as settings.dat" + platform::toUtf16(stamp)

@@ -33,16 +33,7 @@ using FileSharing = DeviceFiles;
 using FileReplacementSafety = DeviceFiles;
 using PrivateModes = DeviceFiles;
 
-class Umask {
-public:
-    explicit Umask(mode_t mask) : m_old(::umask(mask)) { }
-    ~Umask() { ::umask(m_old); }
-    Umask(const Umask&) = delete;
-    Umask& operator=(const Umask&) = delete;
-
-private:
-    mode_t m_old;
-};
+using testing_support::Umask;
 
 unsigned modeOf(const std::filesystem::path& path)
 {

@@ -95,31 +95,7 @@ protected:
         }
     }
 
-    std::vector<pid_t> runners() const
-    {
-        std::vector<pid_t> found;
-        const std::string device = "TICKWELL_DEVICE=" + m_device.root().string();
-        for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-            const std::string name = entry.path().filename().string();
-            if (name.find_first_not_of("0123456789") != std::string::npos)
-                continue;
-            std::ifstream stat(entry.path() / "stat");
-            std::string line;
-            std::getline(stat, line);
-            const auto close = line.rfind(')');
-            if (close == std::string::npos || close + 2 >= line.size() || line[close + 2] == 'Z')
-                continue;
-            std::ifstream environ(entry.path() / "environ", std::ios::binary);
-            bool ours = false, runner = false;
-            for (std::string variable; std::getline(environ, variable, '\0');) {
-                ours = ours || variable == device;
-                runner = runner || (variable.starts_with("TKW_MODULE_PATH=") && variable.ends_with("TkEvents.exe"));
-            }
-            if (ours && runner)
-                found.push_back(pid_t(std::stoi(name)));
-        }
-        return found;
-    }
+    std::vector<pid_t> runners() const { return programsOfDevice(m_device.root(), "TkEvents.exe"); }
 
     bool waitForNoRunner() const { return waitUntil([&] { return runners().empty(); }, 30s); }
 

@@ -14,6 +14,11 @@
 #include "tests/support/device_fixture.h"
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -78,6 +83,34 @@ inline bool waitUntil(const std::function<bool()>& condition, std::chrono::milli
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
+}
+
+// Processes of the device at `root` started from a device path ending in `fileName`
+// ("TkEvents.exe") that have not ended.
+inline std::vector<pid_t> programsOfDevice(const std::filesystem::path& root, std::string_view fileName)
+{
+    std::vector<pid_t> found;
+    const std::string device = "TICKWELL_DEVICE=" + root.string();
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        const auto close = line.rfind(')');
+        if (close == std::string::npos || close + 2 >= line.size() || line[close + 2] == 'Z')
+            continue;
+        std::ifstream environ(entry.path() / "environ", std::ios::binary);
+        bool ours = false, program = false;
+        for (std::string variable; std::getline(environ, variable, '\0');) {
+            ours = ours || variable == device;
+            program = program || (variable.starts_with("TKW_MODULE_PATH=") && variable.ends_with(fileName));
+        }
+        if (ours && program)
+            found.push_back(pid_t(std::stoi(name)));
+    }
+    return found;
 }
 
 inline constexpr const char16_t* kVolumeKey = u"ControlPanel\\Volume";

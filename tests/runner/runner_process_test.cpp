@@ -108,32 +108,9 @@ protected:
     std::vector<pid_t> runners() const { return programsStartedAs("TkEvents.exe"); }
     std::vector<pid_t> reminderScreens() const { return programsStartedAs("Tickwell Pro.exe"); }
 
-    // Processes of this device started from a device path ending in `fileName` that have
-    // not ended.
     std::vector<pid_t> programsStartedAs(std::string_view fileName) const
     {
-        std::vector<pid_t> found;
-        const std::string device = "TICKWELL_DEVICE=" + m_device.root().string();
-        for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-            const std::string name = entry.path().filename().string();
-            if (name.find_first_not_of("0123456789") != std::string::npos)
-                continue;
-            std::ifstream stat(entry.path() / "stat");
-            std::string line;
-            std::getline(stat, line);
-            const auto close = line.rfind(')');
-            if (close == std::string::npos || close + 2 >= line.size() || line[close + 2] == 'Z')
-                continue;
-            std::ifstream environ(entry.path() / "environ", std::ios::binary);
-            bool ours = false, runner = false;
-            for (std::string variable; std::getline(environ, variable, '\0');) {
-                ours = ours || variable == device;
-                runner = runner || (variable.starts_with("TKW_MODULE_PATH=") && variable.ends_with(fileName));
-            }
-            if (ours && runner)
-                found.push_back(pid_t(std::stoi(name)));
-        }
-        return found;
+        return programsOfDevice(m_device.root(), fileName);
     }
 
     bool waitForNoRunner() const { return waitUntil([&] { return runners().empty(); }, 20s); }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace testing_support {
 
@@ -36,6 +37,18 @@ public:
 private:
     std::string m_name;
     std::optional<std::string> m_old;
+};
+
+// Sets the process's file-creation mask for the life of the guard.
+class Umask {
+public:
+    explicit Umask(mode_t mask) : m_old(::umask(mask)) { }
+    ~Umask() { ::umask(m_old); }
+    Umask(const Umask&) = delete;
+    Umask& operator=(const Umask&) = delete;
+
+private:
+    mode_t m_old;
 };
 
 // A test whose body runs on a fresh temporary device.

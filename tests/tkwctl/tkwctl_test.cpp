@@ -47,16 +47,7 @@ std::map<std::string, std::string> treeOf(const std::filesystem::path& root)
     return tree;
 }
 
-class Umask {
-public:
-    explicit Umask(mode_t mask) : m_old(::umask(mask)) { }
-    ~Umask() { ::umask(m_old); }
-    Umask(const Umask&) = delete;
-    Umask& operator=(const Umask&) = delete;
-
-private:
-    mode_t m_old;
-};
+using testing_support::Umask;
 
 } // namespace
 
