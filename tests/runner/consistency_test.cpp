@@ -151,28 +151,32 @@ TEST_F(Consistency, TwentyChangesOfOneAlarmAtOnceLeaveOneWakeUp)
 
 TEST_F(Consistency, TwentyEventsAddedAtOnceAreAllKeptEachWithItsWakeUp)
 {
-    std::vector<std::vector<std::string>> commands;
-    for (int k = 0; k < 20; ++k)
-        commands.push_back({ "event", "add", "--name", "E" + std::to_string(k), "--at", "2026-04-01T09:00" });
-    for (const int code : inParallel(commands))
-        EXPECT_EQ(code, 0);
-    events::EventList list;
-    ASSERT_TRUE(events::LoadEvents(list));
-    ASSERT_EQ(list.count(), 20u);
-    std::set<std::string> names;
-    for (std::size_t i = 0; i < list.count(); ++i) {
-        names.insert(platform::toUtf8(events::EventName(list.slots[i])));
-        const auto found = wakeUpsWithArguments(u"e" + platform::toUtf16(std::to_string(list.slots[i].hNotification)));
-        EXPECT_EQ(found.size(), 1u) << "event " << i + 1;
+    for (int round = 0; round < 10; ++round) {
+        std::vector<std::vector<std::string>> commands;
+        for (int k = 0; k < 20; ++k)
+            commands.push_back({ "event", "add", "--name", "E" + std::to_string(k) + "r" + std::to_string(round),
+                "--at", "2026-04-01T09:00" });
+        for (const int code : inParallel(commands))
+            EXPECT_EQ(code, 0);
+        events::EventList list;
+        ASSERT_TRUE(events::LoadEvents(list));
+        ASSERT_EQ(list.count(), std::size_t(20 * (round + 1)));
+        std::set<std::string> names;
+        for (std::size_t i = 0; i < list.count(); ++i) {
+            names.insert(platform::toUtf8(events::EventName(list.slots[i])));
+            const auto found
+                = wakeUpsWithArguments(u"e" + platform::toUtf16(std::to_string(list.slots[i].hNotification)));
+            EXPECT_EQ(found.size(), 1u) << "event " << i + 1;
+        }
+        EXPECT_EQ(names.size(), list.count());
     }
-    EXPECT_EQ(names.size(), 20u);
 }
 
 TEST_F(Consistency, AMixedRoundOfAlarmsTimersEventsAndSettingsKeepsEveryChange)
 {
     ASSERT_EQ(tkwctl({ "alarm", "set", "5", "--time", "06:30", "--days", "Tue", "--on" }).exitCode, 0);
     ASSERT_EQ(tkwctl({ "timer", "set", "2", "--value", "00:10:00", "--name", "Tea" }).exitCode, 0);
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 10; ++round) {
         const auto codes = inParallel({
             { "alarm", "set", "5", "--off" },
             { "alarm", "set", "6", "--label", "Renamed", "--time", "09:00", "--days", "Fri", "--on" },
@@ -246,7 +250,7 @@ TEST_F(Consistency, ATimeChangeRacingTheRingLeavesOneWakeUpAndTheAlarmStillAlert
     store::DefaultSettings(settings, 0);
     ASSERT_TRUE(store::SaveSettings(settings)); // the runner would wait for it otherwise
     int alerted = 0;
-    constexpr int kRounds = 20;
+    constexpr int kRounds = 50;
     for (int round = 0; round < kRounds; ++round) {
         // Each round rings the alarm of the day at 07:00 while the renewal after a time
         // change runs beside the ringing runner.
