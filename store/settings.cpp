@@ -13,6 +13,8 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 namespace store {
 
@@ -104,6 +106,53 @@ void InitDataStore()
 namespace {
 
 SettingsLoad g_lastLoad = SettingsLoad::Loaded;
+// settings.dat as this program last read or wrote it: what another program changed since
+// is told from it at the next save.
+std::optional<SettingsRecord> g_onDisk;
+
+// The record's fields as units of change: a field is taken whole from one side.
+struct FieldSpan {
+    std::size_t offset;
+    std::size_t size;
+};
+
+std::vector<FieldSpan> fieldSpans()
+{
+    std::vector<FieldSpan> spans = { { 0, 4 }, { 4, 1 }, { 5, 1 }, { 6, 1 }, { 7, 1 }, { 8, 4 }, { 12, 4 }, { 16, 4 },
+        { 20, 4 }, { 24, 4 }, { 28, 4 }, { 32, 1 }, { 33, 1 }, { 34, 6 }, { 40, 8 } };
+    for (std::size_t city = offsetof(SettingsRecord, cityListA); city < offsetof(SettingsRecord, homeActive); city += 8)
+        spans.push_back({ city, 8 }); // both city lists, the choosers and the three cities
+    for (std::size_t flag = offsetof(SettingsRecord, homeActive); flag < offsetof(SettingsRecord, skinName); ++flag)
+        spans.push_back({ flag, 1 });
+    spans.push_back({ offsetof(SettingsRecord, skinName), sizeof SettingsRecord::skinName });
+    spans.push_back({ offsetof(SettingsRecord, chimeSound), sizeof SettingsRecord::chimeSound });
+    spans.push_back({ offsetof(SettingsRecord, chimeSound) + sizeof SettingsRecord::chimeSound, 2 });
+    return spans;
+}
+
+// The main program holds its record for its whole run and writes it whole: every field it
+// left as it found it takes what another program (tkwctl, the Today item) has written
+// since, so that change is not undone by this save.
+void mergeChangesOnDisk(SettingsRecord& ours, const SettingsRecord& base, const SettingsRecord& disk)
+{
+    auto* mine = reinterpret_cast<std::byte*>(&ours);
+    const auto* before = reinterpret_cast<const std::byte*>(&base);
+    const auto* theirs = reinterpret_cast<const std::byte*>(&disk);
+    for (const auto& span : fieldSpans()) {
+        if (std::memcmp(mine + span.offset, before + span.offset, span.size) == 0)
+            std::memcpy(mine + span.offset, theirs + span.offset, span.size);
+    }
+}
+
+std::optional<SettingsRecord> readSettingsFile()
+{
+    auto file = platform::File::open(DataFilePath(kSettingsFile), platform::Access::Read, platform::Share::Read,
+        platform::Disposition::OpenExisting);
+    SettingsRecord record { };
+    if (!file || file->size() != sizeof record || !file->readExactly(&record, sizeof record))
+        return std::nullopt;
+    return record;
+}
 
 // A settings file of the wrong size is replaced by the defaults, but the user's bytes are
 // kept beside it ("settings.dat.damaged-YYYYMMDD-HHMMSS") and the log says so.
@@ -144,8 +193,10 @@ bool LoadSettings(StartMode mode)
     const bool existed = file.has_value();
     if (file && file->size() == kSettingsSize && file->readExactly(&g_settings, sizeof g_settings)) {
         g_lastLoad = SettingsLoad::Loaded;
+        g_onDisk = g_settings;
         return true;
     }
+    g_onDisk.reset();
     file.reset();
     g_lastLoad = existed ? SettingsLoad::Damaged : SettingsLoad::Missing;
     if (existed)
@@ -170,7 +221,14 @@ bool SaveSettings()
     if (g_lastLoad == SettingsLoad::Busy || g_lastLoad == SettingsLoad::Unreadable)
         return false;
     const auto edit = EditDataFile(kSettingsFile);
-    return SaveSettings(g_settings);
+    if (g_onDisk) {
+        if (const auto disk = readSettingsFile(); disk && std::memcmp(&*disk, &*g_onDisk, sizeof *disk) != 0)
+            mergeChangesOnDisk(g_settings, *g_onDisk, *disk);
+    }
+    if (!SaveSettings(g_settings))
+        return false;
+    g_onDisk = g_settings;
+    return true;
 }
 
 AlertSettings ReadAlertSettings(platform::RetryPolicy retry)

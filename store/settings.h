@@ -129,6 +129,8 @@ bool LoadSettings(StartMode mode = StartMode::Normal);
 
 // Writes the record whole, replacing the file; retried up to 10 more times, 100 ms apart.
 [[nodiscard]] bool SaveSettings(const SettingsRecord& record, platform::RetryPolicy retry = platform::kDataFileRetry);
+// The main program's record. Fields it has not changed since it read or last wrote the file
+// take what another program wrote meanwhile, so that program's change survives this save.
 [[nodiscard]] bool SaveSettings();
 
 // Makes the data directory, fills Settings() with the defaults (in the current language),

@@ -129,6 +129,33 @@ TEST_F(SettingsFile, AFileHeldByAnotherProgramIsNeverTakenForAMissingOne)
     EXPECT_EQ(Settings().chime, 1);
 }
 
+TEST_F(SettingsFile, TheMainProgramsSaveKeepsWhatAnotherProgramChangedMeanwhile)
+{
+    SettingsRecord record;
+    DefaultSettings(record, kEnglish);
+    ASSERT_TRUE(SaveSettings(record));
+    ASSERT_TRUE(LoadSettings());
+    // Another program (tkwctl, the Today item) changes two fields while this one runs...
+    SettingsRecord theirs = record;
+    theirs.chime = 1;
+    theirs.worldCity = CityRef { 5, 3 };
+    ASSERT_TRUE(SaveSettings(theirs));
+    // ...and this one changes others, and one of the same.
+    Settings().alarmVolume = 2;
+    Settings().worldCity = CityRef { 2, 26 };
+    const std::u16string skin = u"Graphite";
+    std::copy(skin.begin(), skin.end(), Settings().skinName);
+    ASSERT_TRUE(SaveSettings());
+
+    SettingsRecord expected = record;
+    expected.chime = 1;
+    expected.alarmVolume = 2;
+    expected.worldCity = CityRef { 2, 26 }; // the same field: this save's own value wins
+    std::copy(skin.begin(), skin.end(), expected.skinName);
+    EXPECT_EQ(readDataFile(kSettingsFile), bytesOf(expected));
+    EXPECT_EQ(bytesOf(Settings()), bytesOf(expected));
+}
+
 TEST_F(SettingsFile, WatcherStartedModesLeaveADamagedFileAsItIs)
 {
     std::vector<char> damaged(10, 0x11);
