@@ -87,16 +87,19 @@ bool SaveAlarmsRetry(const AlarmTable& table, platform::RetryPolicy retry)
     return platform::retry(retry, [&] { return SaveAlarms(table); });
 }
 
-bool ReadAlarmsFile(AlarmTable& into)
+bool ReadAlarmsFile(AlarmTable& into, platform::FileError* why)
 {
     auto file = platform::File::open(alarmsPath(), platform::Access::Read, platform::Share::Read,
-        platform::Disposition::OpenExisting);
+        platform::Disposition::OpenExisting, why);
     if (!file)
         return false;
     AlarmTable read { };
     const auto got = file->read(bytesOf(read));
-    if (!got || *got != kAlarmsFileSize)
+    if (!got || *got != kAlarmsFileSize) {
+        if (why)
+            *why = platform::FileError::Io;
         return false;
+    }
     into = read;
     return true;
 }

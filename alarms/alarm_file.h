@@ -5,6 +5,7 @@
 // Indexes here are zero-based (alarm 1 is index 0).
 
 #include "alarms/alarm_record.h"
+#include "platform/files.h"
 #include "platform/retry.h"
 
 #include <cstdint>
@@ -45,7 +46,9 @@ LoadOutcome LoadAlarmsRetry(AlarmTable& into, const SYSTEMTIME& now,
 
 // A reader's copy that writes nothing and logs nothing (Today plug-in, runner, tkwctl):
 // true when all 22800 bytes arrived; `into` is unchanged otherwise.
-[[nodiscard]] bool ReadAlarmsFile(AlarmTable& into);
+// `why` tells a busy file (SharingViolation) from a missing or unreadable one; a short file
+// is FileError::Io.
+[[nodiscard]] bool ReadAlarmsFile(AlarmTable& into, platform::FileError* why = nullptr);
 // One record read fresh from the file; false when the file cannot be read or is too short.
 [[nodiscard]] bool ReadAlarm(int index, AlarmRecord& into);
 // One record written in place into the existing file (never creates it).

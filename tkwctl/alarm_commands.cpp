@@ -145,18 +145,14 @@ int list(bool json)
 {
     alarms::AlarmTable table { };
     bool read = false;
+    platform::FileError why = platform::FileError::None;
     (void)platform::retry(platform::kDataFileRetry, [&] {
-        if (alarms::ReadAlarmsFile(table))
-            return read = true;
-        platform::FileError why = platform::FileError::None;
-        (void)platform::fileSize(store::DataFilePath(store::kAlarmsFile), &why);
-        return why != platform::FileError::SharingViolation; // a busy file is read again
+        read = alarms::ReadAlarmsFile(table, &why);
+        return read || why != platform::FileError::SharingViolation; // a busy file is read again
     });
     if (!read) {
         // Only looked at: a missing file is shown as the defaults the main program would make.
-        platform::FileError why = platform::FileError::None;
-        const auto size = platform::fileSize(store::DataFilePath(store::kAlarmsFile), &why);
-        if (size || (why != platform::FileError::NotFound && why != platform::FileError::PathNotFound))
+        if (why != platform::FileError::NotFound && why != platform::FileError::PathNotFound)
             return fail(unreadableMessage());
         alarms::DefaultAlarms(table, localNow());
     }

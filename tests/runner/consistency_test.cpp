@@ -341,12 +341,22 @@ TEST_F(Consistency, BusyFilesAreWaitedForAndUnreadableOnesRefused)
             platform::Share::None, platform::Disposition::OpenExisting);
         auto settingsHeld = platform::File::open(store::DataFilePath(store::kSettingsFile),
             platform::Access::ReadWrite, platform::Share::None, platform::Disposition::OpenExisting);
-        ASSERT_TRUE(timersHeld && settingsHeld);
+        ASSERT_EQ(tkwctl({ "alarm", "set", "7", "--label", "Kept" }).exitCode, 0);
+        auto alarmsHeld = platform::File::open(store::DataFilePath(store::kAlarmsFile), platform::Access::ReadWrite,
+            platform::Share::None, platform::Disposition::OpenExisting);
+        ASSERT_TRUE(timersHeld && settingsHeld && alarmsHeld);
         ChildProcess list({ TKW_TKWCTL, "--json", "timer", "list" });
         ChildProcess show({ TKW_TKWCTL, "--json", "settings", "show" });
+        ChildProcess alarmList({ TKW_TKWCTL, "--json", "alarm", "list" });
         std::this_thread::sleep_for(300ms);
         timersHeld.reset();
         settingsHeld.reset();
+        alarmsHeld.reset();
+        std::string alarmsListed;
+        while (const auto line = alarmList.readLine())
+            alarmsListed += *line;
+        EXPECT_EQ(alarmList.wait(), 0);
+        EXPECT_NE(alarmsListed.find("\"label\":\"Kept\""), std::string::npos);
         std::string listed, shown;
         while (const auto line = list.readLine())
             listed += *line;
