@@ -198,40 +198,20 @@ void ReconcileRegistrations(std::u16string_view runnerPath)
     if (!registrations)
         return;
     for (const auto& wakeUp : *registrations) {
-        const std::u16string& argument = wakeUp.arguments;
-        const auto digits = [&](std::size_t from) {
-            std::uint64_t value = 0;
-            if (argument.size() <= from || argument.size() > from + 10)
-                return std::optional<std::uint64_t>();
-            for (std::size_t i = from; i < argument.size(); ++i) {
-                if (argument[i] < u'0' || argument[i] > u'9')
-                    return std::optional<std::uint64_t>();
-                value = value * 10 + std::uint64_t(argument[i] - u'0');
-            }
-            return std::optional(value);
-        };
         // Only what a record can vouch for is judged; anything else (a snooze) stays.
+        const Command item = ParseCommandLine(wakeUp.arguments);
         std::optional<bool> wanted;
-        if (argument.size() == 3 && argument[0] == u'a' && haveAlarms) {
-            const auto number = digits(1);
-            if (number && *number >= 1 && *number <= std::uint64_t(alarms::kAlarmCount)) {
-                const auto& alarm = alarmTable[std::size_t(*number - 1)];
-                wanted = alarm.enabled && alarm.hNotification == wakeUp.handle;
-            }
-        } else if (argument.size() == 3 && argument[0] == u't' && haveTimers) {
-            const auto index = digits(1);
-            if (index && *index < std::uint64_t(timers::kTimerCount)) {
-                const auto& timer = timerTable[std::size_t(*index)];
-                wanted = timer.running && timer.hNotification == wakeUp.handle;
-            }
-        } else if (argument.size() > 1 && argument[0] == u'e' && haveEvents) {
-            const auto handle = digits(1);
-            if (handle) {
-                const auto begin = eventList.slots.begin();
-                wanted = *handle == wakeUp.handle
-                    && std::any_of(begin, begin + std::ptrdiff_t(eventList.count()),
-                        [&](const events::EventRecord& event) { return event.hNotification == wakeUp.handle; });
-            }
+        if (item.job == Job::Alarm && haveAlarms) {
+            const auto& alarm = alarmTable[std::size_t(item.number - 1)];
+            wanted = alarm.enabled && alarm.hNotification == wakeUp.handle;
+        } else if (item.job == Job::Timer && haveTimers) {
+            const auto& timer = timerTable[std::size_t(item.number)];
+            wanted = timer.running && timer.hNotification == wakeUp.handle;
+        } else if (item.job == Job::Event && haveEvents) {
+            const auto begin = eventList.slots.begin();
+            wanted = item.number == wakeUp.handle
+                && std::any_of(begin, begin + std::ptrdiff_t(eventList.count()),
+                    [&](const events::EventRecord& event) { return event.hNotification == wakeUp.handle; });
         }
         if (wanted && !*wanted)
             CeClearUserNotification(reinterpret_cast<HANDLE>(std::uintptr_t(wakeUp.handle)));
