@@ -17,7 +17,6 @@ namespace {
 
 bool validIndex(int index) { return index >= 0 && index < kAlarmCount; }
 
-HANDLE asHandle(std::uint32_t handle) { return reinterpret_cast<HANDLE>(std::uintptr_t(handle)); }
 
 constexpr AlarmChange kRefused { false, false, true, false, false };
 
@@ -29,11 +28,7 @@ AlarmBoard::AlarmBoard(Holder holder)
 {
 }
 
-AlarmBoard::~AlarmBoard()
-{
-    if (m_changed)
-        CloseHandle(m_changed);
-}
+AlarmBoard::~AlarmBoard() = default;
 
 LoadOutcome AlarmBoard::Load(const SYSTEMTIME& now)
 {
@@ -67,14 +62,14 @@ std::optional<platform::EditLock> AlarmBoard::beginEdit(const SYSTEMTIME& now)
 
 bool AlarmBoard::ReloadAlarmsIfChanged(const SYSTEMTIME& now)
 {
-    const bool signalled = m_changed && WaitForSingleObject(m_changed, 0) == WAIT_OBJECT_0;
+    const bool signalled = m_changed && WaitForSingleObject(m_changed.get(), 0) == WAIT_OBJECT_0;
     // A file that stayed busy through the last load is read before anything is written over it.
     if (!signalled && !m_unread)
         return false;
     // Reset before reading: a rewrite that lands during the read is then seen at the next
     // check instead of being overwritten by this copy's next save.
     if (signalled && m_holder == Holder::MainProgram)
-        EventModify(m_changed, EVENT_RESET);
+        EventModify(m_changed.get(), EVENT_RESET);
     (void)Load(now); // goes on with what arrived, as at start-up
     return true;
 }
@@ -84,7 +79,7 @@ bool AlarmBoard::save()
     const bool saved = SaveAlarmsRetry(m_alarms);
     // A running main program reloads what another tool wrote, as it does for the runner.
     if (m_holder == Holder::OtherTool)
-        store::Signal(m_changed);
+        store::Signal(m_changed.get());
     return saved;
 }
 
@@ -101,7 +96,7 @@ AlarmChange AlarmBoard::schedule(int index, const std::optional<SYSTEMTIME>& nex
     const auto clearOld = [&] {
         for (const std::uint32_t old : { stored, held }) {
             if (old != alarm.hNotification)
-                CeClearUserNotification(asHandle(old));
+                platform::clearWakeUp(old);
         }
     };
     alarm.hNotification = 0;

@@ -10,6 +10,7 @@
 #include "alarms/alarm_record.h"
 #include "alarms/next_alarm.h"
 #include "platform/edit_lock.h"
+#include "platform/handle.h"
 #include "platform/types.h"
 
 #include <optional>
@@ -107,7 +108,7 @@ private:
 
     Holder m_holder;
     AlarmTable m_alarms { };
-    HANDLE m_changed = nullptr;
+    platform::UniqueHandle m_changed;
     bool m_unread = false; // the file was busy at the last load: this copy is not its image
     std::optional<NextAlarmInfo> m_next;
 };

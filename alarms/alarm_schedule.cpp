@@ -13,8 +13,6 @@ namespace alarms {
 
 namespace {
 
-HANDLE asHandle(std::uint32_t handle) { return reinterpret_cast<HANDLE>(std::uintptr_t(handle)); }
-
 void signalAlarmsChanged()
 {
     store::SignalByName(store::kAlarmsChangedForMainProgram);
@@ -29,7 +27,7 @@ void renew(AlarmRecord& alarm, From from, std::u16string_view runnerPath, std::u
     const auto next = NextOccurrence(alarm, from, now);
     if (!next)
         return;
-    CeClearUserNotification(asHandle(alarm.hNotification));
+    platform::clearWakeUp(alarm.hNotification);
     alarm.hNotification = RegisterAlarmWakeUp(runnerPath, argument, *next, WakeUpEnd::None);
     (void)SystemTimeToFileTime(&*next, &alarm.alarmTime); // came from a FILETIME, so it converts
 }
@@ -77,26 +75,18 @@ std::u16string AlarmArgument(int number)
 std::uint32_t RegisterAlarmWakeUp(
     std::u16string_view application, std::u16string_view argument, const SYSTEMTIME& start, WakeUpEnd end)
 {
-    const std::u16string applicationText(application);
-    const std::u16string argumentText(argument);
-    CE_NOTIFICATION_TRIGGER trigger { };
-    trigger.dwSize = sizeof trigger;
-    trigger.dwType = CNT_TIME;
-    trigger.dwEvent = NOTIFICATION_EVENT_NONE;
-    trigger.lpszApplication = applicationText.c_str();
-    trigger.lpszArguments = argumentText.c_str();
-    trigger.stStartTime = start;
+    platform::ProgramWakeUp wakeUp(application, argument, start);
     if (end == WakeUpEnd::FiveMinutesLater) {
         const auto startTicks = platform::ticksOfSystemTime(start);
         const auto endTime = startTicks ? platform::systemTimeOfTicks(*startTicks + kMainProgramWakeUpSpanTicks)
                                         : std::nullopt;
         if (!endTime)
             return 0;
-        trigger.stEndTime = *endTime;
+        wakeUp.end = *endTime;
     }
     // The one wake-up of this alarm: whatever another program registered for it meanwhile
     // goes in the same step.
-    return platform::setSoleWakeUp(trigger);
+    return platform::registerSoleWakeUp(wakeUp);
 }
 
 std::optional<AdvancedAlarm> AdvanceAlarm(int number, std::u16string_view argument, std::u16string_view runnerPath,
@@ -128,7 +118,7 @@ std::optional<AdvancedAlarm> AdvanceAlarm(int number, std::u16string_view argume
     } else {
         // The wake-up that started this runner is spent; an alarm switched off meanwhile
         // keeps none.
-        CeClearUserNotification(asHandle(alarm.hNotification));
+        platform::clearWakeUp(alarm.hNotification);
         alarm.hNotification = 0;
         if (alarm.enabled)
             renew(alarm, From::Tomorrow, runnerPath, argument, now);

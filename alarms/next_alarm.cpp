@@ -33,15 +33,11 @@ NextAlarmWatch::NextAlarmWatch()
 {
 }
 
-NextAlarmWatch::~NextAlarmWatch()
-{
-    if (m_changed)
-        CloseHandle(m_changed);
-}
+NextAlarmWatch::~NextAlarmWatch() = default;
 
 const NextAlarmInfo& NextAlarmWatch::Current()
 {
-    const bool changed = store::TestAndReset(m_changed);
+    const bool changed = store::TestAndReset(m_changed.get());
     if (changed || !m_known) {
         AlarmTable table { };
         // A file that is busy or missing now is read at the next call.

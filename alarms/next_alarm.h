@@ -3,6 +3,7 @@
 // and 16, area kind 3) and the Today item show it.
 
 #include "alarms/alarm_record.h"
+#include "platform/handle.h"
 #include "platform/types.h"
 
 #include <optional>
@@ -35,7 +36,7 @@ public:
     [[nodiscard]] const NextAlarmInfo& Current();
 
 private:
-    HANDLE m_changed = nullptr;
+    platform::UniqueHandle m_changed;
     NextAlarmInfo m_info;
     bool m_known = false;
 };

@@ -38,13 +38,12 @@ void setShellSoundType(DWORD mode) { writeValue(u"ControlPanel\\SoundCategories"
 
 } // namespace
 
-AlertVolume::AlertVolume() { m_taken = CreateEventW(nullptr, TRUE, FALSE, store::kSoundVolumeTaken); }
-
-AlertVolume::~AlertVolume()
+AlertVolume::AlertVolume()
+    : m_taken(CreateEventW(nullptr, TRUE, FALSE, store::kSoundVolumeTaken))
 {
-    if (m_taken)
-        CloseHandle(m_taken);
 }
+
+AlertVolume::~AlertVolume() = default;
 
 std::optional<WORD> AlertVolume::levelOf(std::uint32_t alarmVolume)
 {
@@ -61,7 +60,7 @@ void AlertVolume::raise(std::uint32_t alarmVolume)
     const auto level = levelOf(alarmVolume);
     if (!level || readValue(kShellOverridesKey, u"Mode") == 1u)
         return;
-    if (!m_taken || WaitForSingleObject(m_taken, 0) == WAIT_OBJECT_0)
+    if (!m_taken || WaitForSingleObject(m_taken.get(), 0) == WAIT_OBJECT_0)
         return; // another runner holds the volume
     for (std::size_t i = 0; i < kVolumeValues.size(); ++i)
         m_volumeValues[i].value = readValue(kVolumeKey, kVolumeValues[i]);
@@ -72,7 +71,7 @@ void AlertVolume::raise(std::uint32_t alarmVolume)
     waveOutSetVolume(nullptr, volume);
     writeValue(kVolumeKey, u"Volume", volume);
     platform::reloadVolumeFromRegistry();
-    EventModify(m_taken, EVENT_SET);
+    EventModify(m_taken.get(), EVENT_SET);
     m_raised = true;
 }
 
@@ -96,7 +95,7 @@ void AlertVolume::restore()
         }
     }
     platform::reloadVolumeFromRegistry();
-    EventModify(m_taken, EVENT_RESET);
+    EventModify(m_taken.get(), EVENT_RESET);
     m_raised = false;
 }
 

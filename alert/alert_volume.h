@@ -4,6 +4,7 @@
 // once takes the volume ("TkMEvent_SoundAllReadySet"), so none saves another's override as
 // the volume to restore.
 
+#include "platform/handle.h"
 #include "platform/types.h"
 
 #include <array>
@@ -36,7 +37,7 @@ private:
     std::array<Saved, 5> m_overrideValues; // Mode, SavedVolume, SavedRingerVolume, SavedScreen, SavedKey
     bool m_overridesOpened = false;
     bool m_raised = false;
-    HANDLE m_taken = nullptr;
+    platform::UniqueHandle m_taken;
 };
 
 // The registry keys and values the alert volume saves and restores (HKEY_CURRENT_USER).

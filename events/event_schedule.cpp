@@ -60,10 +60,6 @@ void advanceOnePeriod(SYSTEMTIME& time, std::uint32_t recurrence)
     }
 }
 
-HANDLE asHandle(std::uint32_t handle) { return reinterpret_cast<HANDLE>(std::uintptr_t(handle)); }
-
-std::uint32_t handleValue(HANDLE handle) { return std::uint32_t(reinterpret_cast<std::uintptr_t>(handle)); }
-
 std::u16string runnerArgument(std::uint32_t handle)
 {
     const std::string digits = std::to_string(handle);
@@ -124,31 +120,22 @@ bool ShouldRegister(const FILETIME& next, const SYSTEMTIME& now)
 
 bool RegisterEvent(EventRecord& record, const SYSTEMTIME& next)
 {
-    const std::u16string runner(store::kRunnerPath);
-    std::u16string argument = u"e";
-    CE_NOTIFICATION_TRIGGER trigger { };
-    trigger.dwSize = sizeof trigger;
-    trigger.dwType = CNT_TIME;
-    trigger.lpszApplication = runner.c_str();
-    trigger.lpszArguments = argument.c_str();
-    trigger.stStartTime = next;
-    const CE_USER_NOTIFICATION notification { };
-
+    platform::ProgramWakeUp wakeUp(store::kRunnerPath, u"e", next);
     // The present handle names no wake-up once it has fired; a new one is made then.
-    HANDLE handle = CeSetUserNotificationEx(asHandle(record.hNotification), &trigger, &notification);
+    DWORD handle = platform::registerWakeUp(wakeUp, record.hNotification);
     if (!handle)
-        handle = CeSetUserNotificationEx(nullptr, &trigger, &notification);
-    record.hNotification = handleValue(handle);
+        handle = platform::registerWakeUp(wakeUp);
+    record.hNotification = handle;
     // Without a handle there is nothing to name in the argument. Registering "e0" anyway
     // would make a wake-up that the runner matches to any event never registered.
     if (!handle)
         return false;
 
-    argument = runnerArgument(record.hNotification);
-    trigger.lpszArguments = argument.c_str();
+    const std::u16string argument = runnerArgument(record.hNotification);
+    wakeUp.arguments = argument;
     // The wake-up stays registered with the bare "e" if this fails; the runner then finds no
     // event for it and ends quietly.
-    (void)CeSetUserNotificationEx(handle, &trigger, &notification);
+    (void)platform::registerWakeUp(wakeUp, handle);
     return true;
 }
 

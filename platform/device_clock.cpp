@@ -202,11 +202,7 @@ ClockRecord currentRecord()
 
 void announceTimeChange()
 {
-    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, platform::kTimeChangedEvent);
-    if (event) {
-        EventModify(event, EVENT_SET);
-        CloseHandle(event);
-    }
+    platform::setNamedEvent(platform::kTimeChangedEvent);
     // The service starts the programs registered for time changes and re-times its sleep.
     platform::notifyDeviceService();
 }

@@ -3,7 +3,6 @@
 #include "platform/device_root.h"
 #include "platform/events.h"
 #include "platform/handle.h"
-#include "platform/notifications.h"
 #include "platform/processes.h"
 #include "platform/unique_fd.h"
 
@@ -109,11 +108,7 @@ bool stopDeviceService(int timeoutMs)
 
 void notifyDeviceService()
 {
-    HANDLE changed = CreateEventW(nullptr, TRUE, FALSE, kWakeUpsChangedEvent);
-    if (changed) {
-        EventModify(changed, EVENT_SET);
-        CloseHandle(changed);
-    }
+    setNamedEvent(kWakeUpsChangedEvent);
     if (autostartAllowed())
         (void)startDeviceService(); // The registration is kept; the service fires it when it starts.
 }

@@ -10,6 +10,9 @@
 
 namespace platform {
 
+// Set by every change of the registrations, so the device service sleeps anew.
+inline constexpr const char16_t* kWakeUpsChangedEvent = u"TkwPlatform_WakeUpsChanged";
+
 // Tells the service that the registrations changed, starting it when it is not running.
 // Setting TKW_DEVICED_AUTOSTART=0 in the environment keeps it from being started.
 void notifyDeviceService();

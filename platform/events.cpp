@@ -2,7 +2,6 @@
 
 #include "platform/device_root.h"
 #include "platform/handle.h"
-#include "platform/notifications.h"
 #include "platform/process_handle.h"
 #include "platform/shared_memory.h"
 
@@ -290,12 +289,9 @@ HANDLE CreateEventW(void* securityAttributes, BOOL manualReset, BOOL initialStat
 BOOL EventModify(HANDLE event, DWORD function)
 {
     auto* object = platform::handleObject<EventObject>(event);
-    if (!object && !platform::liveHandleObject(event) && reinterpret_cast<std::uintptr_t>(event) <= 0xffffffffu
-        && (function == EVENT_SET || function == EVENT_RESET)) {
-        // The handle of a wake-up registration: its LED state.
-        if (platform::setWakeUpLed(DWORD(reinterpret_cast<std::uintptr_t>(event)), function == EVENT_SET))
-            return TRUE;
-    }
+    // The handle of a wake-up registration: the wake-up database switches its LED state.
+    if (!object && platform::modifyNumberedHandle(event, function))
+        return TRUE;
     auto* t = object ? table() : nullptr;
     if (!t) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -441,6 +437,13 @@ std::optional<std::vector<EventInfo>> listNamedEvents()
             events.push_back({ std::u16string(slotName(slot)), slot.signalled != 0, slot.manualReset != 0 });
     }
     return events;
+}
+
+bool setNamedEvent(std::u16string_view name)
+{
+    const std::u16string terminated(name);
+    UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, terminated.c_str()));
+    return event && EventModify(event.get(), EVENT_SET);
 }
 
 bool setEventIfExists(std::u16string_view name)

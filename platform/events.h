@@ -50,6 +50,10 @@ struct EventInfo {
 // Every named event of this device root, in the order they were made.
 [[nodiscard]] std::optional<std::vector<EventInfo>> listNamedEvents();
 
+// Sets the named event, making it when no process has yet: the one way to tell the
+// programs that wait on it. False when the table cannot be used.
+bool setNamedEvent(std::u16string_view name);
+
 // Sets the named event when some process has made it; never creates one. The registry uses
 // it to wake watchers of a value without filling the table with events nobody waits for.
 bool setEventIfExists(std::u16string_view name);

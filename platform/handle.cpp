@@ -1,5 +1,6 @@
 #include "platform/handle.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -15,7 +16,20 @@ std::unordered_map<HANDLE, std::unique_ptr<HandleObject>>& liveHandles()
     return *handles;
 }
 
+std::atomic<NumberedHandleModify> g_numberedHandleModify { nullptr };
+
 } // namespace
+
+void answerNumberedHandles(NumberedHandleModify modify) { g_numberedHandleModify.store(modify); }
+
+bool modifyNumberedHandle(HANDLE handle, DWORD function)
+{
+    const auto value = reinterpret_cast<std::uintptr_t>(handle);
+    const auto modify = g_numberedHandleModify.load();
+    if (!modify || value == 0 || value > 0xffffffffu || liveHandleObject(handle))
+        return false;
+    return modify(DWORD(value), function);
+}
 
 HANDLE registerHandle(HandleObject* object)
 {

@@ -284,6 +284,52 @@ BOOL CeRunAppAtEvent(const WCHAR* application, LONG event)
 
 namespace platform {
 
+namespace {
+
+struct FilledTrigger {
+    std::u16string program;
+    std::u16string arguments;
+    CE_NOTIFICATION_TRIGGER trigger { };
+    CE_USER_NOTIFICATION notification { };
+
+    explicit FilledTrigger(const ProgramWakeUp& wakeUp)
+        : program(wakeUp.program)
+        , arguments(wakeUp.arguments)
+    {
+        trigger.dwSize = sizeof trigger;
+        trigger.dwType = CNT_TIME;
+        trigger.dwEvent = NOTIFICATION_EVENT_NONE;
+        trigger.lpszApplication = program.c_str();
+        trigger.lpszArguments = arguments.c_str();
+        trigger.stStartTime = wakeUp.start;
+        if (wakeUp.end)
+            trigger.stEndTime = *wakeUp.end;
+        notification.ActionFlags = wakeUp.actionFlags;
+    }
+    FilledTrigger(const FilledTrigger&) = delete;
+    FilledTrigger& operator=(const FilledTrigger&) = delete;
+};
+
+} // namespace
+
+HANDLE wakeUpHandle(DWORD number) { return reinterpret_cast<HANDLE>(std::uintptr_t(number)); }
+
+DWORD wakeUpNumber(HANDLE handle) { return handleValue(handle); }
+
+DWORD registerWakeUp(const ProgramWakeUp& wakeUp, DWORD replacing)
+{
+    const FilledTrigger filled(wakeUp);
+    return handleValue(CeSetUserNotificationEx(wakeUpHandle(replacing), &filled.trigger, &filled.notification));
+}
+
+DWORD registerSoleWakeUp(const ProgramWakeUp& wakeUp, DWORD keep)
+{
+    const FilledTrigger filled(wakeUp);
+    return setSoleWakeUp(filled.trigger, keep);
+}
+
+bool clearWakeUp(DWORD number) { return number != 0 && CeClearUserNotification(wakeUpHandle(number)); }
+
 DWORD setSoleWakeUp(const CE_NOTIFICATION_TRIGGER& trigger, DWORD keep)
 {
     const auto t = validTrigger(&trigger);
@@ -570,3 +616,15 @@ std::string wakeUpDatabaseProblem()
 }
 
 } // namespace platform
+
+namespace {
+
+// EventModify on a registration's handle switches its LED state.
+[[maybe_unused]] const bool g_answersRegistrationHandles = [] {
+    platform::answerNumberedHandles([](DWORD number, DWORD function) {
+        return (function == EVENT_SET || function == EVENT_RESET) && platform::setWakeUpLed(number, function == EVENT_SET);
+    });
+    return true;
+}();
+
+} // namespace

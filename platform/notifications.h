@@ -60,8 +60,6 @@ BOOL CeRunAppAtEvent(const WCHAR* application, LONG event);
 namespace platform {
 
 inline constexpr const char16_t* kNamedEventPrefix = u"\\\\.\\Notifications\\NamedEvents\\";
-// Set by every change of the registrations, so the device service sleeps anew.
-inline constexpr const char16_t* kWakeUpsChangedEvent = u"TkwPlatform_WakeUpsChanged";
 
 struct WakeUp {
     DWORD handle = 0;
@@ -75,6 +73,35 @@ struct WakeUp {
     bool ledSet = false;
     bool fired = false; // fired, kept while its LED state is set
 };
+
+// "Run this program with these arguments at this local time": what every time wake-up of
+// the suite asks for. The one place that fills a CE_NOTIFICATION_TRIGGER for it.
+struct ProgramWakeUp {
+    ProgramWakeUp(std::u16string_view program, std::u16string_view arguments, const SYSTEMTIME& start)
+        : program(program)
+        , arguments(arguments)
+        , start(start)
+    {
+    }
+    std::u16string_view program;   // device path, or "\\.\Notifications\NamedEvents\NAME"
+    std::u16string_view arguments;
+    SYSTEMTIME start { };          // local device time
+    std::optional<SYSTEMTIME> end; // local device time; none by default
+    DWORD actionFlags = 0;         // PUN_*
+};
+
+// A registration's number as the HANDLE the handle API takes (EventModify switches its
+// LED), and back; 0 and null stand for none.
+[[nodiscard]] HANDLE wakeUpHandle(DWORD number);
+[[nodiscard]] DWORD wakeUpNumber(HANDLE handle);
+
+// Registers a new wake-up, or moves registration `replacing` in place (its number stays);
+// the number, 0 on failure (also when `replacing` names no registration any more).
+[[nodiscard]] DWORD registerWakeUp(const ProgramWakeUp& wakeUp, DWORD replacing = 0);
+// The same as setSoleWakeUp below: the item's one wake-up, whoever else registered it.
+[[nodiscard]] DWORD registerSoleWakeUp(const ProgramWakeUp& wakeUp, DWORD keep = 0);
+// Removes one registration; 0 or a number that names none is harmless (false).
+bool clearWakeUp(DWORD number);
 
 // The one time wake-up that starts `trigger`'s application with its arguments: every other
 // registration of the same program (names compared without case) and arguments that has not

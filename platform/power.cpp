@@ -56,15 +56,6 @@ HostPower hostPower()
     return power;
 }
 
-void setNamedEvent(const char16_t* name)
-{
-    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, name);
-    if (event) {
-        EventModify(event, EVENT_SET);
-        CloseHandle(event);
-    }
-}
-
 } // namespace
 
 void reportUserActivity() { setNamedEvent(kUserInputEvent); }

@@ -522,20 +522,16 @@ std::optional<std::vector<std::u16string>> listRegistrySubkeys(RegistryRoot root
 RegistryWatch::RegistryWatch(RegistryRoot root, std::u16string_view path, std::u16string_view name)
 {
     const auto eventName = watchEventName(root, normalisedPath(path), toUtf8(name));
-    m_event = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+    m_event.reset(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
 }
 
-RegistryWatch::~RegistryWatch()
-{
-    if (m_event)
-        CloseHandle(m_event);
-}
+RegistryWatch::~RegistryWatch() = default;
 
 bool RegistryWatch::changed()
 {
-    if (!m_event || WaitForSingleObject(m_event, 0) != WAIT_OBJECT_0)
+    if (!m_event || WaitForSingleObject(m_event.get(), 0) != WAIT_OBJECT_0)
         return false;
-    EventModify(m_event, EVENT_RESET);
+    EventModify(m_event.get(), EVENT_RESET);
     return true;
 }
 

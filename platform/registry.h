@@ -4,6 +4,7 @@
 // processes may write at once without losing a value. Key and value names compare without
 // case, as on the handheld.
 
+#include "platform/handle.h"
 #include "platform/types.h"
 
 #include <cstdint>
@@ -87,12 +88,12 @@ public:
     RegistryWatch(const RegistryWatch&) = delete;
     RegistryWatch& operator=(const RegistryWatch&) = delete;
 
-    [[nodiscard]] HANDLE event() const { return m_event; }
-    [[nodiscard]] bool valid() const { return m_event != nullptr; }
+    [[nodiscard]] HANDLE event() const { return m_event.get(); }
+    [[nodiscard]] bool valid() const { return bool(m_event); }
     [[nodiscard]] bool changed();
 
 private:
-    HANDLE m_event = nullptr;
+    UniqueHandle m_event;
 };
 
 // Why the database cannot be used, for error messages; empty when it can.

@@ -47,8 +47,7 @@ std::uint64_t localNowTicks() { return platform::ticksOfSystemTime(localNow()).v
 void createNamedEvent(const char16_t* name)
 {
     // The events outlive this process; the handle is only needed to make them.
-    if (HANDLE event = CreateEventW(nullptr, TRUE, FALSE, name))
-        CloseHandle(event);
+    const platform::UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, name));
 }
 
 std::optional<DueItem> loadAlarm(const Command& command, std::u16string_view ownPath, platform::RetryPolicy retry)

@@ -3,8 +3,6 @@
 #include "platform/events.h"
 #include "platform/handle.h"
 
-#include <array>
-#include <string>
 
 namespace store {
 
@@ -15,19 +13,6 @@ SharedEvents g_events;
 HANDLE create(const char16_t* name) { return CreateEventW(nullptr, TRUE, FALSE, name); }
 
 } // namespace
-
-const char16_t* TimerResetEventName(int timerIndex)
-{
-    static const auto names = [] {
-        std::array<std::u16string, kTimerCount> all;
-        for (int i = 0; i < kTimerCount; ++i) {
-            const std::string number = std::to_string(i + 1);
-            all[std::size_t(i)] = u"TkTimers_" + std::u16string(number.begin(), number.end()) + u"_Reset";
-        }
-        return all;
-    }();
-    return timerIndex >= 0 && timerIndex < kTimerCount ? names[std::size_t(timerIndex)].c_str() : nullptr;
-}
 
 const SharedEvents& CreateSharedEvents(LockMode lock)
 {
@@ -60,12 +45,6 @@ void Signal(HANDLE event)
         EventModify(event, EVENT_SET);
 }
 
-void SignalByName(const char16_t* name)
-{
-    HANDLE event = create(name);
-    Signal(event);
-    if (event)
-        CloseHandle(event);
-}
+void SignalByName(const char16_t* name) { platform::setNamedEvent(name); }
 
 } // namespace store

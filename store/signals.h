@@ -22,10 +22,6 @@ inline constexpr const char16_t* kReminderLed = u"TkReminder_LED_On";
 inline constexpr const char16_t* kUserActivityActive = platform::kUserActivityActiveEvent;
 inline constexpr const char16_t* kUserActivityInactive = platform::kUserActivityInactiveEvent;
 
-inline constexpr int kTimerCount = 16;
-// "TkTimers_1_Reset" ... "TkTimers_16_Reset" for timer index 0 ... 15.
-[[nodiscard]] const char16_t* TimerResetEventName(int timerIndex);
-
 // The main program's shared events, made once at its shared initialisation and kept for
 // its whole run. The screen-saver flag exists only in the lock modes.
 struct SharedEvents {

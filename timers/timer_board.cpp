@@ -29,28 +29,14 @@ template <std::size_t N> void copyText(char16_t (&field)[N], std::u16string_view
 
 } // namespace
 
-std::u16string TimerArgument(int index)
-{
-    const int clamped = std::clamp(index, 0, kTimerCount - 1);
-    return { u't', char16_t(u'0' + clamped / 10), char16_t(u'0' + clamped % 10) };
-}
-
 TimerBoard::TimerBoard()
 {
-    m_settingsChanged = CreateEventW(nullptr, TRUE, FALSE, store::kTimersChanged);
+    m_settingsChanged.reset(CreateEventW(nullptr, TRUE, FALSE, store::kTimersChanged));
     for (int i = 0; i < kTimerCount; ++i)
-        m_reset[std::size_t(i)] = CreateEventW(nullptr, TRUE, FALSE, store::TimerResetEventName(i));
+        m_reset[std::size_t(i)].reset(CreateEventW(nullptr, TRUE, FALSE, TimerResetEventName(i)));
 }
 
-TimerBoard::~TimerBoard()
-{
-    if (m_settingsChanged)
-        CloseHandle(m_settingsChanged);
-    for (HANDLE event : m_reset) {
-        if (event)
-            CloseHandle(event);
-    }
-}
+TimerBoard::~TimerBoard() = default;
 
 TimersLoad TimerBoard::Load(std::uint64_t nowLocalTicks) { return LoadTimers(m_timers, nowLocalTicks); }
 
@@ -71,7 +57,7 @@ TimerOutcome TimerBoard::StartTimer(int index, std::uint64_t nowLocalTicks)
     }
     const std::uint64_t end = nowLocalTicks + durationTicks(timer.value);
     timer.value = fileTimeOf(end);
-    EventModify(m_reset[std::size_t(index)], EVENT_RESET);
+    EventModify(m_reset[std::size_t(index)].get(), EVENT_RESET);
     timer.hNotification = RegisterTimerWakeUp(index, timer.hNotification, end, store::kRunnerPath);
     outcome.registered = timer.hNotification != 0;
     // Marked running even without a wake-up: it counts down on screen; Stop brings it back.
@@ -83,7 +69,7 @@ TimerOutcome TimerBoard::StartTimer(int index, std::uint64_t nowLocalTicks)
 TimerOutcome TimerBoard::ClearTimer(int index)
 {
     TimerRecord& timer = m_timers[std::size_t(index)];
-    EventModify(m_reset[std::size_t(index)], EVENT_SET);
+    EventModify(m_reset[std::size_t(index)].get(), EVENT_SET);
     CeClearUserNotification(reinterpret_cast<HANDLE>(std::uintptr_t(timer.hNotification)));
     (void)platform::clearWakeUpsOf(store::kRunnerPath, TimerArgument(index));
     timer.hNotification = 0;
@@ -131,7 +117,7 @@ bool TimerBoard::ResetAllTimers()
         TimerRecord& timer = m_timers[std::size_t(i)];
         timer.value = initialValue(timer);
         if (timer.hNotification != 0) {
-            EventModify(m_reset[std::size_t(i)], EVENT_SET);
+            EventModify(m_reset[std::size_t(i)].get(), EVENT_SET);
             CeClearUserNotification(reinterpret_cast<HANDLE>(std::uintptr_t(timer.hNotification)));
             (void)platform::clearWakeUpsOf(store::kRunnerPath, TimerArgument(i));
             timer.hNotification = 0;
@@ -180,9 +166,9 @@ bool TimerBoard::ApplySettings(int index, const TimerSettings& settings)
 
 std::optional<int> TimerBoard::PollTimerChanges(std::uint64_t nowLocalTicks)
 {
-    if (WaitForSingleObject(m_settingsChanged, 0) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(m_settingsChanged.get(), 0) != WAIT_OBJECT_0)
         return std::nullopt;
-    EventModify(m_settingsChanged, EVENT_RESET);
+    EventModify(m_settingsChanged.get(), EVENT_RESET);
     const auto edit = store::EditDataFile(store::kTimersFile);
     std::array<std::uint32_t, kTimerCount> before { };
     for (int i = 0; i < kTimerCount; ++i)

@@ -5,8 +5,10 @@
 // Every command is one edit of timers.dat (the edit lock is held from the change to the
 // save), so the runner and tools changing timers beside it wait for it.
 
+#include "platform/handle.h"
 #include "timers/timer_file.h"
 #include "timers/timer_record.h"
+#include "timers/timer_schedule.h"
 
 #include <array>
 #include <optional>
@@ -14,8 +16,6 @@
 
 namespace timers {
 
-// "t00" ... "t15": the runner's argument of a timer index.
-[[nodiscard]] std::u16string TimerArgument(int index);
 
 struct TimerOutcome {
     bool registered = true;      // false: "Timer Not registered" (caption "Debug")
@@ -71,8 +71,8 @@ private:
     TimerOutcome ClearTimer(int index);
 
     TimerTable m_timers { };
-    HANDLE m_settingsChanged = nullptr;
-    std::array<HANDLE, kTimerCount> m_reset { };
+    platform::UniqueHandle m_settingsChanged;
+    std::array<platform::UniqueHandle, kTimerCount> m_reset;
 };
 
 } // namespace timers

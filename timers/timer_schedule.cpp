@@ -8,10 +8,10 @@
 #include "store/data_files.h"
 #include "store/signals.h"
 #include "timers/countdown.h"
-#include "timers/timer_board.h"
 #include "timers/timer_file.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 namespace timers {
@@ -23,23 +23,35 @@ constexpr std::uint64_t kRenewalFloor = 20 * 10'000'000ull;
 
 } // namespace
 
+std::u16string TimerArgument(int index)
+{
+    const int clamped = std::clamp(index, 0, kTimerCount - 1);
+    return { u't', char16_t(u'0' + clamped / 10), char16_t(u'0' + clamped % 10) };
+}
+
+const char16_t* TimerResetEventName(int timerIndex)
+{
+    static const auto names = [] {
+        std::array<std::u16string, kTimerCount> all;
+        for (int i = 0; i < kTimerCount; ++i) {
+            const std::string number = std::to_string(i + 1);
+            all[std::size_t(i)] = u"TkTimers_" + std::u16string(number.begin(), number.end()) + u"_Reset";
+        }
+        return all;
+    }();
+    return timerIndex >= 0 && timerIndex < kTimerCount ? names[std::size_t(timerIndex)].c_str() : nullptr;
+}
+
 std::uint32_t RegisterTimerWakeUp(int index, std::uint32_t existing, std::uint64_t endLocalTicks, std::u16string_view runnerPath)
 {
     const auto start = platform::systemTimeOfTicks(endLocalTicks);
     if (!start)
         return 0;
-    const std::u16string application(runnerPath);
     const std::u16string argument = TimerArgument(index);
-    CE_NOTIFICATION_TRIGGER trigger { };
-    trigger.dwSize = sizeof trigger;
-    trigger.dwType = CNT_TIME;
-    trigger.lpszApplication = application.c_str();
-    trigger.lpszArguments = argument.c_str();
-    trigger.stStartTime = *start;
     // The timer's registration is moved in place and keeps its handle; one whose wake-up
     // has already fired (or that names another item's) is replaced by a new one. Either
     // way no other registration of this timer is left beside it.
-    return platform::setSoleWakeUp(trigger, existing);
+    return platform::registerSoleWakeUp(platform::ProgramWakeUp(runnerPath, argument, *start), existing);
 }
 
 TimerWait WaitForTimerEnd(int index, std::uint64_t endLocalTicks, std::uint64_t nowLocalTicks)
@@ -47,13 +59,12 @@ TimerWait WaitForTimerEnd(int index, std::uint64_t endLocalTicks, std::uint64_t 
     if (endLocalTicks <= nowLocalTicks)
         return TimerWait::Ended;
     const DWORD seconds = DWORD((endLocalTicks - nowLocalTicks) / 10'000'000);
-    HANDLE reset = CreateEventW(nullptr, TRUE, FALSE, store::TimerResetEventName(index));
+    const platform::UniqueHandle reset(CreateEventW(nullptr, TRUE, FALSE, TimerResetEventName(index)));
     if (!reset)
         return TimerWait::Ended;
-    const bool cancelled = WaitForSingleObject(reset, seconds * 1000) == WAIT_OBJECT_0;
+    const bool cancelled = WaitForSingleObject(reset.get(), seconds * 1000) == WAIT_OBJECT_0;
     if (cancelled)
-        EventModify(reset, EVENT_RESET);
-    CloseHandle(reset);
+        EventModify(reset.get(), EVENT_RESET);
     return cancelled ? TimerWait::Cancelled : TimerWait::Ended;
 }
 

@@ -6,9 +6,16 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace timers {
+
+// "t00" ... "t15": the runner's argument of a timer index.
+[[nodiscard]] std::u16string TimerArgument(int index);
+// "TkTimers_1_Reset" ... "TkTimers_16_Reset" for timer index 0 ... 15, else null: set to
+// tell the runner waiting for that timer that it no longer runs.
+[[nodiscard]] const char16_t* TimerResetEventName(int timerIndex);
 
 // Registers (or replaces `existing`, or registers afresh when `existing` names nothing any
 // more) the wake-up that starts the runner at `endLocalTicks` with the timer's argument;

@@ -98,17 +98,9 @@ int add(const Arguments& a)
     const auto start = parseIsoLocal(*at);
     if (!start)
         return fail("--at " + inQuotes(*at) + " is not a valid local time (YYYY-MM-DDTHH:MM[:SS])", kExitUsage);
-    CE_NOTIFICATION_TRIGGER trigger { };
-    trigger.dwSize = sizeof trigger;
-    trigger.dwType = CNT_TIME;
-    trigger.lpszApplication = app.c_str();
-    trigger.lpszArguments = args.c_str();
-    trigger.stStartTime = *start;
-    CE_USER_NOTIFICATION notification { };
-    HANDLE handle = CeSetUserNotificationEx(nullptr, &trigger, &notification);
-    if (!handle)
+    const DWORD value = platform::registerWakeUp(platform::ProgramWakeUp(app, args, *start));
+    if (!value)
         return fail("cannot register the wake-up: " + platform::wakeUpDatabaseProblem());
-    const auto value = reinterpret_cast<std::uintptr_t>(handle);
     if (a.json)
         std::printf("%s\n", JsonObject().add("handle", std::int64_t(value)).str().c_str());
     else
@@ -126,7 +118,7 @@ int clear(const Arguments& a)
     const auto handle = wholeNumber(text, 1, 0xffffffff);
     if (!handle)
         return fail(inQuotes(text) + " is not a wake-up handle (a whole number from 1 to 4294967295)", kExitUsage);
-    if (!CeClearUserNotification(reinterpret_cast<HANDLE>(std::uintptr_t(*handle))))
+    if (!platform::clearWakeUp(DWORD(*handle)))
         return fail("no wake-up " + text);
     return 0;
 }

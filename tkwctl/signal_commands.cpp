@@ -12,23 +12,13 @@ namespace tkwctl {
 
 namespace {
 
-class EventHandle {
+// The named event opened (or made) for one command.
+class EventHandle : public platform::UniqueHandle {
 public:
     explicit EventHandle(const std::u16string& name)
-        : m_handle(CreateEventW(nullptr, TRUE, FALSE, name.c_str()))
+        : UniqueHandle(CreateEventW(nullptr, TRUE, FALSE, name.c_str()))
     {
     }
-    ~EventHandle()
-    {
-        if (m_handle)
-            CloseHandle(m_handle);
-    }
-    EventHandle(const EventHandle&) = delete;
-    EventHandle& operator=(const EventHandle&) = delete;
-    HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
 };
 
 int eventFailure(const std::string& name)

@@ -13,6 +13,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/sound_capture.h"
 #include "timers/timer_file.h"
+#include "timers/timer_schedule.h"
 
 #include <csignal>
 #include <cmath>
@@ -351,7 +352,7 @@ TEST_F(RunnerProcesses, ATimerResetWhileItsRunnerWaitsEndsTheRunnerWithoutAnAler
     EXPECT_EQ(runner.wait(10s), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - resetAt, 5s);
     EXPECT_EQ(FindWindowW(AlertWindowClass(u"t00").c_str(), nullptr), nullptr);
-    EXPECT_FALSE(signalIsSet(store::TimerResetEventName(0))); // consumed
+    EXPECT_FALSE(signalIsSet(timers::TimerResetEventName(0))); // consumed
     timers::TimerRecord timer { };
     ASSERT_TRUE(timers::ReadTimer(0, timer));
     EXPECT_EQ(timer.running, 0);

@@ -170,7 +170,4 @@ TEST_F(SharedSignals, ChangedEventIsSeenOnceAndTheLockFlagOnlyInLockModes)
 
     CreateSharedEvents(LockMode::Yes);
     EXPECT_EQ(testing_support::runCommand({ TKW_TKWCTL, "signal", "test", "Tkw_ScreenSaverRunning" }).output, "set\n");
-    EXPECT_EQ(std::u16string(TimerResetEventName(0)), u"TkTimers_1_Reset");
-    EXPECT_EQ(std::u16string(TimerResetEventName(15)), u"TkTimers_16_Reset");
-    EXPECT_EQ(TimerResetEventName(16), nullptr);
 }

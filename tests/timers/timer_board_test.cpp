@@ -58,8 +58,11 @@ TEST_F(Timers, StartRegistersTheRunnerWithTheTimersArgument)
     EXPECT_EQ(TimerArgument(0), u"t00");
     EXPECT_EQ(TimerArgument(9), u"t09");
     EXPECT_EQ(TimerArgument(10), u"t10");
-    EXPECT_EQ(std::u16string(store::TimerResetEventName(9)), u"TkTimers_10_Reset");
-    EXPECT_EQ(std::u16string(store::TimerResetEventName(10)), u"TkTimers_11_Reset");
+    EXPECT_EQ(std::u16string(timers::TimerResetEventName(9)), u"TkTimers_10_Reset");
+    EXPECT_EQ(std::u16string(timers::TimerResetEventName(10)), u"TkTimers_11_Reset");
+    EXPECT_EQ(std::u16string(timers::TimerResetEventName(0)), u"TkTimers_1_Reset");
+    EXPECT_EQ(std::u16string(timers::TimerResetEventName(15)), u"TkTimers_16_Reset");
+    EXPECT_EQ(timers::TimerResetEventName(16), nullptr);
 
     m_board.SetInitialValue(9, 0, 5, 0, m_now);
     ASSERT_TRUE(m_board.StartTimer(9, m_now).registered);
