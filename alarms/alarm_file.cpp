@@ -3,6 +3,7 @@
 #include "platform/calendar.h"
 #include "platform/files.h"
 #include "store/data_files.h"
+#include "store/sound_path.h"
 
 #include <algorithm>
 #include <cstring>
@@ -155,24 +156,12 @@ std::u16string AlarmSoundFileName(int index)
 
 std::u16string ReadAlarmSound(int index, SoundReader reader)
 {
-    const std::u16string_view missing = reader == SoundReader::Runner ? kRunnerMissingSound : kMainProgramDefaultSound;
-    const auto bytes = platform::readWholeFile(store::DataFilePath(AlarmSoundFileName(index)), 64 * 1024);
-    if (!bytes || bytes->size() < 2)
-        return std::u16string(missing);
-    // Never more than a path holds, whatever the file says.
-    std::u16string path(std::min(bytes->size() / 2, kMaxSoundPathChars - 1), u'\0');
-    std::memcpy(path.data(), bytes->data(), path.size() * 2);
-    if (const auto end = path.find(u'\0'); end != std::u16string::npos)
-        path.resize(end);
-    return path.empty() ? std::u16string(missing) : path;
+    const auto path = store::readSoundPathFile(AlarmSoundFileName(index));
+    if (path && !path->empty())
+        return *path;
+    return std::u16string(reader == SoundReader::Runner ? store::kNoSoundPath : store::kDefaultSoundPath);
 }
 
-bool WriteAlarmSound(int index, std::u16string_view path)
-{
-    std::u16string text(path.substr(0, kMaxSoundPathChars - 1));
-    text += u'\0';
-    return platform::replaceFile(store::DataFilePath(AlarmSoundFileName(index)),
-        { reinterpret_cast<const std::byte*>(text.data()), text.size() * 2 });
-}
+bool WriteAlarmSound(int index, std::u16string_view path) { return store::writeSoundPathFile(AlarmSoundFileName(index), path); }
 
 } // namespace alarms

@@ -67,9 +67,6 @@ enum class SoundReader {
     MainProgram, // "\Windows\Alarm1.wav"
     Runner,      // "\Windows\None", which plays nothing
 };
-inline constexpr std::u16string_view kMainProgramDefaultSound = u"\\Windows\\Alarm1.wav";
-inline constexpr std::u16string_view kRunnerMissingSound = u"\\Windows\\None";
-inline constexpr std::size_t kMaxSoundPathChars = 260; // with the terminating zero
 
 // The alarm's sound path: the file's text up to its first zero, at most 259 characters.
 [[nodiscard]] std::u16string ReadAlarmSound(int index, SoundReader reader);

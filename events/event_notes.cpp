@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "store/data_files.h"
+#include "store/sound_path.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,7 +15,6 @@ namespace {
 
 // Notes are typed on the device; anything larger is not a note.
 constexpr std::size_t kMaxNoteBytes = 16 * 1024 * 1024;
-constexpr std::size_t kMaxSoundFileBytes = 64 * 1024;
 
 // The UTF-16 text of whole 16-bit units up to the first zero (a trailing odd byte is dropped).
 std::u16string textUpToZero(const std::vector<std::byte>& bytes, std::size_t maxChars)
@@ -69,16 +69,12 @@ NoteOutcome SaveNote(EventHeader& header, EventRecord& record, std::u16string_vi
 
 std::optional<std::u16string> ReadEventSound(std::uint32_t eventId)
 {
-    const auto bytes = platform::readWholeFile(store::DataFilePath(EventSoundFileName(eventId)), kMaxSoundFileBytes);
-    if (!bytes)
-        return std::nullopt;
-    return textUpToZero(*bytes, kMaxSoundPathChars);
+    return store::readSoundPathFile(EventSoundFileName(eventId));
 }
 
 bool WriteEventSound(std::uint32_t eventId, std::u16string_view path)
 {
-    const auto bytes = bytesWithZero(path.substr(0, kMaxSoundPathChars - 1));
-    return platform::replaceFile(store::DataFilePath(EventSoundFileName(eventId)), bytes);
+    return store::writeSoundPathFile(EventSoundFileName(eventId), path);
 }
 
 } // namespace events

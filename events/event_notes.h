@@ -30,7 +30,7 @@ enum class NoteOutcome {
 [[nodiscard]] NoteOutcome SaveNote(EventHeader& header, EventRecord& record, std::u16string_view text);
 
 // The path in the event's sound file, nullopt when there is none (callers choose their
-// default: the editor kDefaultEventSound, the runner "\Windows\None").
+// default: the editor store::kDefaultSoundPath, the runner "\Windows\None").
 [[nodiscard]] std::optional<std::u16string> ReadEventSound(std::uint32_t eventId);
 // Writes the sound file (at most 260 characters of `path` with a terminating zero).
 [[nodiscard]] bool WriteEventSound(std::uint32_t eventId, std::u16string_view path);

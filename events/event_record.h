@@ -65,9 +65,6 @@ static_assert(offsetof(EventRecord, keepAwakeIndex) == 1132);
 inline constexpr std::size_t kEventHeaderSize = sizeof(EventHeader);
 inline constexpr std::size_t kEventRecordSize = sizeof(EventRecord);
 inline constexpr std::size_t kMaxEventNameChars = 23;
-inline constexpr std::size_t kMaxSoundPathChars = 260; // with the terminating zero
-// What a missing event sound file stands for.
-inline constexpr std::u16string_view kDefaultEventSound = u"\\Windows\\Alarm1.wav";
 
 // "es" + eventId + ".dat", a file name in the data directory.
 [[nodiscard]] std::u16string EventSoundFileName(std::uint32_t eventId);

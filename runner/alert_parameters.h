@@ -5,6 +5,7 @@
 #include "alarms/alarm_record.h"
 #include "events/event_record.h"
 #include "platform/types.h"
+#include "store/sound_path.h"
 #include "timers/timer_record.h"
 
 #include <cstdint>
@@ -28,7 +29,7 @@ struct AlertParameters {
 };
 
 // What a missing sound file stands for in the runner.
-inline constexpr std::u16string_view kNoSound = u"\\Windows\\None";
+inline constexpr std::u16string_view kNoSound = store::kNoSoundPath;
 
 // A record's action kind; a value the settings windows never write counts as the
 // notification, so the alert can always be dismissed.

@@ -8,6 +8,7 @@
 #include "store/data_edit.h"
 #include "store/data_files.h"
 #include "store/language.h"
+#include "store/sound_path.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,7 +25,6 @@ constexpr CityRef kDefaultCityListA[20] = { { 4, 97 }, { 3, 40 }, { 3, 55 }, { 1
     { 1, 124 }, { 0, 15 }, { 0, 18 }, { 2, 5 }, { 2, 26 }, { 4, 39 }, { 4, 93 }, { 4, 76 }, { 5, 3 }, { 5, 23 },
     { 5, 2 }, { 3, 4 }, { 3, 47 }, { 3, 12 } };
 constexpr CityRef kDefaultChooser { 3, 40 };
-constexpr const char16_t* kDefaultChimeSound = u"\\Windows\\Alarm1.wav";
 
 SettingsRecord g_settings { };
 
@@ -89,7 +89,7 @@ void DefaultSettings(SettingsRecord& record, DWORD language)
     record.showPhoneEvents = 1;
     record.lockHardwareKeys = 1;
     record.unlockTalkEnd = 1;
-    copyText(record.chimeSound, kDefaultChimeSound);
+    copyText(record.chimeSound, kDefaultSoundPath);
 }
 
 SettingsRecord& Settings() { return g_settings; }

@@ -3,6 +3,7 @@
 #include "platform/calendar.h"
 #include "platform/files.h"
 #include "store/data_files.h"
+#include "store/sound_path.h"
 
 #include <cstring>
 #include <string>
@@ -11,8 +12,6 @@ namespace timers {
 
 namespace {
 
-constexpr std::u16string_view kDefaultSound = u"\\Windows\\Alarm1.wav";
-constexpr std::size_t kSoundPathChars = 260;
 
 std::u16string timersPath() { return store::DataFilePath(store::kTimersFile); }
 
@@ -100,23 +99,10 @@ std::u16string SoundFileName(int index)
 
 std::u16string ReadTimerSound(int index)
 {
-    const auto bytes = platform::readWholeFile(store::DataFilePath(SoundFileName(index)), 64 * 1024);
-    if (!bytes || bytes->size() < 2)
-        return std::u16string(kDefaultSound);
-    // Never more than the 260 characters a path holds, whatever the file says.
-    std::u16string path(std::min(bytes->size() / 2, kSoundPathChars), u'\0');
-    std::memcpy(path.data(), bytes->data(), path.size() * 2);
-    if (const auto end = path.find(u'\0'); end != std::u16string::npos)
-        path.resize(end);
-    return path.empty() ? std::u16string(kDefaultSound) : path;
+    const auto path = store::readSoundPathFile(SoundFileName(index));
+    return path && !path->empty() ? *path : std::u16string(store::kDefaultSoundPath);
 }
 
-bool WriteTimerSound(int index, std::u16string_view path)
-{
-    std::u16string text(path.substr(0, kSoundPathChars - 1));
-    text += u'\0';
-    return platform::replaceFile(store::DataFilePath(SoundFileName(index)),
-        { reinterpret_cast<const std::byte*>(text.data()), text.size() * 2 });
-}
+bool WriteTimerSound(int index, std::u16string_view path) { return store::writeSoundPathFile(SoundFileName(index), path); }
 
 } // namespace timers

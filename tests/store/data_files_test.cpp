@@ -2,6 +2,7 @@
 
 #include "platform/registry.h"
 #include "store/language.h"
+#include "store/sound_path.h"
 #include "tests/store/store_fixture.h"
 
 #include <cstring>
@@ -133,4 +134,32 @@ TEST_F(DiagnosticLog, EntriesAreUtf16WithOneByteOrderMarkAndCrLf)
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     auto expected = utf16Bytes(u"\xfeffTryLoadAlarms(): dwByteCnt != sizeof(alarm_items)\r\nzweite Meldung\r\n");
     EXPECT_EQ(bytes, expected);
+}
+
+using SoundPathFile = testing_support::StoreTest;
+
+TEST_F(SoundPathFile, AlarmsTimersAndEventsReadTheSamePathOfAtMost259Characters)
+{
+    EXPECT_FALSE(readSoundPathFile(u"alarmsnd1.dat")); // no file: the caller's default
+    ASSERT_TRUE(writeSoundPathFile(u"alarmsnd1.dat", u"\\My Documents\\bell.wav"));
+    auto bytes = utf16Bytes(u"\\My Documents\\bell.wav");
+    bytes.insert(bytes.end(), 2, 0);
+    EXPECT_EQ(readDataFile(u"alarmsnd1.dat"), bytes);
+    EXPECT_EQ(readSoundPathFile(u"alarmsnd1.dat"), u"\\My Documents\\bell.wav");
+
+    // Another program wrote a path of 300 characters with no zero: whoever reads it gets
+    // the same 259 characters, the most a path holds beside its zero.
+    const std::u16string longPath = u"\\" + std::u16string(299, u'x');
+    const auto longBytes = utf16Bytes(longPath);
+    writeDataFile(u"ts3.dat", longBytes.data(), longBytes.size());
+    EXPECT_EQ(readSoundPathFile(u"ts3.dat"), longPath.substr(0, 259));
+    ASSERT_TRUE(writeSoundPathFile(u"es7.dat", longPath));
+    EXPECT_EQ(readDataFile(u"es7.dat").size(), 260u * 2);
+    EXPECT_EQ(readSoundPathFile(u"es7.dat"), longPath.substr(0, 259));
+
+    // An empty file and a lone odd byte hold no path, which is not the same as no file.
+    writeDataFile(u"es8.dat", "", 0);
+    EXPECT_EQ(readSoundPathFile(u"es8.dat"), u"");
+    writeDataFile(u"es8.dat", "a", 1);
+    EXPECT_EQ(readSoundPathFile(u"es8.dat"), u"");
 }
