@@ -1,5 +1,7 @@
 #include "runner/command_line.h"
 
+#include "alarms/alarm_record.h"
+
 #include <limits>
 #include <optional>
 
@@ -44,7 +46,7 @@ Command ParseCommandLine(std::u16string_view commandLine)
             return command;
         switch (commandLine.front()) {
         case u'a':
-            if (*number >= 1 && *number <= 20)
+            if (*number >= 1 && *number <= alarms::kAlarmCount)
                 command.job = Job::Alarm;
             break;
         case u'e':
