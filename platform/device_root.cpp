@@ -1,6 +1,5 @@
 #include "platform/device_root.h"
 
-#include "platform/files.h"
 #include "platform/text.h"
 
 #include <atomic>
@@ -11,6 +10,7 @@
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 
@@ -122,12 +122,12 @@ void resolveLocked()
     if (error)
         root = *chosen;
     // A root that cannot be made shows up as failures to open its files, with their reasons.
-    (void)createPrivateHostFolders(root);
+    (void)makePrivateHostFolders(root);
     auto canonical = std::filesystem::canonical(root, error);
     g_state.root = error ? root.lexically_normal() : canonical;
     makePrivate(g_state.root);
     g_state.runtime = makeRuntimeDirectory(g_state.root, g_state.runtimeProblem);
-    (void)createPrivateHostFolders(g_state.root / kPlatformStateFolder);
+    (void)makePrivateHostFolders(g_state.root / kPlatformStateFolder);
     makePrivate(g_state.root / kPlatformStateFolder);
 }
 
@@ -177,5 +177,40 @@ void useDeviceRoot(const std::filesystem::path& root)
 }
 
 std::uint64_t deviceRootGeneration() noexcept { return g_generation.load(std::memory_order_acquire); }
+
+bool makePrivateHostFolders(const std::filesystem::path& hostPath, int* error)
+{
+    const auto failed = [error](int number) {
+        if (error)
+            *error = number;
+        return false;
+    };
+    // The missing folders, innermost first; they are made from the top down.
+    std::vector<std::filesystem::path> missing;
+    std::error_code status;
+    auto folder = hostPath.lexically_normal();
+    if (!folder.has_filename())
+        folder = folder.parent_path(); // "a/b/" names "a/b"
+    for (; !folder.empty(); folder = folder.parent_path()) {
+        if (std::filesystem::exists(std::filesystem::symlink_status(folder, status)))
+            break;
+        missing.push_back(folder);
+        if (folder == folder.parent_path())
+            break;
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        if (::mkdir(it->c_str(), kPrivateFolderMode) != 0) {
+            if (errno == EEXIST && std::filesystem::is_directory(*it, status))
+                continue; // another process made it a moment ago
+            return failed(errno);
+        }
+        // mkdir's mode passed through the umask; this one does not.
+        if (::chmod(it->c_str(), kPrivateFolderMode) != 0)
+            return failed(errno);
+    }
+    if (!std::filesystem::is_directory(hostPath, status))
+        return failed(0);
+    return true;
+}
 
 } // namespace platform

@@ -33,6 +33,16 @@ namespace platform {
 [[nodiscard]] std::filesystem::path platformStateDirectory();
 inline constexpr const char* kPlatformStateFolder = ".platform";
 
+// Everything the suite creates in the device root is private to the user whatever the
+// umask: folders 0700, files 0600 (File::open, FileReplacement).
+inline constexpr unsigned kPrivateFolderMode = 0700;
+inline constexpr unsigned kPrivateFileMode = 0600;
+
+// Creates the folder at a host path and any missing folders above it with mode 0700 whatever
+// the umask; folders that exist are left as they are. False with the errno in `error` (0
+// when the path is there but no folder).
+[[nodiscard]] bool makePrivateHostFolders(const std::filesystem::path& hostPath, int* error = nullptr);
+
 // Switches this process to another device root, dropping every cached connection to the old
 // one. Tests use it to give each case a root of its own; programs never call it.
 void useDeviceRoot(const std::filesystem::path& root);

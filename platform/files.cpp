@@ -545,32 +545,10 @@ bool createFolder(std::u16string_view devicePath, FileError* why)
 
 bool createPrivateHostFolders(const std::filesystem::path& hostPath, FileError* why)
 {
-    // The missing folders, innermost first; they are made from the top down.
-    std::vector<std::filesystem::path> missing;
-    std::error_code error;
-    auto folder = hostPath.lexically_normal();
-    if (!folder.has_filename())
-        folder = folder.parent_path(); // "a/b/" names "a/b"
-    for (; !folder.empty(); folder = folder.parent_path()) {
-        if (std::filesystem::exists(std::filesystem::symlink_status(folder, error)))
-            break;
-        missing.push_back(folder);
-        if (folder == folder.parent_path())
-            break;
-    }
-    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        if (::mkdir(it->c_str(), kPrivateFolderMode) != 0) {
-            if (errno == EEXIST && std::filesystem::is_directory(*it, error))
-                continue; // another process made it a moment ago
-            return fail(why, fromErrno(errno));
-        }
-        // mkdir's mode passed through the umask; this one does not.
-        if (::chmod(it->c_str(), kPrivateFolderMode) != 0)
-            return fail(why, fromErrno(errno));
-    }
-    if (!std::filesystem::is_directory(hostPath, error))
-        return fail(why, FileError::PathNotFound);
-    return true;
+    int error = 0;
+    if (makePrivateHostFolders(hostPath, &error))
+        return true;
+    return fail(why, error != 0 ? fromErrno(error) : FileError::PathNotFound);
 }
 
 } // namespace platform

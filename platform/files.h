@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/device_root.h"
 #include "platform/unique_fd.h"
 
 namespace platform {
@@ -133,11 +134,6 @@ struct FolderEntry {
 // Creates the folder and any missing folders above it, private to the user like every
 // folder the suite makes (see createPrivateHostFolders).
 [[nodiscard]] bool createFolder(std::u16string_view devicePath, FileError* why = nullptr);
-
-// Everything the suite creates in the device root is private to the user whatever the
-// umask: folders 0700, files 0600 (File::open, FileReplacement).
-inline constexpr unsigned kPrivateFolderMode = 0700;
-inline constexpr unsigned kPrivateFileMode = 0600;
 
 // Creates the folder at a host path and any missing folders above it with
 // kPrivateFolderMode; folders that exist are left as they are. The platform keeps its own
