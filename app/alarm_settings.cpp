@@ -5,8 +5,10 @@
 #include "platform/files.h"
 #include "ui/dialogs.h"
 #include "ui/file_chooser.h"
+#include "ui/qt_text.h"
 #include "ui/resources.h"
 #include "ui/sound_chooser.h"
+#include "ui/string_ids.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,8 +32,6 @@ constexpr unsigned kNotificationWindowString = 41125;
 constexpr unsigned kExecuteString = 41135;
 constexpr unsigned kShowString = 41145;
 constexpr unsigned kPluginString = 41155;
-constexpr unsigned kInvalidPathText = 41175;
-constexpr unsigned kInvalidPathCaption = 41185;
 constexpr unsigned kStopString = 40735;
 constexpr unsigned kTestString = 41335;
 constexpr unsigned kSoundLabel = 41035;
@@ -60,7 +60,7 @@ QComboBox* listBox(QWidget* parent, unsigned listString, int current)
     return box;
 }
 
-QString qText(std::u16string_view text) { return QString::fromStdU16String(std::u16string(text)); }
+using ui::qText;
 
 // Waits `ms` with the window's events going.
 void pauseFor(int ms)
@@ -260,8 +260,8 @@ void AlarmSettingsWindow::accept()
     if (action == m_action->count() - 1) {
         const std::u16string path = m_path->text().trimmed().toStdU16String();
         if (!NamesExistingFile(path)) {
-            ui::showMessage(this, ui::text(kInvalidPathText), ui::MessageIcon::Warning, ui::MessageButtons::Ok,
-                ui::text(kInvalidPathCaption, 0));
+            ui::showMessage(this, ui::text(ui::kInvalidPathText), ui::MessageIcon::Warning, ui::MessageButtons::Ok,
+                ui::text(ui::kInvalidPathCaption, 0));
             return; // stays open
         }
         chosen.actionKind = alarms::kExecuteProgram;

@@ -11,6 +11,7 @@
 #include "ui/input_box.h"
 #include "ui/pickers.h"
 #include "ui/resources.h"
+#include "ui/string_ids.h"
 #include "ui/time_dialog.h"
 
 #include <QApplication>
@@ -29,7 +30,6 @@ namespace app {
 namespace {
 
 constexpr unsigned kPlaceholderString = 41105;
-constexpr unsigned kAlarmTimeString = 41395;
 constexpr unsigned kNoWeekdayHint = 45055;
 constexpr unsigned kDoNotShowAgain = 45065;
 constexpr unsigned kSettingsButton = 45075;
@@ -349,7 +349,7 @@ void AlarmsView::timeTapped(int index)
     const auto& record = m_board.records()[std::size_t(index)];
     SYSTEMTIME time { };
     FileTimeToSystemTime(&record.alarmTime, &time);
-    ui::TimeDialog dialog(m_screen->window(), ui::text(kAlarmTimeString), time.wHour, time.wMinute,
+    ui::TimeDialog dialog(m_screen->window(), ui::text(ui::kAlarmTimeString), time.wHour, time.wMinute,
         platform::userLocale().use24Hour);
     m_timeDialogMoment = now;
     const bool confirmed = dialog.exec() == QDialog::Accepted;

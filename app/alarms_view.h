@@ -60,10 +60,17 @@ public:
     bool activate() override;
     void leave() override;
     void refresh() override;
+    // The runner rewrites alarms.dat when an alarm rings: the rows follow.
+    void changed(Change what) override
+    {
+        if (what == Change::Alarms)
+            refresh();
+    }
     void perSecond(QPainter& painter, const ViewContext& context) override;
     void paint(QPainter& painter, const ViewContext& context) override;
     [[nodiscard]] std::uint8_t subSelection() const override;
     void setSubSelection(std::uint8_t item) override;
+    [[nodiscard]] bool restoresSubSelection() const override { return true; }
     void rebuild(const ui::ScreenGeometry& geometry) override;
 
     [[nodiscard]] int page() const { return m_page; }

@@ -1,26 +1,19 @@
 #include "app/main_window.h"
 
-#include "alert/sound_player.h"
-#include "app/alarms_view.h"
 #include "app/clock_views.h"
-#include "app/general_view.h"
-#include "app/internet_time.h"
 #include "app/schedule.h"
 #include "app/single_instance.h"
+#include "app/view_table.h"
 #include "faces/skin_record.h"
 #include "faces/status_bar.h"
-#include "platform/calendar.h"
-#include "timers/countdown.h"
-#include "timers/timer_file.h"
 #include "platform/device_clock.h"
-#include "platform/events.h"
-#include "platform/handle.h"
-#include "platform/locale.h"
 #include "store/data_files.h"
 #include "store/settings.h"
 #include "store/signals.h"
 #include "ui/drop_list.h"
+#include "ui/qt_text.h"
 #include "ui/resources.h"
+#include "ui/string_ids.h"
 #include "ui/window_host.h"
 
 #include <QApplication>
@@ -74,9 +67,8 @@ constexpr int kExitCommand = 40006;
 constexpr int kCloseCommand = 1;
 constexpr std::uint32_t kStartWithLastView = 0;
 
-QString qText(std::u16string_view text) { return QString::fromStdU16String(std::u16string(text)); }
-
 using platform::localNow;
+using ui::qText;
 
 // The work area: the screen less the task bar and the menu bar.
 QSize workArea(const ui::ScreenGeometry& screen)
@@ -120,31 +112,24 @@ MainWindow::MainWindow(const StartRequest& request)
     }
 
     m_statusBar = std::make_unique<faces::StatusBar>(m_skin, m_geometry);
-    (void)m_alarms.Load(localNow());
-    m_views = BuildViewList(store::kDefaultInstallFolder, m_geometry.scaleShift, ui::text(40045).toStdU16String());
+    m_suite.load(localNow());
+    m_views = BuildViewList(
+        store::kDefaultInstallFolder, m_geometry.scaleShift, ui::text(ui::kViewNamesList).toStdU16String());
     QStringList faces;
     for (const auto& face : m_views.pluginFaces)
         faces.append(qText(face));
-    for (int view = 0; view < kBuiltInViewCount; ++view) {
-        auto& slot = m_builtInViews[std::size_t(view)];
-        if (view == kGeneralView)
-            slot = std::make_unique<GeneralView>(m_screen, m_geometry, m_skin, m_alarms);
-        else if (view == kDigitalClockView)
-            slot = std::make_unique<DigitalClockView>(m_skin, m_geometry);
-        else if (view == kAnalogClockView)
-            slot = std::make_unique<AnalogClockView>(m_skin, m_geometry);
-        else if (view == kAlarmsView)
-            slot = std::make_unique<AlarmsView>(m_screen, m_geometry, m_alarms, faces);
-        else
-            slot = std::make_unique<NamedView>(view, QString());
-    }
-    m_faceView = std::make_unique<FaceView>(this, m_geometry, [this] { return faceClock(); });
+    const ViewSetup setup { this, m_screen, m_geometry, m_skin, m_suite, faces };
+    const auto table = builtInViewTable();
+    m_builtInViews.resize(table.size());
+    for (const auto& row : table)
+        m_builtInViews[std::size_t(row.index)] = row.make(setup);
+    m_faceView = makeFaceView(setup);
     retranslate();
     new QShortcut(QKeySequence(QStringLiteral("Ctrl+A")), this, [this] { command(kAboutCommand); });
     new QShortcut(QKeySequence(QStringLiteral("Ctrl+Q")), this, [this] { command(kCloseCommand); });
     // Escape leaves a clock face as a tap on its close area does.
     new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] {
-        if (m_view >= kBuiltInViewCount)
+        if (showsFace())
             selectView(m_lastBuiltInView);
     });
 
@@ -161,7 +146,7 @@ MainWindow::MainWindow(const StartRequest& request)
         item = std::uint8_t(request.viewItem.value_or(0));
     } else if (settings.startView == kStartWithLastView) {
         start = int(settings.lastView);
-        if (start == kAlarmsView || start == kTimersView || start == kCityTimeView || start == kTimeCalcView)
+        if (start >= 0 && start < kBuiltInViewCount && viewObject(start).restoresSubSelection())
             item = settings.lastViewItem;
     } else {
         start = int(settings.startView) - 1;
@@ -184,13 +169,14 @@ MainWindow::~MainWindow() = default;
 void MainWindow::retranslate()
 {
     setWindowTitle(ui::text(ui::kProductNameString));
-    m_views = BuildViewList(store::kDefaultInstallFolder, m_geometry.scaleShift, ui::text(40045).toStdU16String());
+    m_views = BuildViewList(
+        store::kDefaultInstallFolder, m_geometry.scaleShift, ui::text(ui::kViewNamesList).toStdU16String());
     QStringList names;
     for (int view = 0; ViewName(m_views.names, view); ++view)
         names.append(qText(*ViewName(m_views.names, view)));
-    for (int view = 0; view < kBuiltInViewCount; ++view) {
-        if (auto* named = dynamic_cast<NamedView*>(m_builtInViews[std::size_t(view)].get()))
-            named->setName(names.value(view));
+    for (const auto& view : m_builtInViews) {
+        if (auto* named = dynamic_cast<NamedView*>(view.get()))
+            named->setName(names.value(view->index()));
     }
     const int current = m_viewManager->currentIndex();
     m_viewManager->setItems(names);
@@ -208,11 +194,11 @@ void MainWindow::buildMenus()
     for (QMenu* menu : m_menuBar->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
         menu->deleteLater();
     m_menuBar->clear();
-    QMenu* options = m_menuBar->addMenu(ui::text(40025));
-    QAction* preferences = options->addAction(ui::text(40845));
+    QMenu* options = m_menuBar->addMenu(ui::text(ui::kOptionsMenuString));
+    QAction* preferences = options->addAction(ui::text(ui::kPreferencesString));
     options->addSeparator();
-    QAction* timeAndLocation = options->addAction(ui::text(45005));
-    QAction* editCities = options->addAction(ui::text(40905));
+    QAction* timeAndLocation = options->addAction(ui::text(ui::kTimeAndLocationString));
+    QAction* editCities = options->addAction(ui::text(ui::kEditCitiesString));
     // Their dialogs come with the preferences and the city database.
     preferences->setEnabled(false);
     timeAndLocation->setEnabled(false);
@@ -235,10 +221,10 @@ void MainWindow::buildMenus()
         connect(action, &QAction::triggered, this, [this, id] { command(id); });
     }
     options->addSeparator();
-    options->addAction(ui::text(45015), this, [this] { command(kAboutCommand); });
-    options->addAction(ui::text(45025), this, [this] { command(kExitCommand); });
+    options->addAction(ui::text(ui::kAboutString), this, [this] { command(kAboutCommand); });
+    options->addAction(ui::text(ui::kExitString), this, [this] { command(kExitCommand); });
 
-    QMenu* viewMenu = m_menuBar->addMenu(ui::text(40035));
+    QMenu* viewMenu = m_menuBar->addMenu(ui::text(ui::kViewMenuString));
     viewMenu->setObjectName(QStringLiteral("ViewMenu"));
     for (int view = 0; view < kBuiltInViewCount; ++view) {
         QAction* action = viewMenu->addAction(qText(ViewName(m_views.names, view).value_or(u"?")));
@@ -247,7 +233,7 @@ void MainWindow::buildMenus()
     }
     if (!m_views.pluginFaces.empty()) {
         viewMenu->addSeparator();
-        QMenu* plugins = viewMenu->addMenu(ui::text(41435));
+        QMenu* plugins = viewMenu->addMenu(ui::text(ui::kPluginsMenuString));
         for (std::size_t k = 0; k < m_views.pluginFaces.size(); ++k) {
             const int id = kFirstPluginCommand + int(k);
             plugins->addAction(qText(m_views.pluginFaces[k]), this, [this, id] { command(id); });
@@ -259,7 +245,7 @@ void MainWindow::screenChanged(const ui::ScreenGeometry& geometry)
 {
     m_clock.stop();
     m_geometry = geometry;
-    m_screen->setFixedSize(m_view >= kBuiltInViewCount ? QSize(m_geometry.width, m_geometry.height) : workArea(m_geometry));
+    m_screen->setFixedSize(showsFace() ? QSize(m_geometry.width, m_geometry.height) : workArea(m_geometry));
     m_viewManager->setGeometry(m_geometry.scaled(5), m_geometry.scaled(4), m_geometry.scaled(107), m_geometry.scaled(15));
     rebuildViews();
     m_clock.start();
@@ -297,18 +283,6 @@ void MainWindow::selectSkin(int id)
     rebuildViews();
     buildMenus();
     m_screen->update();
-}
-
-faces::FaceClock MainWindow::faceClock()
-{
-    const auto& locale = platform::userLocale();
-    faces::FaceClock clock;
-    clock.time = localNow();
-    clock.use24Hour = locale.use24Hour;
-    clock.monthFirst = locale.shortDateMonthFirst;
-    clock.chimeOn = store::Settings().chime != 0;
-    clock.nextAlarm = m_alarms.NextAlarm(clock.time).localTime;
-    return clock;
 }
 
 std::optional<QRect> MainWindow::selectorButton(int button) const
@@ -366,8 +340,7 @@ void MainWindow::refresh()
         return;
     }
     if (chosen >= kBuiltInViewCount) {
-        static_cast<FaceView&>(*m_faceView)
-            .choose(qText(ViewName(m_views.names, chosen).value_or(u"")),
+        m_faceView->choose(qText(ViewName(m_views.names, chosen).value_or(u"")),
                 PluginFacePath(store::kDefaultInstallFolder, m_geometry.scaleShift, m_views.names, chosen));
     }
     if (m_view >= 0)
@@ -387,7 +360,7 @@ void MainWindow::refresh()
     m_view = chosen;
     // A clock face covers the whole screen, bars and all; the title area and the menus
     // return with the built-in views.
-    const bool face = m_view >= kBuiltInViewCount;
+    const bool face = showsFace();
     m_viewManager->setVisible(!face);
     m_menuBar->setVisible(!face);
     m_screen->setFixedSize(face ? QSize(m_geometry.width, m_geometry.height) : workArea(m_geometry));
@@ -396,7 +369,7 @@ void MainWindow::refresh()
 
 ViewContext MainWindow::viewContext() const
 {
-    if (m_view >= kBuiltInViewCount)
+    if (showsFace())
         return { m_geometry, m_screen->rect() };
     const bool squareOrLandscape = m_geometry.square || m_geometry.landscape;
     return { m_geometry, QRect(0, 0, ViewWidth(m_geometry), m_geometry.scaled(squareOrLandscape ? 165 : 245)) };
@@ -428,88 +401,78 @@ void MainWindow::command(int id)
 
 LRESULT MainWindow::message(UINT msg, WPARAM wParam, LPARAM)
 {
-    switch (msg) {
-    case WM_USER:
+    if (msg == WM_COMMAND) {
+        command(int(wParam & 0xffff));
+        return 0;
+    }
+    const auto known = windowMessageOf(msg);
+    if (!known)
+        return 0;
+    // The views' hooks do nothing where a view has nothing of the kind; before the start
+    // view is chosen there is no view to ask.
+    View* current = m_view >= 0 ? &viewObject(m_view) : nullptr;
+    switch (*known) {
+    case WindowMessage::Refresh:
         refresh();
         return 0;
-    case WM_USER + 3:
-        if (m_view == kInternetTimeView || m_view == kTimeCalcView || m_view == kSunView) {
+    case WindowMessage::PerSecondUpdate:
+        if (current && current->takesPerSecondUpdate()) {
             m_tickPaint = true;
             m_screen->repaint();
         }
         return 0;
-    case WM_USER + 4:
-        if (m_view == kEventsView || m_view == kStopwatchView)
-            viewObject(m_view).secondaryUpdate();
+    case WindowMessage::SecondaryUpdate:
+        if (current)
+            current->secondaryUpdate();
         return 0;
-    case WM_USER + 7:
-        rebuildViews();
-        m_screen->update();
-        return 0;
-    case WM_USER + 9:
-        if (m_view == kEventsView)
-            viewObject(m_view).reloadList();
-        return 0;
-    case WM_USER + 5:
+    case WindowMessage::DelayedRepaint:
         QThread::msleep(100);
         m_screen->update();
         return 0;
-    case WM_USER + 10:
+    case WindowMessage::RebuildViews:
+        rebuildViews();
+        m_screen->update();
+        return 0;
+    case WindowMessage::ReloadList:
+        if (current)
+            current->reloadList();
+        return 0;
+    case WindowMessage::SwitchView:
         if (int(wParam) != m_view)
             selectView(int(wParam));
         return 0;
-    case kCurrentViewQuery:
+    case WindowMessage::CurrentViewQuery:
         return m_view;
-    case WM_COMMAND:
-        command(int(wParam & 0xffff));
-        return 0;
-    default:
-        return 0;
     }
+    return 0;
 }
 
 void MainWindow::tick()
 {
     const SYSTEMTIME now = localNow();
-    const auto& settings = store::Settings();
+    const auto& settings = m_suite.settings();
     const ChimeSettings chimeSettings { settings.chime != 0, settings.chimeSound[0] != 0, settings.chimeInterval };
-    const bool todayItem = [] {
-        const auto& events = store::SharedEventHandles();
-        return events.todayPluginRunning && WaitForSingleObject(events.todayPluginRunning, 0) == WAIT_OBJECT_0;
-    }();
-    const bool chimeNow = ChimeDue(m_lastTick, now, chimeSettings, true, todayItem);
-    const bool stopwatchRuns = m_view == kStopwatchView && settings.stopwatchRunning != 0;
-    if (RedrawOnTick(m_lastTick, now, stopwatchRuns)) {
+    const bool chimeNow = ChimeDue(m_lastTick, now, chimeSettings, true, m_suite.todayItemRunning());
+    const bool everyTick = m_view >= 0 && viewObject(m_view).wantsEveryTick();
+    if (RedrawOnTick(m_lastTick, now, everyTick)) {
         // The runner rewrites alarms.dat when an alarm rings: the status bar and the
-        // Alarms view follow within the second.
-        if (now.wSecond != m_lastTick.wSecond && m_alarms.ReloadAlarmsIfChanged(now) && m_view == kAlarmsView)
-            viewObject(m_view).refresh();
+        // view showing the alarms follow within the second.
+        if (now.wSecond != m_lastTick.wSecond && m_suite.alarms().ReloadAlarmsIfChanged(now) && m_view >= 0)
+            viewObject(m_view).changed(Change::Alarms);
         m_tickPaint = true;
         m_screen->update();
     }
     m_lastTick = now;
+    // The chime sounds beside the window, which keeps drawing and answering meanwhile.
     if (chimeNow)
-        chime();
-}
-
-void MainWindow::chime()
-{
-    // The user interface waits while the chime sounds, as on the handheld.
-    if (!m_chimePlayer)
-        m_chimePlayer = std::make_unique<alert::SoundPlayer>();
-    m_chimePlayer->setPath(store::Settings().chimeSound);
-    m_chimePlayer->create(store::Settings().chimeSound);
-    (void)m_chimePlayer->open(store::Settings().chimeSound, true);
-    QThread::msleep(1000);
-    m_chimePlayer->playAndWait();
-    QThread::msleep(2000);
+        (void)m_chime.play(settings.chimeSound);
 }
 
 void MainWindow::tapScreen(QPoint point)
 {
-    if (m_view >= kBuiltInViewCount) {
+    if (showsFace()) {
         // A tap on the face's close area goes back to the view before it.
-        if (static_cast<FaceView&>(*m_faceView).closesAt(point))
+        if (m_faceView->closesAt(point))
             selectView(m_lastBuiltInView);
         return;
     }
@@ -525,50 +488,14 @@ void MainWindow::tapScreen(QPoint point)
         selectView(*button);
         return;
     }
-    if (m_view == kMoonPhasesView)
+    if (m_view >= 0)
         (void)viewObject(m_view).stylusDown(point);
 }
 
 void MainWindow::releaseScreen(QPoint point)
 {
-    if (m_view == kMoonPhasesView || m_view == kTimersView)
+    if (m_view >= 0 && !showsFace())
         (void)viewObject(m_view).stylusUp(point);
-}
-
-faces::StatusBarInputs MainWindow::statusInputs()
-{
-    const auto& settings = store::Settings();
-    faces::StatusBarInputs inputs;
-    inputs.contents = { settings.statusField1, settings.statusField2, settings.statusField3 };
-    inputs.localTime = localNow();
-    inputs.locale = &platform::userLocale();
-    const auto shows = [&](faces::StatusContent content) {
-        return std::find(inputs.contents.begin(), inputs.contents.end(), std::uint32_t(content)) != inputs.contents.end();
-    };
-    if (shows(faces::StatusContent::Alarm))
-        inputs.nextAlarm = m_alarms.NextAlarm(inputs.localTime).localTime;
-    FILETIME localFile { };
-    SystemTimeToFileTime(&inputs.localTime, &localFile);
-    if (shows(faces::StatusContent::Timer)) {
-        timers::LoadTimers(m_timers, ticksOf(localFile));
-        const auto text = timers::StatusBarTimerText(m_timers, ticksOf(localFile));
-        if (text != u"--:--")
-            inputs.timerText = text;
-    }
-    if (shows(faces::StatusContent::Stopwatch) && settings.stopwatchRunning) {
-        SYSTEMTIME utc { };
-        GetSystemTime(&utc);
-        FILETIME universal { };
-        SystemTimeToFileTime(&utc, &universal);
-        const auto elapsed = std::int64_t(ticksOf(universal)) - std::int64_t(ticksOf(settings.stopwatchStart));
-        if (elapsed >= 0)
-            inputs.stopwatchText = faces::stopwatchStatusText(elapsed / 10'000'000);
-    }
-    if (shows(faces::StatusContent::InternetTime)) {
-        if (const auto beat = BeatsFromLocalTime(inputs.localTime))
-            inputs.internetTimeText = BeatText(*beat);
-    }
-    return inputs;
 }
 
 void MainWindow::paintScreen(QPainter& painter)
@@ -587,7 +514,7 @@ void MainWindow::paintScreen(QPainter& painter)
         viewObject(m_view).perSecond(painter, viewContext());
     else
         viewObject(m_view).paint(painter, viewContext());
-    if (m_view >= kBuiltInViewCount)
+    if (showsFace())
         return; // the face covers the screen
 
     // The view-selector panel of 400-line and 320 x 320 screens.
@@ -604,8 +531,12 @@ void MainWindow::paintScreen(QPainter& painter)
             painter.drawImage(QRectF(*rect), strip, QRectF(button * frame, 0, frame, strip.height()));
         }
     }
-    if (m_statusBar)
-        m_statusBar->draw(painter, statusInputs());
+    if (m_statusBar) {
+        auto inputs = m_suite.statusInputs(localNow());
+        for (const auto& view : m_builtInViews)
+            view->addStatusInputs(inputs);
+        m_statusBar->draw(painter, inputs);
+    }
 }
 
 void MainWindow::shutDown()

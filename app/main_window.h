@@ -2,15 +2,15 @@
 // The main program's window in normal mode: the current view, the status bar, the menus,
 // the 100 ms clock, and the private messages other programs send it.
 
-#include "alarms/alarm_board.h"
 #include "app/command_line.h"
 #include "app/first_run.h"
+#include "app/interval_chime.h"
+#include "app/suite_state.h"
 #include "app/view.h"
 #include "app/view_list.h"
-#include "faces/face_rules.h"
+#include "app/window_messages.h"
 #include "faces/skin.h"
 #include "faces/status_bar.h"
-#include "timers/timer_record.h"
 #include "platform/types.h"
 #include "platform/windows.h"
 #include "ui/screen_geometry.h"
@@ -18,15 +18,12 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
-#include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QMenuBar;
 
-namespace alert {
-class SoundPlayer;
-}
 namespace ui {
 class DropList;
 class WindowHost;
@@ -34,8 +31,7 @@ class WindowHost;
 
 namespace app {
 
-// Asks the main window which view it shows (answered with the view index).
-inline constexpr UINT kCurrentViewQuery = 0x0400 + 20;
+class FaceView;
 
 class MainWindow final : public QWidget {
     Q_OBJECT
@@ -47,12 +43,15 @@ public:
     [[nodiscard]] const ViewList& views() const { return m_views; }
     // Switches to a view; false when it does not exist (a face file gone since start).
     bool selectView(int view);
-    // The refresh of private message WM_USER: switches to the view manager's choice, or
+    // The refresh of WindowMessage::Refresh: switches to the view manager's choice, or
     // lets the current view refresh what it shows.
     void refresh();
     // The object of a view (built-in 0-12; every index above shares the face view).
     [[nodiscard]] View& viewObject(int view) const;
-    [[nodiscard]] alarms::AlarmBoard& alarmBoard() { return m_alarms; }
+    [[nodiscard]] alarms::AlarmBoard& alarmBoard() { return m_suite.alarms(); }
+    [[nodiscard]] SuiteState& suite() { return m_suite; }
+    // Whether the interval chime is sounding (it plays beside the window's events).
+    [[nodiscard]] bool chiming() const { return m_chime.playing(); }
     // Not None when the shipped look is unusable: the program tells the user and ends.
     [[nodiscard]] CriticalError criticalError() const { return m_criticalError; }
     [[nodiscard]] const faces::SkinSet& skin() const { return m_skin; }
@@ -78,14 +77,12 @@ protected:
 private:
     LRESULT message(UINT message, WPARAM wParam, LPARAM lParam);
     void tick();
-    void chime();
     void buildMenus();
     void screenChanged(const ui::ScreenGeometry& geometry);
     bool loadSkin();
     void rebuildViews();
     void selectSkin(int command);
-    faces::FaceClock faceClock();
-    faces::StatusBarInputs statusInputs();
+    [[nodiscard]] bool showsFace() const { return m_view >= kBuiltInViewCount; }
     void tapScreen(QPoint point);
     void releaseScreen(QPoint point);
     [[nodiscard]] ViewContext viewContext() const;
@@ -98,12 +95,11 @@ private:
     faces::SkinSet m_skin;
     faces::SkinMenu m_skinMenu;
     std::unique_ptr<faces::StatusBar> m_statusBar;
-    alarms::AlarmBoard m_alarms;
-    timers::TimerTable m_timers { };
+    SuiteState m_suite;
     int m_lastBuiltInView = 0;
     int m_view = -1; // none until the start view is chosen
-    std::array<std::unique_ptr<View>, kBuiltInViewCount> m_builtInViews;
-    std::unique_ptr<View> m_faceView;
+    std::vector<std::unique_ptr<View>> m_builtInViews; // by index, from the table of views
+    std::unique_ptr<FaceView> m_faceView;
     bool m_tickPaint = false;
     QWidget* m_screen = nullptr;
     ui::DropList* m_viewManager = nullptr;
@@ -111,7 +107,7 @@ private:
     ui::WindowHost* m_host = nullptr;
     QTimer m_clock;
     SYSTEMTIME m_lastTick { };
-    std::unique_ptr<alert::SoundPlayer> m_chimePlayer;
+    IntervalChime m_chime;
     bool m_closing = false;
 };
 

@@ -4,6 +4,7 @@
 // every lock its own locker, and everything else one main window.
 
 #include "app/command_line.h"
+#include "app/window_messages.h"
 
 #include <string>
 
@@ -13,7 +14,6 @@ namespace app {
 inline constexpr std::u16string_view kMainWindowClass = u"TickwellProMain";
 inline constexpr std::u16string_view kMainWindowTitle = u"Tickwell Pro";
 inline constexpr std::u16string_view kReminderTitle = u"Tickwell Pro Reminder";
-inline constexpr unsigned kSwitchViewMessage = 0x0400 + 10; // WM_USER + 10, view in wParam
 
 struct WindowIdentity {
     std::u16string className;

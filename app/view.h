@@ -1,8 +1,10 @@
 #pragma once
-// One view of the main window. The main window owns one object per built-in view and one
-// for the clock faces, and calls their steps: activation when a view becomes current,
-// leaving when another takes its place, the refresh step (private message WM_USER), the
-// per-second drawing, the full paint and the stylus.
+// One view of the main window. The main window makes one object per built-in view and one
+// for the clock faces from the table of views (app/view_table.h), and calls their steps:
+// activation when a view becomes current, leaving when another takes its place, the
+// refresh step (WindowMessage::Refresh), the per-second drawing, the full paint and the
+// stylus. What the window needs to know of a view it asks through the hooks below, never
+// by the view's index.
 
 #include "ui/screen_geometry.h"
 
@@ -10,9 +12,14 @@
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <utility>
 
 class QPainter;
+
+namespace faces {
+struct StatusBarInputs;
+}
 
 namespace app {
 
@@ -33,6 +40,11 @@ struct ViewContext {
     QRect area;
 };
 
+// What changed outside a view that it may be showing.
+enum class Change {
+    Alarms, // alarms.dat was rewritten by another program (the runner, tkwctl)
+};
+
 class View {
 public:
     explicit View(int index)
@@ -49,16 +61,25 @@ public:
     virtual bool activate() { return true; }
     // Another view takes its place.
     virtual void leave() { }
-    // Re-reads or recomputes what it shows (WM_USER while it is current).
+    // Re-reads or recomputes what it shows (WindowMessage::Refresh while it is current).
     virtual void refresh() { }
-    // The drawing of each second (and of each tick while the stopwatch runs).
+    // Something it may show changed while it is current.
+    virtual void changed(Change) { }
+    // The drawing of each second (and of each tick while wantsEveryTick()).
     virtual void perSecond(QPainter& painter, const ViewContext& context) { paint(painter, context); }
     // The whole view.
     virtual void paint(QPainter& painter, const ViewContext& context) = 0;
-    // Stopwatch and Events: their second, lighter update (WM_USER + 4).
+    // Draws on every 100 ms tick, not only when the second changes (a running stopwatch).
+    [[nodiscard]] virtual bool wantsEveryTick() const { return false; }
+    // Draws its second at once when another program asks (WindowMessage::PerSecondUpdate).
+    [[nodiscard]] virtual bool takesPerSecondUpdate() const { return false; }
+    // Its second, lighter update (WindowMessage::SecondaryUpdate).
     virtual void secondaryUpdate() { }
-    // Events: its list changed on disk (WM_USER + 9).
+    // Its list changed on disk (WindowMessage::ReloadList).
     virtual void reloadList() { }
+    // Adds what only this view knows to the status bar's inputs (the Sun view's sunrise and
+    // sunset, say). Asked of every built-in view at each status bar drawing, current or not.
+    virtual void addStatusInputs(faces::StatusBarInputs&) const { }
     // The stylus; true when the view took it.
     virtual bool stylusDown(QPoint) { return false; }
     virtual bool stylusUp(QPoint) { return false; }
@@ -66,7 +87,10 @@ public:
     // the first visible entry or the page); kept as given until the view has its own.
     [[nodiscard]] virtual std::uint8_t subSelection() const { return m_subSelection; }
     virtual void setSubSelection(std::uint8_t item) { m_subSelection = item; }
-    // Rebuilds what depends on the skin's images (WM_USER + 7) or the screen's size.
+    // Whether a start with the last view restores the sub-selection saved with it.
+    [[nodiscard]] virtual bool restoresSubSelection() const { return false; }
+    // Rebuilds what depends on the skin's images (WindowMessage::RebuildViews) or the
+    // screen's size.
     virtual void rebuild(const ui::ScreenGeometry&) { }
 
 private:
@@ -74,19 +98,41 @@ private:
     std::uint8_t m_subSelection = 0;
 };
 
+// How a view that is still a placeholder answers the window's hooks, so that the window
+// treats it as it will treat the view once it arrives.
+struct PlaceholderTraits {
+    bool takesPerSecondUpdate = false;
+    bool restoresSubSelection = false;
+    std::function<bool()> wantsEveryTick; // none: never
+};
+
 // A view whose content arrives with its own subsystem: it shows its name until then.
 class NamedView final : public View {
 public:
-    NamedView(int index, QString name)
+    NamedView(int index, QString name, PlaceholderTraits traits = {})
         : View(index)
         , m_name(std::move(name))
+        , m_traits(std::move(traits))
     {
     }
     void paint(QPainter& painter, const ViewContext& context) override;
+    [[nodiscard]] bool wantsEveryTick() const override
+    {
+        return m_traits.wantsEveryTick && m_traits.wantsEveryTick();
+    }
+    [[nodiscard]] bool takesPerSecondUpdate() const override
+    {
+        return m_traits.takesPerSecondUpdate;
+    }
+    [[nodiscard]] bool restoresSubSelection() const override
+    {
+        return m_traits.restoresSubSelection;
+    }
     void setName(QString name) { m_name = std::move(name); }
 
 private:
     QString m_name;
+    PlaceholderTraits m_traits;
 };
 
 } // namespace app

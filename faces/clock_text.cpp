@@ -1,15 +1,12 @@
 #include "faces/clock_text.h"
 
+#include "ui/qt_text.h"
+
 namespace faces {
 
 const platform::LocaleInfo& localeOr(const platform::LocaleInfo* locale)
 {
     return locale ? *locale : platform::userLocale();
-}
-
-QString qText(std::u16string_view text)
-{
-    return QString(reinterpret_cast<const QChar*>(text.data()), qsizetype(text.size()));
 }
 
 std::u16string timePictureWithoutSeconds(const platform::LocaleInfo& locale)
@@ -32,14 +29,14 @@ QString formatTime(
     const SYSTEMTIME& time, std::u16string_view picture, const platform::LocaleInfo& locale)
 {
     const auto text = platform::formatPicture(time, picture, platform::PictureKind::Time, locale);
-    return text ? qText(*text) : QString();
+    return text ? ui::qText(*text) : QString();
 }
 
 QString formatDate(
     const SYSTEMTIME& date, std::u16string_view picture, const platform::LocaleInfo& locale)
 {
     const auto text = platform::formatPicture(date, picture, platform::PictureKind::Date, locale);
-    return text ? qText(*text) : QString();
+    return text ? ui::qText(*text) : QString();
 }
 
 QString timeWithoutSeconds(const SYSTEMTIME& time, const platform::LocaleInfo& locale)

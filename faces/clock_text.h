@@ -14,8 +14,6 @@ namespace faces {
 // The locale passed, or the device's user locale when none is.
 [[nodiscard]] const platform::LocaleInfo& localeOr(const platform::LocaleInfo* locale);
 
-[[nodiscard]] QString qText(std::u16string_view text);
-
 // The locale's time picture without the seconds and what leads up to them.
 [[nodiscard]] std::u16string timePictureWithoutSeconds(const platform::LocaleInfo& locale);
 

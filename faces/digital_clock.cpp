@@ -2,6 +2,7 @@
 
 #include "faces/clock_text.h"
 #include "faces/skin.h"
+#include "ui/qt_text.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -120,7 +121,7 @@ void DigitalClock::draw(QPainter& painter, const DigitalClockInputs& inputs) con
 
     painter.setPen(m_skin.colour(skin::kCityColour));
     painter.drawText(cityLine, textFlags,
-        qText(inputs.homeCityName) + u' ' + QString::number(inputs.weekNumber));
+        ui::qText(inputs.homeCityName) + u' ' + QString::number(inputs.weekNumber));
 
     // The visiting city's clock, once there is a city to show.
     if (inputs.visitingTime) {

@@ -3,6 +3,7 @@
 #include "faces/clock_text.h"
 #include "faces/skin_record.h"
 #include "platform/files.h"
+#include "ui/qt_text.h"
 
 #include <QPainter>
 
@@ -274,9 +275,9 @@ void FaceHost::drawTexts(QPainter& painter, const FaceInputs& inputs) const
         const auto value = numberOf(NumberValue(record.value), inputs.clock);
         if (!value)
             continue;
-        QString text = qText(fieldText(record.prefix));
+        QString text = ui::qText(fieldText(record.prefix));
         text += QString::number(*value).rightJustified(record.minDigits, u'0');
-        text += qText(fieldText(record.suffix));
+        text += ui::qText(fieldText(record.suffix));
         painter.setFont(fontAt(record.font));
         painter.setPen(colourOf(record.colour));
         painter.drawText(recordRect(record.left, record.top, record.right, record.bottom)

@@ -1,6 +1,7 @@
 #include "faces/skin.h"
 
 #include "platform/files.h"
+#include "ui/qt_text.h"
 
 #include <QString>
 
@@ -12,14 +13,9 @@ namespace faces {
 
 namespace {
 
-QString qText(std::u16string_view text)
-{
-    return QString(reinterpret_cast<const QChar*>(text.data()), qsizetype(text.size()));
-}
-
 bool sameNameIgnoringCase(std::u16string_view a, std::u16string_view b)
 {
-    return qText(a).compare(qText(b), Qt::CaseInsensitive) == 0;
+    return ui::qText(a).compare(ui::qText(b), Qt::CaseInsensitive) == 0;
 }
 
 std::optional<Bytes> readDeviceFile(const std::u16string& path)

@@ -2,6 +2,7 @@
 
 #include "faces/clock_text.h"
 #include "faces/skin.h"
+#include "ui/qt_text.h"
 
 #include <QPainter>
 
@@ -37,15 +38,15 @@ QString statusText(std::uint32_t content, const StatusBarInputs& inputs)
         return inputs.nextAlarm ? timeWithoutSeconds(*inputs.nextAlarm, locale)
                                 : QStringLiteral("--:--");
     case StatusContent::Timer:
-        return inputs.timerText ? qText(*inputs.timerText) : QStringLiteral("--:--");
+        return inputs.timerText ? ui::qText(*inputs.timerText) : QStringLiteral("--:--");
     case StatusContent::Stopwatch:
-        return inputs.stopwatchText ? qText(*inputs.stopwatchText) : QStringLiteral("--:-- --");
+        return inputs.stopwatchText ? ui::qText(*inputs.stopwatchText) : QStringLiteral("--:-- --");
     case StatusContent::Sunrise:
-        return qText(inputs.sunriseText);
+        return ui::qText(inputs.sunriseText);
     case StatusContent::Sunset:
-        return qText(inputs.sunsetText);
+        return ui::qText(inputs.sunsetText);
     case StatusContent::InternetTime:
-        return u'@' + qText(inputs.internetTimeText);
+        return u'@' + ui::qText(inputs.internetTimeText);
     case StatusContent::Date:
         return formatDate(inputs.localTime, locale.shortDatePicture, locale);
     case StatusContent::Time:

@@ -9,6 +9,7 @@
 #include "ui/dialogs.h"
 #include "ui/headless.h"
 #include "ui/resources.h"
+#include "ui/string_ids.h"
 #include "ui/time_dialog.h"
 
 #include <QApplication>
@@ -65,10 +66,10 @@ int main(int argc, char** argv)
         store::SetCurrentLanguage(language);
         ui::prepareApplication(application, language);
         // English shows the 12-hour form, the others the 24-hour one.
-        ui::TimeDialog time(nullptr, ui::text(41395), 13, 5, language != store::kEnglish);
+        ui::TimeDialog time(nullptr, ui::text(ui::kAlarmTimeString), 13, 5, language != store::kEnglish);
         allSaved &= save(&time, folder, QStringLiteral("time_dialog"), language);
 
-        QMessageBox box(QMessageBox::Warning, ui::text(41185), ui::text(41175), QMessageBox::Ok);
+        QMessageBox box(QMessageBox::Warning, ui::text(ui::kInvalidPathCaption), ui::text(ui::kInvalidPathText), QMessageBox::Ok);
         allSaved &= save(&box, folder, QStringLiteral("message_box"), language);
 
         ui::BubbleSpec bubble;
@@ -76,9 +77,9 @@ int main(int argc, char** argv)
         bubble.id = 1;
         bubble.title = ui::text(ui::kProductNameString) + QStringLiteral(" Reminder");
         bubble.html = QStringLiteral("<b>%1 03</b> <a href=\"cmd:202\">%2</a><br><br><b>07:00</b>")
-                          .arg(ui::list(40045).value(3), ui::text(41355));
-        bubble.keys[0] = { ui::text(41345), 200 };
-        bubble.keys[1] = { ui::text(41365), 201 };
+                          .arg(ui::list(ui::kViewNamesList).value(3), ui::text(ui::kGoToString));
+        bubble.keys[0] = { ui::text(ui::kDismissString), 200 };
+        bubble.keys[1] = { ui::text(ui::kSnoozeString), 201 };
         ui::addBubble(bubble);
         if (QWidget* window = visibleTopLevel(QStringLiteral("NotificationBubble")))
             allSaved &= save(window, folder, QStringLiteral("bubble"), language);

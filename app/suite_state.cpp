@@ -1,0 +1,78 @@
+#include "app/suite_state.h"
+
+#include "app/internet_time.h"
+#include "platform/calendar.h"
+#include "platform/device_clock.h"
+#include "platform/events.h"
+#include "platform/locale.h"
+#include "timers/countdown.h"
+#include "timers/timer_file.h"
+
+#include <algorithm>
+
+namespace app {
+
+void SuiteState::load(const SYSTEMTIME& now)
+{
+    // A file that cannot be read leaves the board empty; the views show it so.
+    (void)m_alarms.Load(now);
+}
+
+bool SuiteState::todayItemRunning() const
+{
+    const auto& shared = sharedEvents();
+    return shared.todayPluginRunning
+        && WaitForSingleObject(shared.todayPluginRunning, 0) == WAIT_OBJECT_0;
+}
+
+faces::StatusBarInputs SuiteState::statusInputs(const SYSTEMTIME& now)
+{
+    const auto& current = settings();
+    faces::StatusBarInputs inputs;
+    inputs.contents = { current.statusField1, current.statusField2, current.statusField3 };
+    inputs.localTime = now;
+    inputs.locale = &platform::userLocale();
+    const auto shows = [&](faces::StatusContent content) {
+        return std::find(inputs.contents.begin(), inputs.contents.end(), std::uint32_t(content))
+            != inputs.contents.end();
+    };
+    if (shows(faces::StatusContent::Alarm))
+        inputs.nextAlarm = m_alarms.NextAlarm(inputs.localTime).localTime;
+    FILETIME localFile {};
+    SystemTimeToFileTime(&inputs.localTime, &localFile);
+    if (shows(faces::StatusContent::Timer)) {
+        timers::LoadTimers(m_timers, ticksOf(localFile));
+        const auto text = timers::StatusBarTimerText(m_timers, ticksOf(localFile));
+        if (text != u"--:--")
+            inputs.timerText = text;
+    }
+    if (shows(faces::StatusContent::Stopwatch) && current.stopwatchRunning) {
+        SYSTEMTIME utc {};
+        GetSystemTime(&utc);
+        FILETIME universal {};
+        SystemTimeToFileTime(&utc, &universal);
+        const auto elapsed
+            = std::int64_t(ticksOf(universal)) - std::int64_t(ticksOf(current.stopwatchStart));
+        if (elapsed >= 0)
+            inputs.stopwatchText = faces::stopwatchStatusText(elapsed / 10'000'000);
+    }
+    if (shows(faces::StatusContent::InternetTime)) {
+        if (const auto beat = BeatsFromLocalTime(inputs.localTime))
+            inputs.internetTimeText = BeatText(*beat);
+    }
+    return inputs;
+}
+
+faces::FaceClock SuiteState::faceClock(const SYSTEMTIME& now)
+{
+    const auto& locale = platform::userLocale();
+    faces::FaceClock clock;
+    clock.time = now;
+    clock.use24Hour = locale.use24Hour;
+    clock.monthFirst = locale.shortDateMonthFirst;
+    clock.chimeOn = settings().chime != 0;
+    clock.nextAlarm = m_alarms.NextAlarm(clock.time).localTime;
+    return clock;
+}
+
+} // namespace app

@@ -1,0 +1,52 @@
+#pragma once
+// The suite's state as the main program holds it: the alarm board, the timer board, the
+// event list, the timers the status bar shows, the settings and the shared events. The main window owns one and hands it to
+// every view it makes, so that a view reaches what it shows through this object instead of
+// through the window.
+
+#include "alarms/alarm_board.h"
+#include "events/event_list.h"
+#include "faces/face_rules.h"
+#include "faces/status_bar.h"
+#include "platform/types.h"
+#include "store/settings.h"
+#include "store/signals.h"
+#include "timers/timer_board.h"
+#include "timers/timer_record.h"
+
+namespace app {
+
+class SuiteState {
+public:
+    SuiteState() = default;
+    SuiteState(const SuiteState&) = delete;
+    SuiteState& operator=(const SuiteState&) = delete;
+
+    // Loads the alarms at start-up (a missing file becomes the defaults).
+    void load(const SYSTEMTIME& now);
+
+    [[nodiscard]] alarms::AlarmBoard& alarms() { return m_alarms; }
+    // The Timers view's actions; it loads timers.dat itself when it becomes current.
+    [[nodiscard]] timers::TimerBoard& timers() { return m_timerBoard; }
+    // The Events view's list; it loads events.dat itself when it becomes current.
+    [[nodiscard]] events::EventList& eventList() { return m_eventList; }
+    // This process's copy of the settings (store::Settings()).
+    [[nodiscard]] store::SettingsRecord& settings() { return store::Settings(); }
+    [[nodiscard]] const store::SharedEvents& sharedEvents() const { return store::SharedEventHandles(); }
+
+    // Whether the home screen's Today item is loaded (it chimes then, not this program).
+    [[nodiscard]] bool todayItemRunning() const;
+    // What the status bar's three parts show at local time `now`; reads timers.dat when a
+    // part shows the timer.
+    [[nodiscard]] faces::StatusBarInputs statusInputs(const SYSTEMTIME& now);
+    // What a clock face shows at local time `now`.
+    [[nodiscard]] faces::FaceClock faceClock(const SYSTEMTIME& now);
+
+private:
+    alarms::AlarmBoard m_alarms;
+    timers::TimerBoard m_timerBoard;
+    events::EventList m_eventList;
+    timers::TimerTable m_timers {};
+};
+
+} // namespace app

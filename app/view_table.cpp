@@ -1,0 +1,120 @@
+#include "app/view_table.h"
+
+#include "app/alarms_view.h"
+#include "app/general_view.h"
+#include "app/suite_state.h"
+#include "app/view_list.h"
+#include "platform/device_clock.h"
+
+#include <array>
+#include <utility>
+
+namespace app {
+
+namespace {
+
+std::unique_ptr<View> makeGeneral(const ViewSetup& setup)
+{
+    return std::make_unique<GeneralView>(
+        setup.screen, setup.geometry, setup.skin, setup.suite.alarms());
+}
+
+std::unique_ptr<View> makeDigitalClock(const ViewSetup& setup)
+{
+    return std::make_unique<DigitalClockView>(setup.skin, setup.geometry);
+}
+
+std::unique_ptr<View> makeAnalogClock(const ViewSetup& setup)
+{
+    return std::make_unique<AnalogClockView>(setup.skin, setup.geometry);
+}
+
+std::unique_ptr<View> makeAlarms(const ViewSetup& setup)
+{
+    return std::make_unique<AlarmsView>(
+        setup.screen, setup.geometry, setup.suite.alarms(), setup.faces);
+}
+
+// The views still to come show their names; their traits are those of the view to come,
+// so that the window already treats them as it will.
+template <int Index> std::unique_ptr<View> makePlaceholder(const ViewSetup&)
+{
+    return std::make_unique<NamedView>(Index, QString());
+}
+
+std::unique_ptr<View> makeTimers(const ViewSetup&)
+{
+    PlaceholderTraits traits;
+    traits.restoresSubSelection = true;
+    return std::make_unique<NamedView>(kTimersView, QString(), std::move(traits));
+}
+
+std::unique_ptr<View> makeStopwatch(const ViewSetup& setup)
+{
+    // A running stopwatch counts tenths: it is drawn on every tick.
+    PlaceholderTraits traits;
+    traits.wantsEveryTick
+        = [suite = &setup.suite] { return suite->settings().stopwatchRunning != 0; };
+    return std::make_unique<NamedView>(kStopwatchView, QString(), std::move(traits));
+}
+
+std::unique_ptr<View> makeSun(const ViewSetup&)
+{
+    PlaceholderTraits traits;
+    traits.takesPerSecondUpdate = true;
+    return std::make_unique<NamedView>(kSunView, QString(), std::move(traits));
+}
+
+std::unique_ptr<View> makeCityTime(const ViewSetup&)
+{
+    PlaceholderTraits traits;
+    traits.restoresSubSelection = true;
+    return std::make_unique<NamedView>(kCityTimeView, QString(), std::move(traits));
+}
+
+std::unique_ptr<View> makeInternetTime(const ViewSetup&)
+{
+    PlaceholderTraits traits;
+    traits.takesPerSecondUpdate = true;
+    return std::make_unique<NamedView>(kInternetTimeView, QString(), std::move(traits));
+}
+
+std::unique_ptr<View> makeTimeCalc(const ViewSetup&)
+{
+    PlaceholderTraits traits;
+    traits.takesPerSecondUpdate = true;
+    traits.restoresSubSelection = true;
+    return std::make_unique<NamedView>(kTimeCalcView, QString(), std::move(traits));
+}
+
+constexpr std::array<ViewTableRow, kBuiltInViewCount> kBuiltInViews { {
+    { kGeneralView, makeGeneral },
+    { kDigitalClockView, makeDigitalClock },
+    { kAnalogClockView, makeAnalogClock },
+    { kAlarmsView, makeAlarms },
+    { kTimersView, makeTimers },
+    { kStopwatchView, makeStopwatch },
+    { kEventsView, makePlaceholder<kEventsView> },
+    { kWorldTimeView, makePlaceholder<kWorldTimeView> },
+    { kMoonPhasesView, makePlaceholder<kMoonPhasesView> },
+    { kSunView, makeSun },
+    { kCityTimeView, makeCityTime },
+    { kInternetTimeView, makeInternetTime },
+    { kTimeCalcView, makeTimeCalc },
+} };
+
+} // namespace
+
+std::span<const ViewTableRow> builtInViewTable()
+{
+    return kBuiltInViews;
+}
+
+std::unique_ptr<FaceView> makeFaceView(const ViewSetup& setup)
+{
+    SuiteState* suite = &setup.suite;
+    return std::make_unique<FaceView>(
+        setup.window, setup.geometry, [suite] { return suite->faceClock(platform::localNow()); });
+}
+
+} // namespace app
