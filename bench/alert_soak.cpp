@@ -235,7 +235,7 @@ int main(int argc, char** argv)
             if (!edit || !events::LoadEvents(list))
                 continue;
             for (std::size_t i = 0; i < list.count(); ++i) {
-                auto& event = list.slots[i];
+                auto& event = list.records[i];
                 if (platform::toUtf8(events::EventName(event)) != name)
                     continue;
                 event.actionKind = 2;

@@ -44,7 +44,7 @@ void adoptRunnerMoves(EventList& list)
         if (onDisk.eventId == 0)
             continue;
         for (std::size_t index = 0; index < list.count(); ++index) {
-            EventRecord& ours = list.slots[index];
+            EventRecord& ours = list.records[index];
             if (ours.eventId == onDisk.eventId && ours.recurrence == onDisk.recurrence
                 && sameMoment(ours.eventTime, onDisk.eventTime)
                 && ticksOf(onDisk.nextTime) > ticksOf(ours.nextTime)) {
@@ -58,14 +58,14 @@ void adoptRunnerMoves(EventList& list)
 bool writeEventsFile(const EventList& list)
 {
     const std::size_t count = list.count();
-    if (count > list.slots.size())
+    if (count > list.records.size())
         return false;
     EventHeader header = list.header;
     header.reserved = 0;
     std::vector<std::byte> bytes(kEventHeaderSize + count * kEventRecordSize);
     std::memcpy(bytes.data(), &header, kEventHeaderSize);
     if (count > 0)
-        std::memcpy(bytes.data() + kEventHeaderSize, list.slots.data(), count * kEventRecordSize);
+        std::memcpy(bytes.data() + kEventHeaderSize, list.records.data(), count * kEventRecordSize);
     return platform::replaceFile(eventsFilePath(), bytes);
 }
 
@@ -97,16 +97,16 @@ bool LoadEvents(EventList& into, EventsLoad* outcome)
     if (!file->readExactly(&list.header, sizeof list.header))
         return report(EventsLoad::Damaged, false);
     // Zeroed first: slots that the file does not fill stay empty records.
-    list.slots.assign(std::size_t(list.header.numEvents) + kSlotGrowth, EventRecord { });
+    list.records.assign(std::size_t(list.header.numEvents) + kSlotGrowth, EventRecord { });
     const std::size_t announced = std::size_t(list.header.numEvents) * kEventRecordSize;
-    const auto got = file->read({ reinterpret_cast<std::byte*>(list.slots.data()), announced });
+    const auto got = file->read({ reinterpret_cast<std::byte*>(list.records.data()), announced });
     if (!got)
         return report(EventsLoad::Unreadable, false);
     (void)report(*got == announced ? EventsLoad::Loaded : EventsLoad::Damaged, true);
 
     // A note number handed out again would overwrite another event's note.
     for (std::size_t index = 0; index < list.count(); ++index)
-        list.header.lastNoteId = std::max(list.header.lastNoteId, list.slots[index].noteId);
+        list.header.lastNoteId = std::max(list.header.lastNoteId, list.records[index].noteId);
     into = std::move(list);
     return true;
 }
@@ -132,22 +132,22 @@ std::optional<std::size_t> NewEventSlot(EventList& list)
     const std::size_t count = list.count();
     if (count >= kMaxEvents)
         return std::nullopt;
-    const auto begin = list.slots.begin();
+    const auto begin = list.records.begin();
     const auto end = begin + std::ptrdiff_t(count);
     std::uint32_t eventId = 1;
     while (std::any_of(begin, end, [&](const EventRecord& r) { return r.eventId == eventId; }))
         ++eventId;
     if (list.freeSlots() == 0)
-        list.slots.resize(list.slots.size() + kSlotGrowth, EventRecord { });
-    list.slots[count] = EventRecord { };
-    list.slots[count].eventId = eventId;
+        list.records.resize(list.records.size() + kSlotGrowth, EventRecord { });
+    list.records[count] = EventRecord { };
+    list.records[count].eventId = eventId;
     return count;
 }
 
 std::optional<std::size_t> LastEventWithHandle(const EventList& list, DWORD handle)
 {
     for (std::size_t index = list.count(); index-- > 0;) {
-        if (list.slots[index].hNotification == handle)
+        if (list.records[index].hNotification == handle)
             return index;
     }
     return std::nullopt;
@@ -155,9 +155,9 @@ std::optional<std::size_t> LastEventWithHandle(const EventList& list, DWORD hand
 
 std::optional<EventEditor> OpenEditor(const EventList& list, std::size_t index)
 {
-    if (index > list.count() || index >= list.slots.size())
+    if (index > list.count() || index >= list.records.size())
         return std::nullopt;
-    return EventEditor { list.slots[index], index };
+    return EventEditor { list.records[index], index };
 }
 
 ApplyOutcome ApplyEditor(EventList& list, EventEditor& editor, FILETIME eventMoment, const SYSTEMTIME& now,
@@ -168,19 +168,19 @@ ApplyOutcome ApplyEditor(EventList& list, EventEditor& editor, FILETIME eventMom
         return ApplyOutcome::NotSaved;
     const std::size_t index = editor.index;
     const bool isNew = index == list.count();
-    if (index > list.count() || index >= list.slots.size() || (isNew && list.count() >= kMaxEvents))
+    if (index > list.count() || index >= list.records.size() || (isNew && list.count() >= kMaxEvents))
         return ApplyOutcome::InvalidIndex;
 
     // The editor never changes the handle, so the stored record's is the freshest: the runner
     // may have moved the event to a new wake-up while the editor was open.
     adoptRunnerMoves(list);
-    if (!isNew && list.slots[index].eventId == editor.working.eventId)
-        editor.working.hNotification = list.slots[index].hNotification;
+    if (!isNew && list.records[index].eventId == editor.working.eventId)
+        editor.working.hNotification = list.records[index].hNotification;
 
     editor.working.eventTime = eventMoment;
     editor.working.nextTime = eventMoment;
     (void)ScheduleEvent(editor.working, now); // A moment not ahead is stored unregistered.
-    list.slots[index] = editor.working;
+    list.records[index] = editor.working;
     if (isNew)
         ++list.header.numEvents;
     return SaveEventsWithRetry(list, retry) ? ApplyOutcome::Saved : ApplyOutcome::NotSaved;
@@ -189,13 +189,13 @@ ApplyOutcome ApplyEditor(EventList& list, EventEditor& editor, FILETIME eventMom
 bool DeleteEvent(EventList& list, std::size_t index, const SYSTEMTIME& now, platform::RetryPolicy retry)
 {
     const std::size_t count = list.count();
-    if (index >= count || count > list.slots.size())
+    if (index >= count || count > list.records.size())
         return false;
     const auto edit = store::EditDataFile(store::kEventsFile);
     if (!edit)
         return false;
     adoptRunnerMoves(list);
-    const EventRecord gone = list.slots[index];
+    const EventRecord gone = list.records[index];
     --list.header.numEvents;
 
     // A reminder still ahead has its wake-up; a passed one fired and took it along.
@@ -207,9 +207,9 @@ bool DeleteEvent(EventList& list, std::size_t index, const SYSTEMTIME& now, plat
     if (gone.noteId != 0)
         (void)platform::deleteFile(store::DataFilePath(NoteFileName(gone.noteId)));
 
-    const auto begin = list.slots.begin();
+    const auto begin = list.records.begin();
     std::copy(begin + std::ptrdiff_t(index) + 1, begin + std::ptrdiff_t(count), begin + std::ptrdiff_t(index));
-    list.slots[count - 1] = EventRecord { };
+    list.records[count - 1] = EventRecord { };
     return SaveEventsWithRetry(list, retry);
 }
 

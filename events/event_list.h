@@ -20,10 +20,10 @@ struct EventList {
     EventHeader header { };
     // Room for the events: the first header.numEvents slots hold them in the order they
     // were created, the rest are free and zeroed. Starts with 8 free slots, grows by 8.
-    std::vector<EventRecord> slots = std::vector<EventRecord>(kSlotGrowth, EventRecord { });
+    std::vector<EventRecord> records = std::vector<EventRecord>(kSlotGrowth, EventRecord { });
 
     [[nodiscard]] std::size_t count() const { return header.numEvents; }
-    [[nodiscard]] std::size_t freeSlots() const { return slots.size() - header.numEvents; }
+    [[nodiscard]] std::size_t freeSlots() const { return records.size() - header.numEvents; }
 };
 
 // Reads events.dat. A missing or empty file is an empty list. False when the header cannot be

@@ -207,7 +207,7 @@ void ReconcileRegistrations(std::u16string_view runnerPath)
             const auto& timer = timerTable[std::size_t(item.number)];
             wanted = timer.running && timer.hNotification == wakeUp.handle;
         } else if (item.job == Job::Event && haveEvents) {
-            const auto begin = eventList.slots.begin();
+            const auto begin = eventList.records.begin();
             wanted = item.number == wakeUp.handle
                 && std::any_of(begin, begin + std::ptrdiff_t(eventList.count()),
                     [&](const events::EventRecord& event) { return event.hNotification == wakeUp.handle; });

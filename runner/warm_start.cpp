@@ -37,8 +37,8 @@ std::optional<AlertParameters> peekEvent(const Command& command)
     events::EventList list;
     if (!events::LoadEvents(list))
         return std::nullopt;
-    const auto end = list.slots.begin() + std::ptrdiff_t(list.count());
-    const auto event = std::find_if(list.slots.begin(), end,
+    const auto end = list.records.begin() + std::ptrdiff_t(list.count());
+    const auto event = std::find_if(list.records.begin(), end,
         [&](const events::EventRecord& record) { return record.hNotification == command.number; });
     if (event == end)
         return std::nullopt;

@@ -100,7 +100,7 @@ int list(bool json)
         return kExitFailure;
     std::vector<std::string> items;
     for (std::size_t index = 0; index < list.count(); ++index) {
-        const auto& event = list.slots[index];
+        const auto& event = list.records[index];
         const std::string name = platform::toUtf8(events::EventName(event));
         if (json) {
             JsonObject item;
@@ -176,7 +176,7 @@ int add(const Arguments& a)
     if (events::ApplyEditor(list, *editor, eventMoment, localNow()) != events::ApplyOutcome::Saved)
         return fail("Can't save event settings");
 
-    const auto& stored = list.slots[*slot];
+    const auto& stored = list.records[*slot];
     if (a.json)
         std::printf("%s\n", JsonObject().add("index", std::int64_t(*slot + 1))
             .add("eventId", std::int64_t(stored.eventId))

@@ -43,13 +43,13 @@ TEST_F(EventFile, NewEventsTakeTheSmallestFreeIdAndTheListGrowsByEight)
     EventList list;
     ASSERT_TRUE(LoadEvents(list)); // no file: no events
     for (std::uint32_t id : { 1u, 2u, 4u, 5u, 6u, 7u, 8u, 9u }) {
-        list.slots[list.count()].eventId = id;
+        list.records[list.count()].eventId = id;
         ++list.header.numEvents;
     }
-    EXPECT_EQ(list.slots.size(), 8u);
+    EXPECT_EQ(list.records.size(), 8u);
     EXPECT_EQ(NewEventSlot(list), 8u);
-    EXPECT_EQ(list.slots.size(), 16u);
-    EXPECT_EQ(list.slots[8].eventId, 3u);
+    EXPECT_EQ(list.records.size(), 16u);
+    EXPECT_EQ(list.records[8].eventId, 3u);
     EXPECT_EQ(list.count(), 8u); // counted only when the editor stores it
 }
 
@@ -64,12 +64,12 @@ TEST_F(EventFile, AFileAnnouncingMoreRecordsThanItHoldsGivesZeroedSlots)
     EventList list;
     ASSERT_TRUE(LoadEvents(list));
     ASSERT_EQ(list.count(), 3u);
-    EXPECT_EQ(list.slots[0].eventId, 7u);
-    EXPECT_EQ(list.slots[1].hNotification, 1234u);
-    EXPECT_EQ(ticksOf(list.slots[1].eventTime), ticksOf(first.eventTime));
-    EXPECT_EQ(list.slots[1].eventId, 0u); // beyond the bytes that arrived
-    EXPECT_TRUE(isZero(list.slots[2]));
-    EXPECT_EQ(list.slots.size(), 11u);
+    EXPECT_EQ(list.records[0].eventId, 7u);
+    EXPECT_EQ(list.records[1].hNotification, 1234u);
+    EXPECT_EQ(ticksOf(list.records[1].eventTime), ticksOf(first.eventTime));
+    EXPECT_EQ(list.records[1].eventId, 0u); // beyond the bytes that arrived
+    EXPECT_TRUE(isZero(list.records[2]));
+    EXPECT_EQ(list.records.size(), 11u);
 
     writeDataFile(store::kEventsFile, bytes.data(), 5); // a header cut short
     EXPECT_FALSE(LoadEventsWithRetry(list, kQuick));
@@ -142,9 +142,9 @@ TEST_F(EventDeletion, DeletingTheThirdOfFiveShiftsTheRestAndRemovesItsFilesAndWa
     auto list = savedList(records, now);
     for (std::uint32_t id = 1; id <= 5; ++id)
         ASSERT_TRUE(WriteEventSound(id, u"\\Windows\\Alarm2.wav"));
-    ASSERT_EQ(SaveNote(list.header, list.slots[2], u"third"), NoteOutcome::Saved);
-    ASSERT_EQ(SaveNote(list.header, list.slots[3], u"fourth"), NoteOutcome::Saved);
-    const std::uint32_t goneHandle = list.slots[2].hNotification;
+    ASSERT_EQ(SaveNote(list.header, list.records[2], u"third"), NoteOutcome::Saved);
+    ASSERT_EQ(SaveNote(list.header, list.records[3], u"fourth"), NoteOutcome::Saved);
+    const std::uint32_t goneHandle = list.records[2].hNotification;
 
     ASSERT_TRUE(DeleteEvent(list, 2, now, kQuick));
     EXPECT_FALSE(platform::findWakeUp(goneHandle));
@@ -152,22 +152,22 @@ TEST_F(EventDeletion, DeletingTheThirdOfFiveShiftsTheRestAndRemovesItsFilesAndWa
     EXPECT_FALSE(std::filesystem::exists(hostDataFile(u"es3.dat")));
     EXPECT_FALSE(std::filesystem::exists(hostDataFile(u"1.dat")));
     EXPECT_EQ(ReadEventSound(4), u"\\Windows\\Alarm2.wav");
-    EXPECT_TRUE(isZero(list.slots[4]));
+    EXPECT_TRUE(isZero(list.records[4]));
 
     EventList loaded;
     ASSERT_TRUE(LoadEvents(loaded));
     ASSERT_EQ(loaded.count(), 4u);
-    EXPECT_EQ(loaded.slots[2].eventId, 4u);
-    EXPECT_EQ(loaded.slots[3].eventId, 5u);
-    EXPECT_EQ(LoadNote(loaded.slots[2]), u"fourth");
+    EXPECT_EQ(loaded.records[2].eventId, 4u);
+    EXPECT_EQ(loaded.records[3].eventId, 5u);
+    EXPECT_EQ(LoadNote(loaded.records[2]), u"fourth");
 }
 
 TEST_F(EventDeletion, ASaveAfterTheRunnerMovedAnEventKeepsItsNewWakeUp)
 {
     const SYSTEMTIME due = at(2009, 6, 15, 9, 0);
     auto list = savedList({ eventAt(due, kEveryMonth) }, at(2009, 6, 1, 0, 0));
-    ASSERT_TRUE(platform::takeWakeUpForFiring(list.slots[0].hNotification));
-    const auto moved = AdvanceEvent(list.slots[0].hNotification, testing_support::later(due, 700), kQuick);
+    ASSERT_TRUE(platform::takeWakeUpForFiring(list.records[0].hNotification));
+    const auto moved = AdvanceEvent(list.records[0].hNotification, testing_support::later(due, 700), kQuick);
     ASSERT_TRUE(moved);
 
     // The main program never re-read the file; its next save must not restore the old handle.

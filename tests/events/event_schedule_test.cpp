@@ -104,7 +104,7 @@ TEST_F(RunnerEvents, AFiredMonthlyEventIsReregisteredAndWrittenBackAOneTimeEvent
 {
     const SYSTEMTIME due = at(2009, 6, 15, 9, 0);
     const auto list = savedList({ eventAt(due, kOnce), eventAt(due, kEveryMonth) }, at(2009, 6, 1, 0, 0));
-    const std::uint32_t once = list.slots[0].hNotification, monthly = list.slots[1].hNotification;
+    const std::uint32_t once = list.records[0].hNotification, monthly = list.records[1].hNotification;
     ASSERT_TRUE(platform::takeWakeUpForFiring(once)); // as the device service does
     ASSERT_TRUE(platform::takeWakeUpForFiring(monthly));
 
@@ -133,9 +133,9 @@ TEST_F(RunnerEvents, RenewingAllEventsRegistersThoseAheadAndRefusesAShortFile)
         at(2009, 1, 1, 0, 0));
     // The clock was set on: the yearly event goes to 2010, the one-time event has passed.
     ASSERT_EQ(RescheduleAllEvents(at(2009, 7, 1, 0, 0), kQuick), RescheduleOutcome::Done);
-    EXPECT_EQ(recordOnDisk(0).hNotification, list.slots[0].hNotification);
-    EXPECT_EQ(platform::findWakeUp(list.slots[0].hNotification)->startLocalTicks, ticksAt(at(2010, 1, 10, 8, 0)));
-    EXPECT_EQ(platform::findWakeUp(list.slots[1].hNotification)->startLocalTicks, ticksAt(at(2009, 3, 1, 8, 0)));
+    EXPECT_EQ(recordOnDisk(0).hNotification, list.records[0].hNotification);
+    EXPECT_EQ(platform::findWakeUp(list.records[0].hNotification)->startLocalTicks, ticksAt(at(2010, 1, 10, 8, 0)));
+    EXPECT_EQ(platform::findWakeUp(list.records[1].hNotification)->startLocalTicks, ticksAt(at(2009, 3, 1, 8, 0)));
 
     auto bytes = readDataFile(store::kEventsFile);
     bytes.pop_back();

@@ -163,9 +163,9 @@ TEST_F(Consistency, TwentyEventsAddedAtOnceAreAllKeptEachWithItsWakeUp)
         ASSERT_EQ(list.count(), std::size_t(20 * (round + 1)));
         std::set<std::string> names;
         for (std::size_t i = 0; i < list.count(); ++i) {
-            names.insert(platform::toUtf8(events::EventName(list.slots[i])));
+            names.insert(platform::toUtf8(events::EventName(list.records[i])));
             const auto found
-                = wakeUpsWithArguments(u"e" + platform::toUtf16(std::to_string(list.slots[i].hNotification)));
+                = wakeUpsWithArguments(u"e" + platform::toUtf16(std::to_string(list.records[i].hNotification)));
             EXPECT_EQ(found.size(), 1u) << "event " << i + 1;
         }
         EXPECT_EQ(names.size(), list.count());

@@ -376,11 +376,11 @@ TEST_F(RunnerProcesses, AMonthlyEventFiresAndIsRegisteredForTheNextMonth)
     events::EventList list;
     ASSERT_TRUE(events::LoadEvents(list));
     ASSERT_EQ(list.count(), 1u);
-    EXPECT_EQ(ticksOf(list.slots[0].nextTime), ticksAt(at(2026, 4, 9, 7, 0)));
+    EXPECT_EQ(ticksOf(list.records[0].nextTime), ticksAt(at(2026, 4, 9, 7, 0)));
     const auto next = wakeUps();
     ASSERT_EQ(next.size(), 1u);
     EXPECT_EQ(next[0].startLocalTicks, ticksAt(at(2026, 4, 9, 7, 0)));
-    EXPECT_EQ(next[0].handle, list.slots[0].hNotification);
+    EXPECT_EQ(next[0].handle, list.records[0].hNotification);
     EXPECT_EQ(next[0].arguments, u"e" + platform::toUtf16(std::to_string(next[0].handle)));
     dismissAndWaitForTheEnd(window);
 }

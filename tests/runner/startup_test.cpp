@@ -3,8 +3,8 @@
 
 #include "alarms/alarm_file.h"
 #include "events/event_list.h"
-#include "runner/renewal_request.h"
 #include "runner/startup.h"
+#include "store/renewal_request.h"
 #include "store/signals.h"
 #include "tests/runner/runner_fixture.h"
 #include "timers/countdown.h"
@@ -68,7 +68,7 @@ TEST_F(StartUp, ADueEventIsFoundByItsHandleAndAMonthlyOneMovesToNextMonth)
     events::SetEventName(editor->working, u"Rent");
     const FILETIME anchor = fileTimeOf(ticksAt(at(2026, 1, 15, 9, 0)));
     ASSERT_EQ(events::ApplyEditor(list, *editor, anchor, at(2026, 3, 9, 12, 0), kQuick), events::ApplyOutcome::Saved);
-    const DWORD handle = list.slots[0].hNotification;
+    const DWORD handle = list.records[0].hNotification;
     ASSERT_NE(handle, 0u);
 
     setClock(at(2026, 3, 15, 9, 0, 1));
@@ -154,7 +154,7 @@ TEST_F(StartUp, ARenewalRequestRemovesWhatOlderVersionsRegisteredForTimeChanges)
              u"\\Application Data\\Orvane Tickwell\\TkEvents.exe", u"\\Application Data\\Orvane Tickwell\\TkTimer.exe" })
         ASSERT_TRUE(CeRunAppAtEvent(old, NOTIFICATION_EVENT_TIME_CHANGE));
     ASSERT_TRUE(CeRunAppAtEvent(u"\\Windows\\Mine.exe", NOTIFICATION_EVENT_TIME_CHANGE));
-    EXPECT_FALSE(RequestRenewal()); // no runner is installed on this device
+    EXPECT_FALSE(store::RequestRenewal()); // no runner is installed on this device
     EXPECT_EQ(platform::timeChangeApplications(), std::vector<std::u16string> { u"\\Windows\\Mine.exe" });
 }
 

@@ -85,11 +85,11 @@ TEST_F(WarmStart, AnEventIsFoundByItsWakeUpHandle)
 {
     events::EventList list;
     list.header.numEvents = 2;
-    list.slots[0].hNotification = 41;
-    list.slots[0].eventId = 1;
-    list.slots[1].hNotification = 42;
-    list.slots[1].eventId = 2;
-    list.slots[1].soundIndex = 1;
+    list.records[0].hNotification = 41;
+    list.records[0].eventId = 1;
+    list.records[1].hNotification = 42;
+    list.records[1].eventId = 2;
+    list.records[1].soundIndex = 1;
     ASSERT_TRUE(events::SaveEvents(list));
     ASSERT_TRUE(events::WriteEventSound(2, u"\\Windows\\Bell.wav"));
 
