@@ -2,6 +2,11 @@
 // The power manager: keeps exactly one of "PowerManager/UserActivity_Active" and
 // "PowerManager/UserActivity_Inactive" set. Input makes the user active; the profile's idle
 // time without input makes the user inactive.
+//
+// It never polls. Input reaches it as events: the suite's reports (userInput, userIdle)
+// and, when a display exists, the X server's word that input followed idleness. The only
+// timed look is at the idle threshold, when the desktop's idle time says whether the user
+// really has been away.
 
 #include "platform/types.h"
 
@@ -10,7 +15,7 @@
 
 namespace services {
 
-class IdleSource;
+class DesktopIdle;
 
 class PowerManager {
 public:
@@ -23,9 +28,15 @@ public:
 
     void userInput(Clock::time_point now);
     void userIdle();
-    // Looks at the desktop's idle time and the idle time-out; returns how long the service
-    // may sleep before it should look again (milliseconds, -1: until something happens).
+    // Makes the user inactive once the idle time-out has passed without input; returns how
+    // long the service may sleep before the next idle threshold (milliseconds; -1: until
+    // something happens).
     [[nodiscard]] int update(Clock::time_point now);
+
+    // The display's connection, readable when the desktop has news; -1 without a display.
+    int desktopFd() const;
+    // Takes the desktop's news; call when desktopFd() is readable.
+    void takeDesktopEvents(Clock::time_point now);
 
     bool active() const { return m_active; }
     bool hasDesktopIdleTime() const;
@@ -38,7 +49,7 @@ private:
     bool m_active = false;
     Clock::time_point m_lastInput;
     std::chrono::milliseconds m_timeout;
-    std::unique_ptr<IdleSource> m_desktop;
+    std::unique_ptr<DesktopIdle> m_desktop;
 };
 
 } // namespace services

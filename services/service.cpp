@@ -23,11 +23,13 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <map>
 #include <poll.h>
 #include <string>
 #include <sys/eventfd.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/signalfd.h>
 #include <thread>
 #include <unistd.h>
@@ -38,8 +40,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// How often the service looks after itself when nothing else wakes it.
-constexpr int kHousekeepingMs = 30'000;
 // A launcher that has not taken its registration by then is started again.
 constexpr auto kLaunchGrace = std::chrono::seconds(10);
 
@@ -49,6 +49,22 @@ enum Wake : unsigned {
     kUserInput = 1u << 2,
     kUserIdle = 1u << 3,
 };
+
+// Replaces a file of the runtime directory by a rename, without fsync: what it holds
+// describes this run of the service only, and a crash ends the run.
+bool replaceRuntimeFile(const std::filesystem::path& target, const std::string& text)
+{
+    std::string temporary = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    platform::UniqueFd file(::mkostemp(temporary.data(), O_CLOEXEC)); // mode 0600
+    if (!file)
+        return false;
+    const bool written = ::write(file.get(), text.data(), text.size()) == ssize_t(text.size());
+    file.reset();
+    if (written && ::rename(temporary.c_str(), target.c_str()) == 0)
+        return true;
+    ::unlink(temporary.c_str());
+    return false;
+}
 
 // Named events wake the main loop through an eventfd, so that it can also poll the timer
 // and signals. The thread takes each event's news (test and reset) before it says so.
@@ -114,6 +130,7 @@ public:
 private:
     bool takeLock();
     void writeStatus(const std::optional<std::uint64_t>& nextUtc);
+    [[nodiscard]] bool watchDeviceRoot();
     void handleTimeChanges(bool hostClockJumped);
     void fireDueWakeUps();
     void rebuildDamagedDatabase();
@@ -122,6 +139,8 @@ private:
     void updateNotificationLed();
 
     platform::UniqueFd m_lock;
+    platform::UniqueFd m_rootWatch;
+    std::string m_writtenStatus;
     WakeTimer m_timer;
     EventWatcher m_watcher;
     std::map<DWORD, Clock::time_point> m_launched;
@@ -160,9 +179,28 @@ void DeviceService::writeStatus(const std::optional<std::uint64_t>& nextUtc)
     } else {
         status += "next-wake-up=none\n";
     }
-    auto replacement = platform::FileReplacement::beginHost(platform::runtimeDirectory() / "deviced.status");
-    if (replacement && replacement->write(status.data(), status.size()))
-        (void)replacement->commit(); // Only `tkwctl service status` reads it.
+    // Written only when it says something new: a service at rest leaves the disk alone.
+    if (status == m_writtenStatus)
+        return;
+    // A failure stays quiet and is tried again at the next wake: only `tkwctl service
+    // status` reads the file.
+    if (replaceRuntimeFile(platform::runtimeDirectory() / "deviced.status", status))
+        m_writtenStatus = std::move(status);
+}
+
+// The service ends with its device root. Rather than looking now and then, it has the
+// kernel say when the root is removed or moved away. The root's own deletion event comes
+// only once nothing holds the folder any more, and the service's open databases do: the
+// folder above tells at once.
+bool DeviceService::watchDeviceRoot()
+{
+    auto root = platform::deviceRoot();
+    if (!root.has_filename()) // "/a/device/"
+        root = root.parent_path();
+    m_rootWatch.reset(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK));
+    return m_rootWatch && ::inotify_add_watch(m_rootWatch.get(), root.c_str(), IN_MOVE_SELF | IN_DELETE_SELF) >= 0
+        && ::inotify_add_watch(m_rootWatch.get(), root.parent_path().c_str(), IN_ONLYDIR | IN_DELETE | IN_MOVED_FROM)
+        >= 0;
 }
 
 void DeviceService::startProgram(const std::u16string& application, const std::string& arguments, const char* why)
@@ -298,6 +336,8 @@ int DeviceService::run()
         log("cannot set up: %s", std::strerror(errno));
         return 1;
     }
+    if (!watchDeviceRoot())
+        log("cannot watch the device root, its removal goes unnoticed: %s", std::strerror(errno));
     rebuildDamagedDatabase();
     if (const auto problem = platform::wakeUpDatabaseProblem(); !problem.empty()) {
         log("wake-up database unavailable: %s", problem.c_str());
@@ -320,12 +360,14 @@ int DeviceService::run()
             log("cannot arm the timer: %s", std::strerror(errno));
         writeStatus(nextUtc);
 
+        // Nothing wakes the service but its timer, the events it watches and the power
+        // manager's next idle threshold.
         int sleepMs = power.update(Clock::now());
-        sleepMs = sleepMs < 0 ? kHousekeepingMs : std::min(sleepMs, kHousekeepingMs);
         if (!m_launched.empty())
-            sleepMs = std::min(sleepMs, 1000);
-        pollfd fds[] = { { m_timer.fd(), POLLIN, 0 }, { m_watcher.fd(), POLLIN, 0 }, { signals.get(), POLLIN, 0 } };
-        if (::poll(fds, 3, sleepMs) < 0 && errno != EINTR) {
+            sleepMs = sleepMs < 0 ? 1000 : std::min(sleepMs, 1000);
+        pollfd fds[] = { { m_timer.fd(), POLLIN, 0 }, { m_watcher.fd(), POLLIN, 0 }, { signals.get(), POLLIN, 0 },
+            { power.desktopFd(), POLLIN, 0 }, { m_rootWatch.get(), POLLIN, 0 } };
+        if (::poll(fds, std::size(fds), sleepMs) < 0 && errno != EINTR) {
             log("poll failed: %s", std::strerror(errno));
             return 1;
         }
@@ -341,6 +383,12 @@ int DeviceService::run()
                 power.userInput(Clock::now());
             if (news & kUserIdle)
                 power.userIdle();
+        }
+        if (fds[3].revents)
+            power.takeDesktopEvents(Clock::now());
+        if (fds[4].revents) {
+            alignas(inotify_event) char events[1024];
+            while (::read(m_rootWatch.get(), events, sizeof events) > 0) { }
         }
         std::error_code error;
         if (!std::filesystem::exists(platform::deviceRoot(), error)) {

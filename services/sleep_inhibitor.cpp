@@ -1,6 +1,7 @@
 #include "services/sleep_inhibitor.h"
 
-#include <dlfcn.h>
+#include "platform/shared_library.h"
+
 #include <fcntl.h>
 
 namespace services {
@@ -14,31 +15,11 @@ struct BusError {
     int needFree = 0;
 };
 
-class Library {
-public:
-    explicit Library(const char* name) : m_handle(::dlopen(name, RTLD_NOW | RTLD_LOCAL)) { }
-    ~Library()
-    {
-        if (m_handle)
-            ::dlclose(m_handle);
-    }
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-    explicit operator bool() const { return m_handle != nullptr; }
-    template <typename Function> Function symbol(const char* name)
-    {
-        return reinterpret_cast<Function>(::dlsym(m_handle, name));
-    }
-
-private:
-    void* m_handle;
-};
-
 } // namespace
 
 platform::UniqueFd inhibitSleep(std::string& problem)
 {
-    Library systemd("libsystemd.so.0");
+    const platform::SharedLibrary systemd("libsystemd.so.0");
     if (!systemd) {
         problem = "libsystemd is not installed";
         return platform::UniqueFd();
