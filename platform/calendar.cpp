@@ -228,6 +228,30 @@ std::optional<ZonedTime> localToUniversal(const TIME_ZONE_INFORMATION& zone, std
     return ZonedTime { utc - kHeadroom, daylight };
 }
 
+std::optional<LocalTicks> localTicksOf(const SYSTEMTIME& localTime) noexcept
+{
+    const auto ticks = ticksOfSystemTime(localTime);
+    return ticks ? std::optional(LocalTicks(*ticks)) : std::nullopt;
+}
+
+std::optional<UniversalTicks> universalTicksOf(const SYSTEMTIME& universalTime) noexcept
+{
+    const auto ticks = ticksOfSystemTime(universalTime);
+    return ticks ? std::optional(UniversalTicks(*ticks)) : std::nullopt;
+}
+
+std::optional<LocalTicks> toLocal(const TIME_ZONE_INFORMATION& zone, UniversalTicks moment) noexcept
+{
+    const auto local = universalToLocal(zone, moment.count());
+    return local ? std::optional(LocalTicks(local->ticks)) : std::nullopt;
+}
+
+std::optional<UniversalTicks> toUniversal(const TIME_ZONE_INFORMATION& zone, LocalTicks moment) noexcept
+{
+    const auto utc = localToUniversal(zone, moment.count());
+    return utc ? std::optional(UniversalTicks(utc->ticks)) : std::nullopt;
+}
+
 } // namespace platform
 
 BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, FILETIME* fileTime)

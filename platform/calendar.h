@@ -5,6 +5,7 @@
 // 0x7fffffffffffffff (30828-09-14 02:48:05.4775807). Whether ticks are universal or local
 // is said by each name.
 
+#include "platform/ticks.h"
 #include "platform/types.h"
 
 #include <cstdint>
@@ -31,6 +32,15 @@ inline constexpr std::int64_t kUnixEpochTicks = 116'444'736'000'000'000;
 [[nodiscard]] std::optional<std::uint64_t> ticksOfSystemTime(const SYSTEMTIME& time) noexcept;
 [[nodiscard]] std::optional<SYSTEMTIME> systemTimeOfTicks(std::uint64_t ticks) noexcept;
 
+// The same with the clock said: a local SYSTEMTIME gives LocalTicks, a universal one
+// UniversalTicks.
+[[nodiscard]] std::optional<LocalTicks> localTicksOf(const SYSTEMTIME& localTime) noexcept;
+[[nodiscard]] std::optional<UniversalTicks> universalTicksOf(const SYSTEMTIME& universalTime) noexcept;
+template <typename Clock> [[nodiscard]] std::optional<SYSTEMTIME> systemTimeOf(Ticks<Clock> moment) noexcept
+{
+    return systemTimeOfTicks(moment.count());
+}
+
 [[nodiscard]] bool hasDaylightRule(const TIME_ZONE_INFORMATION& zone) noexcept;
 // A zone's fields are usable: months 0..12, occurrences 1..5, weekdays 0..6, hours 0..23,
 // biases within a day.
@@ -52,6 +62,10 @@ struct ZonedTime {
 // daylight time ends is read as daylight time: the first of the two moments.
 [[nodiscard]] std::optional<ZonedTime> localToUniversal(
     const TIME_ZONE_INFORMATION& zone, std::uint64_t localTicks) noexcept;
+
+// The typed forms of the two conversions, for callers that need only the moment.
+[[nodiscard]] std::optional<LocalTicks> toLocal(const TIME_ZONE_INFORMATION& zone, UniversalTicks moment) noexcept;
+[[nodiscard]] std::optional<UniversalTicks> toUniversal(const TIME_ZONE_INFORMATION& zone, LocalTicks moment) noexcept;
 
 } // namespace platform
 

@@ -278,6 +278,15 @@ std::uint64_t deviceUniversalTicks() { return clampTicks(hostUniversalTicks() + 
 
 std::int64_t deviceClockOffsetTicks() { return currentRecord().offsetTicks; }
 
+UniversalTicks deviceUniversalNow() { return UniversalTicks(deviceUniversalTicks()); }
+
+LocalTicks deviceLocalNow() { return localTicksOf(localNow()).value_or(LocalTicks()); }
+
+std::int64_t hostUniversalTicksAt(UniversalTicks deviceMoment)
+{
+    return std::int64_t(deviceMoment.count()) - currentRecord().offsetTicks;
+}
+
 bool advanceDeviceClock(std::int64_t ticks)
 {
     return updateRecord(

@@ -6,6 +6,7 @@
 // service can start the programs registered for time changes even when it was not running
 // at the time.
 
+#include "platform/ticks.h"
 #include "platform/types.h"
 
 #include <cstdint>
@@ -42,6 +43,12 @@ inline constexpr const char16_t* kTimeChangedEvent = u"TkwPlatform_TimeChanged";
 
 // The device's universal time now, in ticks.
 [[nodiscard]] std::uint64_t deviceUniversalTicks();
+// The device's clocks now, with the clock said.
+[[nodiscard]] UniversalTicks deviceUniversalNow();
+[[nodiscard]] LocalTicks deviceLocalNow();
+// The host's universal ticks at a moment of the device clock: what a host timer (timerfd on
+// CLOCK_REALTIME) is set to so that it rings at that device moment.
+[[nodiscard]] std::int64_t hostUniversalTicksAt(UniversalTicks deviceMoment);
 // Device universal time minus host universal time, in ticks.
 [[nodiscard]] std::int64_t deviceClockOffsetTicks();
 // Moves the device clock by `ticks` (negative: back).

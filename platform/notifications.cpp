@@ -450,8 +450,9 @@ std::optional<std::vector<std::u16string>> timeChangeApplications()
     return applications;
 }
 
-std::optional<std::vector<WakeUp>> dueWakeUps(std::uint64_t deviceUtcTicks)
+std::optional<std::vector<WakeUp>> dueWakeUps(UniversalTicks deviceNow)
 {
+    const std::uint64_t deviceUtcTicks = deviceNow.count();
     const auto zone = deviceZone();
     const auto local = universalToLocal(zone, deviceUtcTicks);
     if (!local)
@@ -472,7 +473,7 @@ std::optional<std::vector<WakeUp>> dueWakeUps(std::uint64_t deviceUtcTicks)
     return due;
 }
 
-std::optional<std::uint64_t> nextWakeUpUniversalTicks()
+std::optional<UniversalTicks> nextWakeUpUniversalTicks()
 {
     const auto zone = deviceZone();
     LockedDatabase db;
@@ -491,7 +492,7 @@ std::optional<std::uint64_t> nextWakeUpUniversalTicks()
         if (!next || when < *next)
             next = when;
     }
-    return next;
+    return next ? std::optional(UniversalTicks(*next)) : std::nullopt;
 }
 
 bool takeWakeUpForFiring(DWORD handle, WakeUp* taken)

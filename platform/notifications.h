@@ -8,6 +8,7 @@
 // given out as HANDLE values; EventModify on the handle of a registration that asks for
 // the LED sets and resets its LED state.
 
+#include "platform/ticks.h"
 #include "platform/types.h"
 
 #include <cstdint>
@@ -126,9 +127,9 @@ bool clearWakeUpsOf(std::u16string_view application, std::u16string_view argumen
 
 // Registrations whose start time (local, converted with the present zone) has come by
 // `deviceUtcTicks`, oldest first, that have not fired.
-[[nodiscard]] std::optional<std::vector<WakeUp>> dueWakeUps(std::uint64_t deviceUtcTicks);
+[[nodiscard]] std::optional<std::vector<WakeUp>> dueWakeUps(UniversalTicks deviceNow);
 // The universal device time of the earliest registration that has not fired.
-[[nodiscard]] std::optional<std::uint64_t> nextWakeUpUniversalTicks();
+[[nodiscard]] std::optional<UniversalTicks> nextWakeUpUniversalTicks();
 // Takes a due registration out of the database for firing: removes it, or marks it fired
 // when its LED is set. False when another process took it first, so a registration fires
 // once however many processes try.

@@ -400,10 +400,10 @@ template <typename Number> std::optional<Number> numberFromEnvironment(const cha
 
 } // namespace
 
-std::optional<std::uint64_t> startingWakeUpLocalTicks()
+std::optional<LocalTicks> startingWakeUpLocalTicks()
 {
     const auto ticks = numberFromEnvironment<std::uint64_t>(kWakeUpStartVariable);
-    return ticks && *ticks != 0 ? ticks : std::nullopt;
+    return ticks && *ticks != 0 ? std::optional(LocalTicks(*ticks)) : std::nullopt;
 }
 
 std::optional<std::chrono::steady_clock::time_point> takenForWakeUpAt(std::chrono::milliseconds within)

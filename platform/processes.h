@@ -6,6 +6,7 @@
 // ShellExecuteEx splits its parameters into words instead (see there); the suite's own
 // command lines ("a05", "na03", "UpdateNotifications") are single words either way.
 
+#include "platform/ticks.h"
 #include "platform/types.h"
 
 #include <chrono>
@@ -74,7 +75,7 @@ inline constexpr const char* kModulePathVariable = "TKW_MODULE_PATH";
 // database about the notification that started it.
 inline constexpr const char* kWakeUpStartVariable = "TKW_WAKEUP_START";
 // The local moment of the wake-up that started this program, if one did.
-[[nodiscard]] std::optional<std::uint64_t> startingWakeUpLocalTicks();
+[[nodiscard]] std::optional<LocalTicks> startingWakeUpLocalTicks();
 // When the process was taken for the wake-up that started it (CLOCK_MONOTONIC nanoseconds),
 // before the program itself was loaded into it.
 inline constexpr const char* kWakeUpTakenVariable = "TKW_WAKEUP_TAKEN";

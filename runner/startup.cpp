@@ -57,7 +57,7 @@ std::optional<DueItem> loadAlarm(const Command& command, std::u16string_view own
     // is read here, and the alarm still rang then.
     std::optional<FILETIME> fired;
     if (const auto start = platform::startingWakeUpLocalTicks())
-        fired = fileTimeOf(*start);
+        fired = fileTimeOf(start->count());
     ::unsetenv(platform::kWakeUpStartVariable); // not for the programs the alert starts
     const auto advanced = alarms::AdvanceAlarm(int(command.number), command.argument, ownPath, now, retry, fired);
     if (!advanced || !alarms::ShouldAlert(*advanced, now))

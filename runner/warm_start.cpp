@@ -26,7 +26,7 @@ std::optional<AlertParameters> peekAlarm(const Command& command)
     if (number < 1 || number > alarms::kAlarmCount || !alarms::ReadAlarm(number - 1, alarm) || !alarm.enabled)
         return std::nullopt;
     // The moment that rang, as the alarm's own load will take it.
-    const std::uint64_t rang = platform::startingWakeUpLocalTicks().value_or(ticksOf(alarm.alarmTime));
+    const std::uint64_t rang = platform::startingWakeUpLocalTicks().value_or(platform::LocalTicks(ticksOf(alarm.alarmTime))).count();
     if (!WithinAlertWindow(rang, localNowTicks()))
         return std::nullopt;
     return AlarmAlert(alarm, number);

@@ -129,12 +129,12 @@ public:
 
 private:
     bool takeLock();
-    void writeStatus(const std::optional<std::uint64_t>& nextUtc);
+    void writeStatus(const std::optional<platform::UniversalTicks>& nextUtc);
     [[nodiscard]] bool watchDeviceRoot();
     void handleTimeChanges(bool hostClockJumped);
     void fireDueWakeUps();
     void rebuildDamagedDatabase();
-    bool armTimer(std::optional<std::uint64_t>& nextUtc);
+    bool armTimer(std::optional<platform::UniversalTicks>& nextUtc);
     void startProgram(const std::u16string& application, const std::string& arguments, const char* why);
     void updateNotificationLed();
 
@@ -160,7 +160,7 @@ bool DeviceService::takeLock()
     return true;
 }
 
-void DeviceService::writeStatus(const std::optional<std::uint64_t>& nextUtc)
+void DeviceService::writeStatus(const std::optional<platform::UniversalTicks>& nextUtc)
 {
     std::string status = "pid=" + std::to_string(::getpid()) + "\n";
     status += "wake-from-suspend="
@@ -168,7 +168,7 @@ void DeviceService::writeStatus(const std::optional<std::uint64_t>& nextUtc)
     status += "sleep-inhibitor="
         + (m_inhibitorProblem.empty() ? std::string("available") : "unavailable: " + m_inhibitorProblem) + "\n";
     if (nextUtc) {
-        FILETIME utc = fileTimeOf(*nextUtc), local { };
+        FILETIME utc = fileTimeOf(nextUtc->count()), local { };
         SYSTEMTIME shown { };
         FileTimeToLocalFileTime(&utc, &local);
         FileTimeToSystemTime(&local, &shown);
@@ -254,7 +254,7 @@ void DeviceService::rebuildDamagedDatabase()
 
 void DeviceService::fireDueWakeUps()
 {
-    const auto due = platform::dueWakeUps(platform::deviceUniversalTicks());
+    const auto due = platform::dueWakeUps(platform::deviceUniversalNow());
     if (!due) {
         rebuildDamagedDatabase();
         return;
@@ -305,13 +305,13 @@ void DeviceService::updateNotificationLed()
         m_ledBlinking = wanted;
 }
 
-bool DeviceService::armTimer(std::optional<std::uint64_t>& nextUtc)
+bool DeviceService::armTimer(std::optional<platform::UniversalTicks>& nextUtc)
 {
     nextUtc = platform::nextWakeUpUniversalTicks();
     if (!nextUtc)
         return m_timer.ringNever();
-    // The timer runs on the host clock; the device clock is the host clock plus its offset.
-    return m_timer.ringAt(std::int64_t(*nextUtc) - platform::deviceClockOffsetTicks());
+    // The timer runs on the host clock.
+    return m_timer.ringAt(platform::hostUniversalTicksAt(*nextUtc));
 }
 
 int DeviceService::run()
@@ -355,7 +355,7 @@ int DeviceService::run()
         hostClockJumped = false;
         fireDueWakeUps();
         updateNotificationLed();
-        std::optional<std::uint64_t> nextUtc;
+        std::optional<platform::UniversalTicks> nextUtc;
         if (!armTimer(nextUtc))
             log("cannot arm the timer: %s", std::strerror(errno));
         writeStatus(nextUtc);

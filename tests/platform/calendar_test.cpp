@@ -1,10 +1,14 @@
 #include "platform/calendar.h"
 
+#include "platform/zone_rule.h"
+
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -266,4 +270,31 @@ TEST(ZoneConversion, ResultsOutsideTheTickRangeFailWhileTheLastYearStillWorks)
     EXPECT_EQ(local(kCet, at(30828, 9, 14, 0, 0)), daylightAt(at(30828, 9, 14, 2, 0)));
     EXPECT_EQ(universal(kCet, at(30828, 9, 14, 2, 0)), daylightAt(at(30828, 9, 14, 0, 0)));
     EXPECT_FALSE(local(kCet, at(30828, 9, 14, 1, 0)));
+}
+
+TEST(TypedMoments, LocalAndUniversalCrossOnlyThroughAZoneAndSpansMoveThemBothWays)
+{
+    static_assert(!std::is_convertible_v<platform::LocalTicks, platform::UniversalTicks>);
+    static_assert(!std::is_convertible_v<std::uint64_t, platform::LocalTicks>);
+
+    // Berlin in summer: local 09:00 is 07:00 universal; 02:30 on the spring-forward night
+    // does not exist and is read as standard time, an hour later on the clock.
+    const auto berlin = platform::zoneFromPosixRule("CET-1CEST,M3.5.0,M10.5.0/3");
+    ASSERT_TRUE(berlin);
+    const auto nine = platform::localTicksOf(systemTime(2026, 7, 1, 9, 0));
+    ASSERT_TRUE(nine);
+    const auto utc = platform::toUniversal(*berlin, *nine);
+    ASSERT_TRUE(utc);
+    EXPECT_EQ(*utc, *platform::universalTicksOf(systemTime(2026, 7, 1, 7, 0)));
+    EXPECT_EQ(platform::toLocal(*berlin, *utc), nine);
+    EXPECT_EQ(platform::toUniversal(*berlin, *platform::localTicksOf(systemTime(2026, 3, 29, 2, 30))),
+        platform::universalTicksOf(systemTime(2026, 3, 29, 1, 30)));
+
+    // A negative span moves a moment back; the difference of two moments is a span.
+    const auto earlier = *nine - std::chrono::hours(10);
+    EXPECT_EQ(platform::systemTimeOf(earlier)->wDay, 30);
+    EXPECT_EQ(platform::systemTimeOf(earlier)->wHour, 23);
+    EXPECT_EQ(*nine + std::chrono::minutes(-600), earlier);
+    EXPECT_EQ(*nine - earlier, std::chrono::hours(10));
+    EXPECT_LT(earlier, *nine);
 }

@@ -63,17 +63,17 @@ TEST_F(WakeUpDatabase, StartTimesAreLocalAndFollowTheZone)
     ASSERT_NE(handle, 0u);
     const auto inBerlin = platform::nextWakeUpUniversalTicks();
     ASSERT_TRUE(inBerlin);
-    EXPECT_EQ(*inBerlin, *platform::ticksOfSystemTime(at(2030, 1, 15, 6, 0)));
+    EXPECT_EQ(*inBerlin, *platform::universalTicksOf(at(2030, 1, 15, 6, 0)));
 
     // 07:00 stays 07:00 in the new zone.
     const auto newYork = platform::zoneFromPosixRule("EST5EDT,M3.2.0,M11.1.0");
     ASSERT_TRUE(SetTimeZoneInformation(&*newYork));
-    EXPECT_EQ(platform::nextWakeUpUniversalTicks(), *platform::ticksOfSystemTime(at(2030, 1, 15, 12, 0)));
+    EXPECT_EQ(platform::nextWakeUpUniversalTicks(), *platform::universalTicksOf(at(2030, 1, 15, 12, 0)));
 
-    const auto due = platform::dueWakeUps(*platform::ticksOfSystemTime(at(2030, 1, 15, 11, 59)));
+    const auto due = platform::dueWakeUps(*platform::universalTicksOf(at(2030, 1, 15, 11, 59)));
     ASSERT_TRUE(due);
     EXPECT_TRUE(due->empty());
-    EXPECT_EQ(platform::dueWakeUps(*platform::ticksOfSystemTime(at(2030, 1, 15, 12, 0)))->size(), 1u);
+    EXPECT_EQ(platform::dueWakeUps(*platform::universalTicksOf(at(2030, 1, 15, 12, 0)))->size(), 1u);
 }
 
 TEST_F(WakeUpDatabase, ARegistrationIsTakenForFiringOnlyOnce)
