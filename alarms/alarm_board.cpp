@@ -20,6 +20,20 @@ bool validIndex(int index) { return index >= 0 && index < kAlarmCount; }
 
 constexpr AlarmChange kRefused { false, false, true, false, false };
 
+// The date stays as it was (today's when the record holds none that converts): while the
+// alarm is off only the hour and minute are read.
+void setTimeOfDay(AlarmRecord& alarm, int hour, int minute, const SYSTEMTIME& now)
+{
+    SYSTEMTIME time { };
+    if (!FileTimeToSystemTime(&alarm.alarmTime, &time))
+        time = now;
+    time.wHour = WORD(std::clamp(hour, 0, 23));
+    time.wMinute = WORD(std::clamp(minute, 0, 59));
+    time.wSecond = 0;
+    time.wMilliseconds = 0;
+    (void)SystemTimeToFileTime(&time, &alarm.alarmTime);
+}
+
 } // namespace
 
 AlarmBoard::AlarmBoard(Holder holder)
@@ -185,16 +199,7 @@ AlarmChange AlarmBoard::SetAlarmTime(int index, int hour, int minute, const SYST
     if (!edit)
         return busyChange(index);
     AlarmRecord& alarm = m_alarms[std::size_t(index)];
-    // The date stays as it was (today's when the record holds none that converts): while
-    // the alarm is off only the hour and minute are read.
-    SYSTEMTIME time { };
-    if (!FileTimeToSystemTime(&alarm.alarmTime, &time))
-        time = now;
-    time.wHour = WORD(std::clamp(hour, 0, 23));
-    time.wMinute = WORD(std::clamp(minute, 0, 59));
-    time.wSecond = 0;
-    time.wMilliseconds = 0;
-    (void)SystemTimeToFileTime(&time, &alarm.alarmTime);
+    setTimeOfDay(alarm, hour, minute, now);
     return schedule(index, NextOccurrence(alarm, From::Now, now));
 }
 
@@ -236,8 +241,16 @@ SettingsOutcome AlarmBoard::ApplySettings(int index, const AlarmSettings& settin
     const auto edit = beginEdit(now);
     if (!edit)
         return { true, false };
-    AlarmRecord& alarm = m_alarms[std::size_t(index)];
     SettingsOutcome outcome;
+    outcome.soundStored = storeSettings(index, settings);
+    outcome.saved = save();
+    return outcome;
+}
+
+bool AlarmBoard::storeSettings(int index, const AlarmSettings& settings)
+{
+    AlarmRecord& alarm = m_alarms[std::size_t(index)];
+    bool soundStored = true;
     alarm.actionKind = settings.actionKind;
     switch (settings.actionKind) {
     case kShowNotification:
@@ -255,14 +268,90 @@ SettingsOutcome AlarmBoard::ApplySettings(int index, const AlarmSettings& settin
     }
     if (settings.actionKind != kExecuteProgram) {
         alarm.soundIndex = settings.soundIndex;
-        outcome.soundStored = WriteAlarmSound(index, settings.soundPath);
+        soundStored = WriteAlarmSound(index, settings.soundPath);
         alarm.repeatIndex = settings.repeatIndex;
         alarm.pauseIndex = settings.pauseIndex;
         alarm.repeatAlarmCountIndex = settings.repeatAlarmCountIndex;
         alarm.repeatAlarmIntervalIndex = settings.repeatAlarmIntervalIndex;
         alarm.repeatAlarm = settings.repeatAlarm ? 1 : 0;
     }
-    outcome.saved = save();
+    return soundStored;
+}
+
+AlarmEditOutcome AlarmBoard::EditAlarm(int index, const AlarmEdit& edit, const SYSTEMTIME& now)
+{
+    AlarmEditOutcome outcome;
+    if (!validIndex(index)) {
+        outcome.change = kRefused;
+        return outcome;
+    }
+    const auto lock = beginEdit(now);
+    if (!lock) {
+        outcome.change = busyChange(index);
+        return outcome;
+    }
+    AlarmRecord& alarm = m_alarms[std::size_t(index)];
+    outcome.change.enabled = alarm.enabled != 0;
+    if (edit.soundPath && alarm.actionKind == kExecuteProgram) {
+        outcome.soundRefused = true;
+        return outcome;
+    }
+    if (edit.label)
+        SetAlarmLabel(alarm, *edit.label);
+    if (edit.soundPath) {
+        AlarmSettings settings = CurrentSettings(index);
+        settings.soundIndex = edit.soundIndex;
+        settings.soundPath = *edit.soundPath;
+        outcome.soundStored = storeSettings(index, settings);
+    }
+
+    // Each step decides the wake-up afresh, as the separate actions do, and moves alarmTime
+    // to the moment it chose; only the last decision is registered.
+    std::optional<std::optional<SYSTEMTIME>> wakeUp;
+    const auto aimAt = [&](const std::optional<SYSTEMTIME>& next) {
+        if (next)
+            (void)SystemTimeToFileTime(&*next, &alarm.alarmTime); // a moment NextOccurrence made
+        else
+            alarm.enabled = 0;
+        wakeUp = next;
+    };
+    bool refusedOn = false;
+    // A sound that could not be stored ends the edit there, as it ends the settings window.
+    if (outcome.soundStored) {
+        if (edit.time) {
+            setTimeOfDay(alarm, edit.time->hour, edit.time->minute, now);
+            aimAt(NextOccurrence(alarm, From::Now, now));
+        }
+        if (edit.weekdays) {
+            alarm.weekdays = *edit.weekdays;
+            if (!alarm.enabled || (alarm.weekdays & kWeekdayBits) == 0)
+                aimAt(std::nullopt);
+            else
+                aimAt(NextOccurrence(alarm, From::Now, now));
+        }
+        if (edit.on && *edit.on && (alarm.weekdays & kWeekdayBits) == 0) {
+            refusedOn = true;
+        } else if (edit.on && *edit.on) {
+            alarm.enabled = 1;
+            aimAt(NextOccurrence(alarm, From::Now, now));
+        } else if (edit.on) {
+            alarm.enabled = 0;
+            aimAt(std::nullopt);
+        }
+    }
+
+    if (wakeUp)
+        outcome.change = schedule(index, *wakeUp);
+    else if (edit.label || edit.soundPath)
+        outcome.change.saved = save();
+    m_next.reset();
+    if (refusedOn) {
+        // Refused as the check box refuses it: this copy shows the alarm off, the file keeps
+        // its switch as it was.
+        alarm.enabled = 0;
+        outcome.change.noWeekdays = true;
+    }
+    outcome.change.enabled = alarm.enabled != 0;
     return outcome;
 }
 

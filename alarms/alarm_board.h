@@ -57,6 +57,31 @@ struct SettingsOutcome {
     bool saved = true;
 };
 
+// Several changes of one alarm made as one edit (`tkwctl alarm set`): the file is read once,
+// every change is made to the record, and then the file is written once, the wake-up
+// registered or cleared at most once and the other programs signalled once. The record
+// ends as the actions below would leave it, applied one after the other in this order:
+// label, sound, time, weekdays, on or off.
+struct AlarmEdit {
+    std::optional<std::u16string> label;     // at most 31 characters are kept
+    std::optional<std::u16string> soundPath; // "" for no sound
+    std::uint32_t soundIndex = 0;            // with soundPath: its position in the sound chooser
+    struct Time {
+        int hour = 0; // 24-hour
+        int minute = 0;
+    };
+    std::optional<Time> time;                // the "Alarm Time" dialog's result, as SetAlarmTime
+    std::optional<std::uint8_t> weekdays;    // the whole mask, as SetWeekdays
+    std::optional<bool> on;
+};
+
+struct AlarmEditOutcome {
+    AlarmChange change;        // busy: the file could not be read (whole, for a tool): nothing changed
+    bool soundRefused = false; // a sound was given for an alarm that starts a program: nothing changed
+    bool soundStored = true;   // false: the sound file could not be written; the label and sound
+                               // were saved, the time, weekdays and switch left as they were
+};
+
 class AlarmBoard {
 public:
     explicit AlarmBoard(Holder holder = Holder::MainProgram);
@@ -96,6 +121,9 @@ public:
     // the alarm reaches the runner without waiting for another change.
     SettingsOutcome ApplySettings(int index, const AlarmSettings& settings, const SYSTEMTIME& now);
 
+    // The changes of `edit` as one edit of alarms.dat (see AlarmEdit).
+    AlarmEditOutcome EditAlarm(int index, const AlarmEdit& edit, const SYSTEMTIME& now);
+
     // The status bar's and the faces' view of the alarms, kept until the alarms change.
     [[nodiscard]] const NextAlarmInfo& NextAlarm(const SYSTEMTIME& now);
 
@@ -104,6 +132,9 @@ private:
     std::optional<platform::EditLock> beginEdit(const SYSTEMTIME& now);
     [[nodiscard]] AlarmChange busyChange(int index) const;
     AlarmChange schedule(int index, const std::optional<SYSTEMTIME>& next);
+    // The settings window's fields stored in the record, and its sound file written; true
+    // when the sound file was written (or the kind has none). Nothing is saved.
+    bool storeSettings(int index, const AlarmSettings& settings);
     bool save();
 
     Holder m_holder;

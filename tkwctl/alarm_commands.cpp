@@ -230,11 +230,9 @@ std::optional<std::string> parseSet(const std::vector<std::string>& words, SetRe
     return std::nullopt;
 }
 
-// Folds one change's outcome into the exit code; the first failure is reported.
-int report(const alarms::AlarmChange& change, int code)
+// The exit code of a change of the time, the weekdays or the switch; the failure is reported.
+int report(const alarms::AlarmChange& change)
 {
-    if (code != 0)
-        return code;
     if (change.busy)
         return fail("alarms.dat is being changed by another program; try again");
     if (change.noWeekdays)
@@ -259,37 +257,39 @@ int set(const Arguments& a)
 
     (void)store::CreateDataDirectory(); // Made by the main program's first start; saving tells.
     // The whole command is one edit of alarms.dat: another tool or the runner changing
-    // alarms at the same moment waits for it, and it reads what they wrote.
+    // alarms at the same moment waits for it, and it reads what they wrote. Every option is
+    // applied to the record read, which is then written once.
     platform::EditLockError why = platform::EditLockError::None;
     const auto edit = store::EditDataFile(store::kAlarmsFile, store::kEditWait, &why);
     if (!edit)
         return fail(std::string("alarms.dat cannot be changed now: ") + platform::describe(why));
-    alarms::AlarmBoard board(alarms::Holder::OtherTool);
-    const SYSTEMTIME now = localNow();
-    // The view goes on with whatever arrived; a tool must not write a damaged file back whole.
-    if (!alarms::succeeded(board.Load(now)))
-        return fail(unreadableMessage());
-    const auto& alarm = board.records()[std::size_t(*index)];
-    if (request.sound && alarm.actionKind == alarms::kExecuteProgram)
-        return fail("alarm " + a.words[1] + " starts a program and plays no sound");
-
-    int code = 0;
-    if (request.label && !board.SetLabel(*index, *request.label, now))
-        code = fail("alarms.dat could not be written");
-    if (request.sound && code == 0) {
-        auto settings = board.CurrentSettings(*index);
-        settings.soundIndex = request.sound->empty() ? 0 : soundChooserPosition(*request.sound);
-        settings.soundPath = *request.sound;
-        const auto outcome = board.ApplySettings(*index, settings, now);
-        if (!outcome.soundStored || !outcome.saved)
-            code = fail("the alarm's sound could not be stored");
+    alarms::AlarmEdit change;
+    change.label = request.label;
+    if (request.sound) {
+        change.soundPath = *request.sound;
+        change.soundIndex = request.sound->empty() ? 0 : soundChooserPosition(*request.sound);
     }
-    if (request.time && code == 0)
-        code = report(board.SetAlarmTime(*index, (*request.time)[0], (*request.time)[1], now), code);
-    if (request.days && code == 0)
-        code = report(board.SetWeekdays(*index, *request.days, now), code);
-    if (request.on && code == 0)
-        code = report(*request.on ? board.SwitchAlarmOn(*index, now) : board.SwitchAlarmOff(*index, now), code);
+    if (request.time)
+        change.time = alarms::AlarmEdit::Time { (*request.time)[0], (*request.time)[1] };
+    change.weekdays = request.days;
+    change.on = request.on;
+    alarms::AlarmBoard board(alarms::Holder::OtherTool);
+    // The view goes on with whatever arrived; a tool must not write a damaged file back whole.
+    const auto outcome = board.EditAlarm(*index, change, localNow());
+    if (outcome.change.busy)
+        return fail(unreadableMessage());
+    if (outcome.soundRefused)
+        return fail("alarm " + a.words[1] + " starts a program and plays no sound");
+    const auto& alarm = board.records()[std::size_t(*index)];
+
+    // The first option that failed is reported, in the order the options are applied.
+    int code = 0;
+    if (request.label && !outcome.change.saved)
+        code = fail("alarms.dat could not be written");
+    else if (request.sound && (!outcome.soundStored || !outcome.change.saved))
+        code = fail("the alarm's sound could not be stored");
+    else if (request.time || request.days || request.on)
+        code = report(outcome.change);
 
     if (a.json)
         std::printf("%s\n", alarmJson(alarm, *index).c_str());

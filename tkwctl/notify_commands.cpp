@@ -3,7 +3,7 @@
 #include "platform/calendar.h"
 #include "platform/notifications.h"
 #include "platform/text.h"
-#include "runner/renewal_request.h"
+#include "store/renewal_request.h"
 #include "tkwctl/json.h"
 #include "tkwctl/options.h"
 #include "tkwctl/time_text.h"
@@ -127,7 +127,7 @@ int clear(const Arguments& a)
 // registration in the background, a few seconds later.
 int renew()
 {
-    if (!runner::RequestRenewal())
+    if (!store::RequestRenewal())
         return fail("cannot start the runner (is the device tree installed? tkwctl install)");
     std::printf("the runner renews every registration in a few seconds\n");
     return 0;

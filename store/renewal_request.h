@@ -1,8 +1,9 @@
 #pragma once
 // Asking the runner to renew every registration: the main program's troubleshooting
-// button "Clear && update notifications", and `tkwctl notify renew`.
+// button "Clear && update notifications", and `tkwctl notify renew`. Only the request lives
+// here, below every program that makes it; the runner answers it at its start-up.
 
-namespace runner {
+namespace store {
 
 // Removes the time-change registrations that older versions of the suite left (their
 // runners and watchers under "\Windows" and "\Application Data\Orvane Tickwell"), then
@@ -10,4 +11,4 @@ namespace runner {
 // which renews the rest. True when the runner started.
 [[nodiscard]] bool RequestRenewal();
 
-} // namespace runner
+} // namespace store

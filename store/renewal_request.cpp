@@ -1,4 +1,4 @@
-#include "runner/renewal_request.h"
+#include "store/renewal_request.h"
 
 #include "platform/notifications.h"
 #include "platform/processes.h"
@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace runner {
+namespace store {
 
 namespace {
 
@@ -23,7 +23,7 @@ bool RequestRenewal()
 {
     for (const char16_t* program : kOlderPrograms)
         (void)CeRunAppAtEvent(program, NOTIFICATION_EVENT_NONE);
-    const std::u16string runner(store::kRunnerPath);
+    const std::u16string runner(kRunnerPath);
     SHELLEXECUTEINFO info { };
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_FLAG_NO_UI;
@@ -35,4 +35,4 @@ bool RequestRenewal()
     return ShellExecuteEx(&info) == TRUE;
 }
 
-} // namespace runner
+} // namespace store
