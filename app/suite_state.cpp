@@ -38,11 +38,10 @@ faces::StatusBarInputs SuiteState::statusInputs(const SYSTEMTIME& now)
     };
     if (shows(faces::StatusContent::Alarm))
         inputs.nextAlarm = m_alarms.NextAlarm(inputs.localTime).localTime;
-    FILETIME localFile {};
-    SystemTimeToFileTime(&inputs.localTime, &localFile);
     if (shows(faces::StatusContent::Timer)) {
-        timers::LoadTimers(m_timers, ticksOf(localFile));
-        const auto text = timers::StatusBarTimerText(m_timers, ticksOf(localFile));
+        const auto local = platform::localTicksOf(inputs.localTime).value_or(platform::LocalTicks());
+        timers::LoadTimers(m_timers, local);
+        const auto text = timers::StatusBarTimerText(m_timers, local);
         if (text != u"--:--")
             inputs.timerText = text;
     }

@@ -192,7 +192,7 @@ int main(int argc, char** argv)
     {
         const auto edit = store::EditDataFile(store::kTimersFile);
         timers::TimerBoard board;
-        (void)board.Load(platform::ticksOfSystemTime(platform::localNow()).value_or(0));
+        (void)board.Load(platform::deviceLocalNow());
         for (int n = 1; n <= options.timers; ++n) {
             timers::TimerSettings chosen;
             chosen.name = platform::toUtf16("soak " + std::to_string(n));

@@ -20,6 +20,7 @@
 #include "timers/timer_schedule.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -42,7 +43,6 @@ static_assert(sizeof(VideoPowerManagement) == 12);
 
 using platform::localNow;
 
-std::uint64_t localNowTicks() { return platform::ticksOfSystemTime(localNow()).value_or(0); }
 
 void createNamedEvent(const char16_t* name)
 {
@@ -89,20 +89,20 @@ std::optional<DueItem> loadTimer(const Command& command, platform::RetryPolicy r
     timers::TimerRecord timer { };
     if (!platform::retry(retry, [&] { return timers::ReadTimer(index, timer); }))
         return std::nullopt;
-    CeClearUserNotification(reinterpret_cast<HANDLE>(std::uintptr_t(timer.hNotification)));
+    platform::clearWakeUp(timer.hNotification);
     // A timer the user stopped or reset since its wake-up was taken is no longer running:
     // its value is the time to count down from, not an end moment to ring at.
     if (!timer.running)
         return std::nullopt;
-    const std::uint64_t end = ticksOf(timer.value);
-    if (!WithinAlertWindow(end, localNowTicks()))
+    const platform::LocalTicks end(ticksOf(timer.value));
+    if (!WithinAlertWindow(end, platform::deviceLocalNow()))
         return std::nullopt;
     DueItem item;
     item.kind = ItemKind::Timer;
     item.alert = TimerAlert(timer, index);
     item.itemTime = timer.value;
     item.note = alarms::fieldText(timer.name);
-    item.timerEndLocalTicks = end;
+    item.timerEnd = end;
     return item;
 }
 
@@ -160,7 +160,7 @@ void renewAndReconcile(std::u16string_view ownPath, timers::TimerRenewal timerRe
     const auto alarmsEdit = store::EditDataFile(store::kAlarmsFile);
     const auto timersEdit = store::EditDataFile(store::kTimersFile);
     const auto eventsEdit = store::EditDataFile(store::kEventsFile);
-    (void)timers::RescheduleAllTimers(localNowTicks(), ownPath, timerRenewal);
+    (void)timers::RescheduleAllTimers(platform::deviceLocalNow(), ownPath, timerRenewal);
     (void)alarms::RescheduleAllAlarms(ownPath, localNow());
     (void)events::RescheduleAllEvents(localNow());
     if (alarmsEdit && timersEdit && eventsEdit)
@@ -240,11 +240,10 @@ std::optional<store::SettingsRecord> ReadSettingsRecord(platform::RetryPolicy re
     return record;
 }
 
-bool WithinAlertWindow(std::uint64_t momentLocalTicks, std::uint64_t nowLocalTicks)
+bool WithinAlertWindow(platform::LocalTicks moment, platform::LocalTicks now)
 {
-    const std::uint64_t apart
-        = momentLocalTicks > nowLocalTicks ? momentLocalTicks - nowLocalTicks : nowLocalTicks - momentLocalTicks;
-    return apart / std::uint64_t(platform::kTicksPerMinute) <= std::uint64_t(kAlertWindowMinutes);
+    const auto apart = moment > now ? moment - now : now - moment;
+    return std::chrono::duration_cast<std::chrono::minutes>(apart).count() <= kAlertWindowMinutes;
 }
 
 std::optional<DueItem> LoadDueItem(
@@ -268,7 +267,7 @@ std::optional<DueItem> LoadDueItem(
 bool AwaitTimerEnd(const DueItem& timer)
 {
     const int index = int(timer.number);
-    if (timers::WaitForTimerEnd(index, timer.timerEndLocalTicks, localNowTicks()) == timers::TimerWait::Cancelled)
+    if (timers::WaitForTimerEnd(index, timer.timerEnd, platform::deviceLocalNow()) == timers::TimerWait::Cancelled)
         return false;
     (void)timers::FinishTimer(index); // Sets "TkTimers_Settings_Change" once the record is written.
     return true;

@@ -4,6 +4,7 @@
 // bringing its record up to date and deciding whether it alerts.
 
 #include "platform/retry.h"
+#include "platform/ticks.h"
 #include "platform/types.h"
 #include "runner/alert_parameters.h"
 #include "runner/command_line.h"
@@ -63,13 +64,13 @@ struct DueItem {
     AlertParameters alert;
     FILETIME itemTime { };           // local: the alarm's or event's next moment, the timer's end
     std::u16string note;             // the alarm's label, the event's or timer's name
-    std::uint64_t timerEndLocalTicks = 0;
+    platform::LocalTicks timerEnd;
 };
 
 // A late wake-up (the device was off) brings the record up to date but alerts only this
 // close to its moment, before or after.
 inline constexpr std::int64_t kAlertWindowMinutes = 20;
-[[nodiscard]] bool WithinAlertWindow(std::uint64_t momentLocalTicks, std::uint64_t nowLocalTicks);
+[[nodiscard]] bool WithinAlertWindow(platform::LocalTicks moment, platform::LocalTicks now);
 
 // The due alarm moved to its next weekday, the due event to its next occurrence, or the
 // due timer's wake-up cleared; nullopt when the item is not to alert (its record cannot be

@@ -10,14 +10,13 @@
 #include "timers/timer_file.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace runner {
 
 namespace {
 
-constexpr std::uint64_t kTimerEndAheadTicks = std::uint64_t(platform::kTicksPerSecond);
-
-std::uint64_t localNowTicks() { return platform::ticksOfSystemTime(platform::localNow()).value_or(0); }
+constexpr std::chrono::seconds kTimerEndAhead { 1 };
 
 std::optional<AlertParameters> peekAlarm(const Command& command)
 {
@@ -26,8 +25,8 @@ std::optional<AlertParameters> peekAlarm(const Command& command)
     if (number < 1 || number > alarms::kAlarmCount || !alarms::ReadAlarm(number - 1, alarm) || !alarm.enabled)
         return std::nullopt;
     // The moment that rang, as the alarm's own load will take it.
-    const std::uint64_t rang = platform::startingWakeUpLocalTicks().value_or(platform::LocalTicks(ticksOf(alarm.alarmTime))).count();
-    if (!WithinAlertWindow(rang, localNowTicks()))
+    const auto rang = platform::startingWakeUpLocalTicks().value_or(platform::LocalTicks(ticksOf(alarm.alarmTime)));
+    if (!WithinAlertWindow(rang, platform::deviceLocalNow()))
         return std::nullopt;
     return AlarmAlert(alarm, number);
 }
@@ -52,8 +51,9 @@ std::optional<AlertParameters> peekTimer(const Command& command)
     if (!timers::ReadTimer(index, timer) || !timer.running)
         return std::nullopt;
     // A runner started before the end waits for it first: nothing to hold open until then.
-    const std::uint64_t end = ticksOf(timer.value), now = localNowTicks();
-    if (end > now + kTimerEndAheadTicks || !WithinAlertWindow(end, now))
+    const platform::LocalTicks end(ticksOf(timer.value));
+    const auto now = platform::deviceLocalNow();
+    if (end > now + kTimerEndAhead || !WithinAlertWindow(end, now))
         return std::nullopt;
     return TimerAlert(timer, index);
 }

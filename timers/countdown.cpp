@@ -33,12 +33,12 @@ std::uint64_t durationTicks(FILETIME value)
     return ((std::uint64_t(time.wHour) * 60 + time.wMinute) * 60 + time.wSecond) * kSecond;
 }
 
-HoursMinutesSeconds remainingTime(FILETIME endMoment, std::uint64_t nowLocalTicks)
+HoursMinutesSeconds remainingTime(FILETIME endMoment, platform::LocalTicks now)
 {
-    const std::uint64_t end = ticksOf(endMoment);
+    const platform::LocalTicks end(ticksOf(endMoment));
     // An end moment that has passed leaves nothing, instead of the unsigned difference
     // wrapping round to thousands of hours.
-    const std::uint64_t remaining = end > nowLocalTicks ? end - nowLocalTicks : 0;
+    const std::uint64_t remaining = end > now ? std::uint64_t((end - now).count()) : 0;
     HoursMinutesSeconds left;
     left.seconds = std::uint32_t((remaining / kSecond) % 60);
     left.minutes = std::uint32_t(((remaining - left.seconds * kSecond) / kMinute) % 60);
@@ -46,20 +46,20 @@ HoursMinutesSeconds remainingTime(FILETIME endMoment, std::uint64_t nowLocalTick
     return left;
 }
 
-SYSTEMTIME withTimeOfDay(std::uint64_t nowLocalTicks, const HoursMinutesSeconds& time)
+SYSTEMTIME withTimeOfDay(platform::LocalTicks now, const HoursMinutesSeconds& time)
 {
-    SYSTEMTIME now = platform::systemTimeOfTicks(nowLocalTicks).value_or(SYSTEMTIME { 1601, 1, 1, 1, 0, 0, 0, 0 });
-    now.wHour = WORD(time.hours % 24);
-    now.wMinute = WORD(time.minutes);
-    now.wSecond = WORD(time.seconds);
-    return now;
+    SYSTEMTIME day = platform::systemTimeOf(now).value_or(SYSTEMTIME { 1601, 1, 1, 1, 0, 0, 0, 0 });
+    day.wHour = WORD(time.hours % 24);
+    day.wMinute = WORD(time.minutes);
+    day.wSecond = WORD(time.seconds);
+    return day;
 }
 
-SYSTEMTIME DisplayValue(const TimerRecord& timer, std::uint64_t nowLocalTicks)
+SYSTEMTIME DisplayValue(const TimerRecord& timer, platform::LocalTicks now)
 {
     if (timer.running) {
-        const auto left = remainingTime(timer.value, nowLocalTicks);
-        SYSTEMTIME shown = withTimeOfDay(nowLocalTicks, left);
+        const auto left = remainingTime(timer.value, now);
+        SYSTEMTIME shown = withTimeOfDay(now, left);
         shown.wHour = WORD(left.hours); // a full day shows as 24, not 0
         return shown;
     }
@@ -80,7 +80,7 @@ FILETIME initialValue(const TimerRecord& timer)
     return fileTimeOf(platform::ticksOfSystemTime(time).value_or(0));
 }
 
-std::u16string StatusBarTimerText(const TimerTable& table, std::uint64_t nowLocalTicks)
+std::u16string StatusBarTimerText(const TimerTable& table, platform::LocalTicks now)
 {
     std::optional<std::size_t> first;
     for (std::size_t i = 0; i < 4; ++i) {
@@ -89,7 +89,7 @@ std::u16string StatusBarTimerText(const TimerTable& table, std::uint64_t nowLoca
     }
     if (!first)
         return u"--:--";
-    return displayText(DisplayValue(table[*first], nowLocalTicks));
+    return displayText(DisplayValue(table[*first], now));
 }
 
 } // namespace timers

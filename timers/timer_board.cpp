@@ -38,9 +38,9 @@ TimerBoard::TimerBoard()
 
 TimerBoard::~TimerBoard() = default;
 
-TimersLoad TimerBoard::Load(std::uint64_t nowLocalTicks) { return LoadTimers(m_timers, nowLocalTicks); }
+TimersLoad TimerBoard::Load(platform::LocalTicks now) { return LoadTimers(m_timers, now); }
 
-TimerOutcome TimerBoard::StartTimer(int index, std::uint64_t nowLocalTicks)
+TimerOutcome TimerBoard::StartTimer(int index, platform::LocalTicks now)
 {
     TimerOutcome outcome;
     if (!validIndex(index))
@@ -55,8 +55,8 @@ TimerOutcome TimerBoard::StartTimer(int index, std::uint64_t nowLocalTicks)
         outcome.alreadyRunning = true;
         return outcome;
     }
-    const std::uint64_t end = nowLocalTicks + durationTicks(timer.value);
-    timer.value = fileTimeOf(end);
+    const platform::LocalTicks end = now + platform::TickDuration(durationTicks(timer.value));
+    timer.value = fileTimeOf(end.count());
     EventModify(m_reset[std::size_t(index)].get(), EVENT_RESET);
     timer.hNotification = RegisterTimerWakeUp(index, timer.hNotification, end, store::kRunnerPath);
     outcome.registered = timer.hNotification != 0;
@@ -70,7 +70,7 @@ TimerOutcome TimerBoard::ClearTimer(int index)
 {
     TimerRecord& timer = m_timers[std::size_t(index)];
     EventModify(m_reset[std::size_t(index)].get(), EVENT_SET);
-    CeClearUserNotification(reinterpret_cast<HANDLE>(std::uintptr_t(timer.hNotification)));
+    platform::clearWakeUp(timer.hNotification);
     (void)platform::clearWakeUpsOf(store::kRunnerPath, TimerArgument(index));
     timer.hNotification = 0;
     timer.running = 0;
@@ -79,7 +79,7 @@ TimerOutcome TimerBoard::ClearTimer(int index)
     return outcome;
 }
 
-TimerOutcome TimerBoard::StopTimer(int index, std::uint64_t nowLocalTicks)
+TimerOutcome TimerBoard::StopTimer(int index, platform::LocalTicks now)
 {
     if (!validIndex(index))
         return { true, false };
@@ -87,11 +87,11 @@ TimerOutcome TimerBoard::StopTimer(int index, std::uint64_t nowLocalTicks)
     if (!edit)
         return kBusy;
     TimerRecord& timer = m_timers[std::size_t(index)];
-    if (timer.running && ticksOf(timer.value) <= nowLocalTicks) {
+    if (timer.running && platform::LocalTicks(ticksOf(timer.value)) <= now) {
         timer.value = initialValue(timer);
     } else if (timer.running) {
-        const auto left = remainingTime(timer.value, nowLocalTicks);
-        timer.value = fileTimeOf(platform::ticksOfSystemTime(withTimeOfDay(nowLocalTicks, left)).value_or(0));
+        const auto left = remainingTime(timer.value, now);
+        timer.value = fileTimeOf(platform::ticksOfSystemTime(withTimeOfDay(now, left)).value_or(0));
     }
     return ClearTimer(index);
 }
@@ -118,7 +118,7 @@ bool TimerBoard::ResetAllTimers()
         timer.value = initialValue(timer);
         if (timer.hNotification != 0) {
             EventModify(m_reset[std::size_t(i)].get(), EVENT_SET);
-            CeClearUserNotification(reinterpret_cast<HANDLE>(std::uintptr_t(timer.hNotification)));
+            platform::clearWakeUp(timer.hNotification);
             (void)platform::clearWakeUpsOf(store::kRunnerPath, TimerArgument(i));
             timer.hNotification = 0;
             timer.running = 0;
@@ -127,14 +127,14 @@ bool TimerBoard::ResetAllTimers()
     return SaveAllTimers(m_timers);
 }
 
-void TimerBoard::SetInitialValue(int index, int hour, int minute, int second, std::uint64_t nowLocalTicks)
+void TimerBoard::SetInitialValue(int index, int hour, int minute, int second, platform::LocalTicks now)
 {
     if (!validIndex(index))
         return;
     TimerRecord& timer = m_timers[std::size_t(index)];
     const HoursMinutesSeconds time { std::uint32_t(std::clamp(hour, 0, 23)), std::uint32_t(std::clamp(minute, 0, 59)),
         std::uint32_t(std::clamp(second, 0, 59)) };
-    timer.value = fileTimeOf(platform::ticksOfSystemTime(withTimeOfDay(nowLocalTicks, time)).value_or(0));
+    timer.value = fileTimeOf(platform::ticksOfSystemTime(withTimeOfDay(now, time)).value_or(0));
     timer.initHour = std::uint8_t(time.hours);
     timer.initMinute = std::uint8_t(time.minutes);
     timer.initSecond = std::uint8_t(time.seconds);
@@ -164,7 +164,7 @@ bool TimerBoard::ApplySettings(int index, const TimerSettings& settings)
     return stored;
 }
 
-std::optional<int> TimerBoard::PollTimerChanges(std::uint64_t nowLocalTicks)
+std::optional<int> TimerBoard::PollTimerChanges(platform::LocalTicks now)
 {
     if (WaitForSingleObject(m_settingsChanged.get(), 0) != WAIT_OBJECT_0)
         return std::nullopt;
@@ -173,7 +173,7 @@ std::optional<int> TimerBoard::PollTimerChanges(std::uint64_t nowLocalTicks)
     std::array<std::uint32_t, kTimerCount> before { };
     for (int i = 0; i < kTimerCount; ++i)
         before[std::size_t(i)] = m_timers[std::size_t(i)].hNotification;
-    (void)LoadTimers(m_timers, nowLocalTicks);
+    (void)LoadTimers(m_timers, now);
     for (int i = 0; i < kTimerCount; ++i) {
         if (before[std::size_t(i)] != 0 && before[std::size_t(i)] != m_timers[std::size_t(i)].hNotification) {
             // Only this one now: another fired timer waits for a later signal.

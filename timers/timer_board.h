@@ -46,26 +46,26 @@ public:
 
     [[nodiscard]] TimerTable& records() { return m_timers; }
     [[nodiscard]] const TimerTable& records() const { return m_timers; }
-    TimersLoad Load(std::uint64_t nowLocalTicks);
+    TimersLoad Load(platform::LocalTicks now);
 
     // "Start": registers the wake-up at the end moment and marks the timer running.
-    TimerOutcome StartTimer(int index, std::uint64_t nowLocalTicks);
+    TimerOutcome StartTimer(int index, platform::LocalTicks now);
     // "Stop": keeps the time left for the next start. A timer whose end has already passed
     // (its runner is late) goes back to its initial value instead of pausing at 00:00:00,
     // which would count a full day at the next start.
-    TimerOutcome StopTimer(int index, std::uint64_t nowLocalTicks);
+    TimerOutcome StopTimer(int index, platform::LocalTicks now);
     // "Reset": back to the initial value.
     TimerOutcome ResetTimer(int index);
     // "Stop && Reset All...".
     [[nodiscard]] bool ResetAllTimers();
     // Sets the initial value (the record is written at the next start, reset or exit).
-    void SetInitialValue(int index, int hour, int minute, int second, std::uint64_t nowLocalTicks);
+    void SetInitialValue(int index, int hour, int minute, int second, platform::LocalTicks now);
     // The settings window's OK.
     [[nodiscard]] bool ApplySettings(int index, const TimerSettings& settings);
 
     // On every repaint: when the runner rewrote timers.dat, reloads it and resynchronises
     // the lowest timer that fired; returns its index.
-    std::optional<int> PollTimerChanges(std::uint64_t nowLocalTicks);
+    std::optional<int> PollTimerChanges(platform::LocalTicks now);
 
 private:
     TimerOutcome ClearTimer(int index);

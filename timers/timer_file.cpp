@@ -17,7 +17,7 @@ std::u16string timersPath() { return store::DataFilePath(store::kTimersFile); }
 
 } // namespace
 
-TimersLoad LoadTimers(TimerTable& table, std::uint64_t nowLocalTicks, platform::RetryPolicy busyRetry)
+TimersLoad LoadTimers(TimerTable& table, platform::LocalTicks now, platform::RetryPolicy busyRetry)
 {
     TimersLoad outcome = TimersLoad::Busy;
     bool missing = false;
@@ -40,7 +40,7 @@ TimersLoad LoadTimers(TimerTable& table, std::uint64_t nowLocalTicks, platform::
     if (!missing)
         return outcome;
     std::memset(table.data(), 0, kTimersFileSize);
-    const std::uint64_t today = nowLocalTicks - nowLocalTicks % std::uint64_t(platform::kTicksPerDay);
+    const std::uint64_t today = now.count() - now.count() % std::uint64_t(platform::kTicksPerDay);
     for (int i = 0; i < 4; ++i)
         table[std::size_t(i)].value = fileTimeOf(today);
     (void)SaveAllTimers(table); // made again at the next start

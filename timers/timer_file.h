@@ -2,6 +2,7 @@
 // timers.dat and the per-timer sound files.
 
 #include "platform/retry.h"
+#include "platform/ticks.h"
 #include "timers/timer_record.h"
 
 #include <string>
@@ -23,8 +24,8 @@ enum class TimersLoad {
 // Reads timers.dat over `table` (a short file leaves the rest as it was). Only a missing
 // file gives the defaults (timers 1-4 on today's date at 00:00:00, the rest zero), which are
 // written: a file another program holds is read again (up to 10 more times, 100 ms apart)
-// and never taken for a missing one. `nowLocalTicks` supplies today's date.
-TimersLoad LoadTimers(TimerTable& table, std::uint64_t nowLocalTicks,
+// and never taken for a missing one. `now` supplies today's date.
+TimersLoad LoadTimers(TimerTable& table, platform::LocalTicks now,
     platform::RetryPolicy busyRetry = platform::kDataFileRetry);
 // A reader's copy that writes nothing: true when all 18176 bytes arrived; `into` is
 // unchanged otherwise.

@@ -11,6 +11,7 @@
 #include "timers/timer_file.h"
 
 #include <algorithm>
+#include <chrono>
 #include <array>
 #include <string>
 
@@ -19,7 +20,7 @@ namespace timers {
 namespace {
 
 // A renewed wake-up comes no sooner than this: the runner doing the renewal must be gone.
-constexpr std::uint64_t kRenewalFloor = 20 * 10'000'000ull;
+constexpr std::chrono::seconds kRenewalFloor { 20 };
 
 } // namespace
 
@@ -42,9 +43,9 @@ const char16_t* TimerResetEventName(int timerIndex)
     return timerIndex >= 0 && timerIndex < kTimerCount ? names[std::size_t(timerIndex)].c_str() : nullptr;
 }
 
-std::uint32_t RegisterTimerWakeUp(int index, std::uint32_t existing, std::uint64_t endLocalTicks, std::u16string_view runnerPath)
+std::uint32_t RegisterTimerWakeUp(int index, std::uint32_t existing, platform::LocalTicks end, std::u16string_view runnerPath)
 {
-    const auto start = platform::systemTimeOfTicks(endLocalTicks);
+    const auto start = platform::systemTimeOf(end);
     if (!start)
         return 0;
     const std::u16string argument = TimerArgument(index);
@@ -54,11 +55,11 @@ std::uint32_t RegisterTimerWakeUp(int index, std::uint32_t existing, std::uint64
     return platform::registerSoleWakeUp(platform::ProgramWakeUp(runnerPath, argument, *start), existing);
 }
 
-TimerWait WaitForTimerEnd(int index, std::uint64_t endLocalTicks, std::uint64_t nowLocalTicks)
+TimerWait WaitForTimerEnd(int index, platform::LocalTicks end, platform::LocalTicks now)
 {
-    if (endLocalTicks <= nowLocalTicks)
+    if (end <= now)
         return TimerWait::Ended;
-    const DWORD seconds = DWORD((endLocalTicks - nowLocalTicks) / 10'000'000);
+    const DWORD seconds = DWORD(std::chrono::duration_cast<std::chrono::seconds>(end - now).count());
     const platform::UniqueHandle reset(CreateEventW(nullptr, TRUE, FALSE, TimerResetEventName(index)));
     if (!reset)
         return TimerWait::Ended;
@@ -88,7 +89,7 @@ bool FinishTimer(int index, platform::RetryPolicy retry)
     return written;
 }
 
-bool RescheduleAllTimers(std::uint64_t nowLocalTicks, std::u16string_view runnerPath, TimerRenewal renewal)
+bool RescheduleAllTimers(platform::LocalTicks now, std::u16string_view runnerPath, TimerRenewal renewal)
 {
     const auto edit = store::EditDataFile(store::kTimersFile);
     if (!edit)
@@ -96,7 +97,7 @@ bool RescheduleAllTimers(std::uint64_t nowLocalTicks, std::u16string_view runner
     TimerTable table { };
     // A file that cannot be read whole is not written back over.
     if (!ReadTimersFile(table)) {
-        if (LoadTimers(table, nowLocalTicks) != TimersLoad::CreatedDefaults)
+        if (LoadTimers(table, now) != TimersLoad::CreatedDefaults)
             return false;
     }
     for (int i = 0; i < kTimerCount; ++i) {
@@ -112,8 +113,8 @@ bool RescheduleAllTimers(std::uint64_t nowLocalTicks, std::u16string_view runner
             if (present && !present->fired && present->arguments == TimerArgument(i))
                 continue;
         }
-        const std::uint64_t end = std::max(ticksOf(timer.value), nowLocalTicks + kRenewalFloor);
-        timer.value = fileTimeOf(end);
+        const platform::LocalTicks end = std::max(platform::LocalTicks(ticksOf(timer.value)), now + kRenewalFloor);
+        timer.value = fileTimeOf(end.count());
         timer.hNotification = RegisterTimerWakeUp(i, timer.hNotification, end, runnerPath);
     }
     return SaveAllTimers(table);

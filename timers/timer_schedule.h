@@ -2,6 +2,7 @@
 // Timers in the wake-up database, and the runner's side of a timer that falls due.
 
 #include "platform/retry.h"
+#include "platform/ticks.h"
 #include "timers/timer_record.h"
 
 #include <cstdint>
@@ -18,15 +19,15 @@ namespace timers {
 [[nodiscard]] const char16_t* TimerResetEventName(int timerIndex);
 
 // Registers (or replaces `existing`, or registers afresh when `existing` names nothing any
-// more) the wake-up that starts the runner at `endLocalTicks` with the timer's argument;
+// more) the wake-up that starts the runner at `end` with the timer's argument;
 // the handle, 0 on failure.
 [[nodiscard]] std::uint32_t RegisterTimerWakeUp(
-    int index, std::uint32_t existing, std::uint64_t endLocalTicks, std::u16string_view runnerPath);
+    int index, std::uint32_t existing, platform::LocalTicks end, std::u16string_view runnerPath);
 
 enum class TimerWait { Ended, Cancelled };
 // The runner, before the end: waits on the timer's reset event for the whole seconds left.
 // A set event is consumed (reset).
-[[nodiscard]] TimerWait WaitForTimerEnd(int index, std::uint64_t endLocalTicks, std::uint64_t nowLocalTicks);
+[[nodiscard]] TimerWait WaitForTimerEnd(int index, platform::LocalTicks end, platform::LocalTicks now);
 
 // The runner, after the end: rewrites the record (no wake-up, not running, back to its
 // initial value) and sets "TkTimers_Settings_Change". Up to 8 attempts, 200 ms apart.
@@ -39,7 +40,7 @@ enum class TimerRenewal {
     MissingOnly, // after a time change or a rebuilt wake-up database: only running timers
                  // whose wake-up is gone; the others keep theirs untouched
 };
-[[nodiscard]] bool RescheduleAllTimers(std::uint64_t nowLocalTicks, std::u16string_view runnerPath,
+[[nodiscard]] bool RescheduleAllTimers(platform::LocalTicks now, std::u16string_view runnerPath,
     TimerRenewal renewal = TimerRenewal::All);
 
 } // namespace timers

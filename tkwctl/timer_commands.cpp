@@ -22,11 +22,9 @@ namespace tkwctl {
 
 namespace {
 
-std::uint64_t nowLocalTicks()
+platform::LocalTicks nowLocalTicks()
 {
-    SYSTEMTIME now { };
-    GetLocalTime(&now);
-    return platform::ticksOfSystemTime(now).value_or(0);
+    return platform::deviceLocalNow();
 }
 
 std::optional<int> timerNumber(const std::string& text)

@@ -41,7 +41,7 @@ protected:
         timer.running = running ? 1 : 0;
         timer.soundIndex = 1;
         timer.name[0] = u'T';
-        timer.hNotification = timers::RegisterTimerWakeUp(index, 0, endTicks, kOwnPath);
+        timer.hNotification = timers::RegisterTimerWakeUp(index, 0, platform::LocalTicks(endTicks), kOwnPath);
         EXPECT_NE(timer.hNotification, 0u);
         EXPECT_TRUE(timers::SaveAllTimers(table));
         return timer;
@@ -91,7 +91,7 @@ TEST_F(StartUp, ADueTimerAlertsOnlyWhileRunningAndWithinTwentyMinutesAndLosesIts
     const auto item = LoadDueItem(commandFor(u"t03"), kOwnPath, kQuick);
     ASSERT_TRUE(item);
     EXPECT_EQ(item->kind, ItemKind::Timer);
-    EXPECT_EQ(item->timerEndLocalTicks, now + 30 * kSecond);
+    EXPECT_EQ(item->timerEnd.count(), now + 30 * kSecond);
     EXPECT_EQ(item->note, u"T");
     EXPECT_FALSE(platform::findWakeUp(timer.hNotification));
 
@@ -172,6 +172,6 @@ TEST(StartUpWaits, OnlyATestCanShortenThemAndNeverLengthenThem)
         testing_support::EnvironmentGuard scale("TKW_RUNNER_TIME_SCALE", invalid);
         EXPECT_EQ(StartUpTimeScale(), 1.0) << invalid;
     }
-    EXPECT_TRUE(WithinAlertWindow(0, 20 * 60 * kSecond + 59 * kSecond)); // 20 whole minutes
-    EXPECT_FALSE(WithinAlertWindow(21 * 60 * kSecond, 0));
+    EXPECT_TRUE(WithinAlertWindow(platform::LocalTicks(0), platform::LocalTicks(20 * 60 * kSecond + 59 * kSecond))); // 20 whole minutes
+    EXPECT_FALSE(WithinAlertWindow(platform::LocalTicks(21 * 60 * kSecond), platform::LocalTicks(0)));
 }

@@ -37,21 +37,21 @@ TEST(Countdown, MidnightValueCountsAWholeDay)
     const std::uint64_t start = at(2026, 3, 8, 9, 30, 0);
     running.value = fileTimeOf(start + durationTicks(running.value));
     running.running = 1;
-    EXPECT_EQ(displayText(DisplayValue(running, start + 1)), u"23:59:59"); // whole seconds left
-    EXPECT_EQ(displayText(DisplayValue(running, start)), u"24:00:00");
+    EXPECT_EQ(displayText(DisplayValue(running, platform::LocalTicks(start + 1))), u"23:59:59"); // whole seconds left
+    EXPECT_EQ(displayText(DisplayValue(running, platform::LocalTicks(start))), u"24:00:00");
 }
 
 TEST(Countdown, TimeLeftDropsFractionsAndStopsAtZero)
 {
     const std::uint64_t now = at(2026, 3, 8, 9, 0, 0);
-    const auto left = remainingTime(fileTimeOf(now + 3723 * kSecond + 9 * kSecond / 10), now);
+    const auto left = remainingTime(fileTimeOf(now + 3723 * kSecond + 9 * kSecond / 10), platform::LocalTicks(now));
     EXPECT_EQ(left.hours, 1u);
     EXPECT_EQ(left.minutes, 2u);
     EXPECT_EQ(left.seconds, 3u);
     // Days of waiting keep counting hours.
-    EXPECT_EQ(remainingTime(fileTimeOf(now + 50 * 3600 * kSecond), now).hours, 50u);
+    EXPECT_EQ(remainingTime(fileTimeOf(now + 50 * 3600 * kSecond), platform::LocalTicks(now)).hours, 50u);
     // An end that has passed leaves nothing, rather than a wrapped-round count.
-    const auto late = remainingTime(fileTimeOf(now - kSecond), now);
+    const auto late = remainingTime(fileTimeOf(now - kSecond), platform::LocalTicks(now));
     EXPECT_EQ(late.hours + late.minutes + late.seconds, 0u);
 }
 
@@ -69,13 +69,13 @@ TEST(StatusBarTimer, ShowsTheFirstOfTimersOneToFourThatEnds)
 {
     TimerTable table { };
     const std::uint64_t now = at(2026, 3, 8, 9, 0, 0);
-    EXPECT_EQ(StatusBarTimerText(table, now), u"--:--");
+    EXPECT_EQ(StatusBarTimerText(table, platform::LocalTicks(now)), u"--:--");
     table[4].running = 1; // timer 5 does not count
     table[4].value = fileTimeOf(now + 10 * kSecond);
-    EXPECT_EQ(StatusBarTimerText(table, now), u"--:--");
+    EXPECT_EQ(StatusBarTimerText(table, platform::LocalTicks(now)), u"--:--");
     table[3].running = 1;
     table[3].value = fileTimeOf(now + 90 * kSecond);
     table[1].running = 1;
     table[1].value = fileTimeOf(now + 3600 * kSecond);
-    EXPECT_EQ(StatusBarTimerText(table, now), u"00:01:30");
+    EXPECT_EQ(StatusBarTimerText(table, platform::LocalTicks(now)), u"00:01:30");
 }

@@ -32,7 +32,7 @@ protected:
     Timers()
     {
         (void)store::CreateDataDirectory();
-        m_board.Load(m_now);
+        m_board.Load(platform::LocalTicks(m_now));
     }
     std::uint64_t m_now = at(2026, 3, 8, 9, 0, 0);
     TimerBoard m_board;
@@ -44,13 +44,13 @@ TEST_F(Timers, NewInstallationHasTodaysDateInTheFirstFourTimers)
 {
     TimerTable onDisk { };
     std::memset(onDisk.data(), 0x55, kTimersFileSize);
-    LoadTimers(onDisk, m_now);
+    LoadTimers(onDisk, platform::LocalTicks(m_now));
     EXPECT_EQ(ticksOf(onDisk[0].value), at(2026, 3, 8, 0, 0, 0));
     EXPECT_EQ(ticksOf(onDisk[3].value), at(2026, 3, 8, 0, 0, 0));
     EXPECT_EQ(ticksOf(onDisk[4].value), 0u);
     EXPECT_EQ(*platform::fileSize(store::DataFilePath(store::kTimersFile)), kTimersFileSize);
     for (const auto& timer : onDisk)
-        EXPECT_EQ(displayText(DisplayValue(timer, m_now)), u"00:00:00");
+        EXPECT_EQ(displayText(DisplayValue(timer, platform::LocalTicks(m_now))), u"00:00:00");
 }
 
 TEST_F(Timers, StartRegistersTheRunnerWithTheTimersArgument)
@@ -64,8 +64,8 @@ TEST_F(Timers, StartRegistersTheRunnerWithTheTimersArgument)
     EXPECT_EQ(std::u16string(timers::TimerResetEventName(15)), u"TkTimers_16_Reset");
     EXPECT_EQ(timers::TimerResetEventName(16), nullptr);
 
-    m_board.SetInitialValue(9, 0, 5, 0, m_now);
-    ASSERT_TRUE(m_board.StartTimer(9, m_now).registered);
+    m_board.SetInitialValue(9, 0, 5, 0, platform::LocalTicks(m_now));
+    ASSERT_TRUE(m_board.StartTimer(9, platform::LocalTicks(m_now)).registered);
     const auto& timer = m_board.records()[9];
     EXPECT_TRUE(timer.running);
     const auto wakeUp = platform::findWakeUp(timer.hNotification);
@@ -81,17 +81,17 @@ TEST_F(Timers, StartRegistersTheRunnerWithTheTimersArgument)
 
 TEST_F(Timers, PauseKeepsTheWholeSecondsLeftAndResetBringsBackTheInitialValue)
 {
-    m_board.SetInitialValue(0, 2, 0, 0, m_now);
-    ASSERT_TRUE(m_board.StartTimer(0, m_now).registered);
+    m_board.SetInitialValue(0, 2, 0, 0, platform::LocalTicks(m_now));
+    ASSERT_TRUE(m_board.StartTimer(0, platform::LocalTicks(m_now)).registered);
     const std::uint32_t handle = m_board.records()[0].hNotification;
     // 1 h 2 min 3.9 s before the end.
     const std::uint64_t pausedAt = m_now + 2 * 3600 * kSecond - (3723 * kSecond + 9 * kSecond / 10);
-    m_board.StopTimer(0, pausedAt);
+    m_board.StopTimer(0, platform::LocalTicks(pausedAt));
     const auto& timer = m_board.records()[0];
     EXPECT_FALSE(timer.running);
     EXPECT_EQ(timer.hNotification, 0u);
     EXPECT_FALSE(platform::findWakeUp(handle));
-    EXPECT_EQ(displayText(DisplayValue(timer, pausedAt)), u"01:02:03");
+    EXPECT_EQ(displayText(DisplayValue(timer, platform::LocalTicks(pausedAt))), u"01:02:03");
     EXPECT_EQ(durationTicks(timer.value), 3723 * kSecond);
     // The runner waiting for that end learns of the cancel.
     HANDLE reset = CreateEventW(nullptr, TRUE, FALSE, u"TkTimers_1_Reset");
@@ -99,59 +99,59 @@ TEST_F(Timers, PauseKeepsTheWholeSecondsLeftAndResetBringsBackTheInitialValue)
     CloseHandle(reset);
 
     m_board.ResetTimer(0);
-    EXPECT_EQ(displayText(DisplayValue(m_board.records()[0], pausedAt)), u"02:00:00");
+    EXPECT_EQ(displayText(DisplayValue(m_board.records()[0], platform::LocalTicks(pausedAt))), u"02:00:00");
 }
 
 TEST_F(Timers, StoppingATimerWhoseEndHasPassedResetsIt)
 {
-    m_board.SetInitialValue(2, 0, 0, 30, m_now);
-    m_board.StartTimer(2, m_now);
-    m_board.StopTimer(2, m_now + 45 * kSecond); // the runner is late
-    EXPECT_EQ(displayText(DisplayValue(m_board.records()[2], m_now)), u"00:00:30");
+    m_board.SetInitialValue(2, 0, 0, 30, platform::LocalTicks(m_now));
+    m_board.StartTimer(2, platform::LocalTicks(m_now));
+    m_board.StopTimer(2, platform::LocalTicks(m_now + 45 * kSecond)); // the runner is late
+    EXPECT_EQ(displayText(DisplayValue(m_board.records()[2], platform::LocalTicks(m_now))), u"00:00:30");
 }
 
 TEST_F(Timers, TwoTimersFiringBeforeARepaintAreResynchronisedOneAtATime)
 {
-    m_board.SetInitialValue(2, 0, 1, 0, m_now);
-    m_board.SetInitialValue(4, 0, 2, 0, m_now);
-    m_board.StartTimer(2, m_now);
-    m_board.StartTimer(4, m_now);
-    EXPECT_FALSE(m_board.PollTimerChanges(m_now)); // nothing happened yet
+    m_board.SetInitialValue(2, 0, 1, 0, platform::LocalTicks(m_now));
+    m_board.SetInitialValue(4, 0, 2, 0, platform::LocalTicks(m_now));
+    m_board.StartTimer(2, platform::LocalTicks(m_now));
+    m_board.StartTimer(4, platform::LocalTicks(m_now));
+    EXPECT_FALSE(m_board.PollTimerChanges(platform::LocalTicks(m_now))); // nothing happened yet
     // The two runners finish their timers.
     ASSERT_TRUE(FinishTimer(2));
     ASSERT_TRUE(FinishTimer(4));
-    EXPECT_EQ(m_board.PollTimerChanges(m_now + 200 * kSecond), 2);
+    EXPECT_EQ(m_board.PollTimerChanges(platform::LocalTicks(m_now + 200 * kSecond)), 2);
     EXPECT_FALSE(m_board.records()[2].running);
-    EXPECT_EQ(displayText(DisplayValue(m_board.records()[2], m_now)), u"00:01:00");
+    EXPECT_EQ(displayText(DisplayValue(m_board.records()[2], platform::LocalTicks(m_now))), u"00:01:00");
     // Timer 5 was reloaded as not running, but the one resynchronised is timer 3.
-    EXPECT_FALSE(m_board.PollTimerChanges(m_now + 200 * kSecond));
+    EXPECT_FALSE(m_board.PollTimerChanges(platform::LocalTicks(m_now + 200 * kSecond)));
 }
 
 TEST_F(Timers, RunnerWaitingForTheEndLeavesWhenTheTimerIsStopped)
 {
-    m_board.SetInitialValue(1, 0, 0, 30, m_now);
-    m_board.StartTimer(1, m_now);
+    m_board.SetInitialValue(1, 0, 0, 30, platform::LocalTicks(m_now));
+    m_board.StartTimer(1, platform::LocalTicks(m_now));
     std::thread user([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        m_board.StopTimer(1, m_now + 10 * kSecond);
+        m_board.StopTimer(1, platform::LocalTicks(m_now + 10 * kSecond));
     });
-    EXPECT_EQ(WaitForTimerEnd(1, m_now + 30 * kSecond, m_now + 10 * kSecond), TimerWait::Cancelled);
+    EXPECT_EQ(WaitForTimerEnd(1, platform::LocalTicks(m_now + 30 * kSecond), platform::LocalTicks(m_now + 10 * kSecond)), TimerWait::Cancelled);
     user.join();
-    EXPECT_EQ(WaitForTimerEnd(1, m_now, m_now + kSecond), TimerWait::Ended);
+    EXPECT_EQ(WaitForTimerEnd(1, platform::LocalTicks(m_now), platform::LocalTicks(m_now + kSecond)), TimerWait::Ended);
 }
 
 TEST_F(Timers, RenewalRegistersLateTimersTwentySecondsOnAndReplacesFiredHandles)
 {
-    m_board.SetInitialValue(0, 0, 1, 0, m_now);
-    m_board.SetInitialValue(1, 1, 0, 0, m_now);
-    m_board.StartTimer(0, m_now);
-    m_board.StartTimer(1, m_now);
+    m_board.SetInitialValue(0, 0, 1, 0, platform::LocalTicks(m_now));
+    m_board.SetInitialValue(1, 1, 0, 0, platform::LocalTicks(m_now));
+    m_board.StartTimer(0, platform::LocalTicks(m_now));
+    m_board.StartTimer(1, platform::LocalTicks(m_now));
     // The first timer's wake-up fired without the runner rewriting its record.
     ASSERT_TRUE(platform::takeWakeUpForFiring(m_board.records()[0].hNotification));
     const std::uint64_t later = m_now + 300 * kSecond;
-    ASSERT_TRUE(RescheduleAllTimers(later, store::kRunnerPath));
+    ASSERT_TRUE(RescheduleAllTimers(platform::LocalTicks(later), store::kRunnerPath));
     TimerTable renewed { };
-    LoadTimers(renewed, later);
+    LoadTimers(renewed, platform::LocalTicks(later));
     const auto first = platform::findWakeUp(renewed[0].hNotification);
     ASSERT_TRUE(first);
     EXPECT_EQ(first->startLocalTicks, later + 20 * kSecond);
