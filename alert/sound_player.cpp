@@ -7,20 +7,24 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace alert {
 
 namespace {
 
-// One turn of the GUI thread's events; false when the application is ending.
-bool pumpOnce()
-{
-    if (!QCoreApplication::instance() || QCoreApplication::closingDown())
-        return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return true;
-}
+// The exit code of a wait's own loop, told from the application's quit, which ends every
+// loop of the thread with 0 (or makes them return -1 at once).
+constexpr int kOwnExit = 1;
+
+// A sound whose end cannot be watched (no descriptor was to be had) is looked at this often.
+constexpr int kEndLookMs = 50;
+
+constexpr qint64 kMediaStartLimitMs = 5000;
 
 bool fileExists(const std::u16string& path) { return platform::fileExists(path); }
 
@@ -93,6 +97,7 @@ bool SoundPlayer::open(const std::u16string& path, bool waitForFile)
 
 void SoundPlayer::forgetSound()
 {
+    endWait();
     if (m_sound) {
         SndClose(m_sound);
         m_sound = nullptr;
@@ -182,8 +187,12 @@ void SoundPlayer::waitForPlay()
     case Facility::SoundApi: {
         // Stop forgets the sound, and its end with it.
         while (m_sound && !m_stopped && WaitForSingleObject(m_soundDone, 0) != WAIT_OBJECT_0) {
-            if (!pumpOnce())
+            const int end = platform::soundEndDescriptor(m_sound);
+            const WaitEnd woke = runEventsUntil(end, end >= 0 ? -1 : kEndLookMs);
+            if (woke == WaitEnd::ApplicationEnding)
                 break;
+            if (woke == WaitEnd::Ended && WaitForSingleObject(m_soundDone, 0) != WAIT_OBJECT_0)
+                break; // the descriptor and the handle disagree: nothing left to wait for
         }
         m_soundDone = nullptr;
         forgetSound();
@@ -191,29 +200,9 @@ void SoundPlayer::waitForPlay()
         Sleep(100);
         return;
     }
-    case Facility::MediaPlayer: {
-        if (!m_player)
-            return;
-        qint64 startLimitMs = 5000;
-        for (;;) {
-            const bool going = pumpOnce();
-            const auto state = m_player->playState();
-            if (state == platform::MediaPlayer::Playing)
-                startLimitMs = 0;
-            if (!going || m_mediaStarted.elapsed() >= startLimitMs) {
-                using State = platform::MediaPlayer::PlayState;
-                if (state == State::MediaEnded || state == State::Stopped || state == State::Ready
-                    || state == State::Undefined || !going) {
-                    m_player->setPosition(0.0);
-                    return;
-                }
-            }
-            if (m_stopped) {
-                m_player->stop();
-                return;
-            }
-        }
-    }
+    case Facility::MediaPlayer:
+        waitForMedia();
+        return;
     case Facility::PlainCall:
         if (m_path)
             PlaySoundW(m_path->c_str(), nullptr, SND_SYNC | SND_FILENAME);
@@ -221,9 +210,91 @@ void SoundPlayer::waitForPlay()
     }
 }
 
+void SoundPlayer::waitForMedia()
+{
+    if (!m_player)
+        return;
+    using State = platform::MediaPlayer::PlayState;
+    const int descriptor = m_player->endDescriptor();
+    const bool looking = descriptor < 0; // nothing to watch: the state is looked at instead
+    int watched = descriptor;
+    // Until the play has begun, it gets its start limit before a state of rest counts as its
+    // end; a play that has ended had begun.
+    bool begun = false;
+    for (;;) {
+        const State state = m_player->playState();
+        begun = begun || state == State::Playing || state == State::MediaEnded;
+        const qint64 startLeftMs = begun ? 0 : std::max<qint64>(0, kMediaStartLimitMs - m_mediaStarted.elapsed());
+        const bool atRest = state == State::MediaEnded || state == State::Stopped || state == State::Ready
+            || state == State::Undefined;
+        if (startLeftMs == 0 && atRest) {
+            m_player->setPosition(0.0);
+            return;
+        }
+        if (m_stopped) {
+            m_player->stop();
+            return;
+        }
+        const int limitMs = looking ? kEndLookMs : startLeftMs > 0 ? int(startLeftMs) : -1;
+        const WaitEnd woke = runEventsUntil(watched, limitMs);
+        if (woke == WaitEnd::ApplicationEnding) {
+            m_player->setPosition(0.0);
+            return;
+        }
+        // The descriptor stays readable; unless the play has ended, which the next look
+        // returns for, it was ended behind the player's back (every sound of the process was
+        // stopped) and only Stop or the start limit is left to end the wait.
+        if (woke == WaitEnd::Ended && m_player->playState() != State::MediaEnded)
+            watched = -1;
+    }
+}
+
+SoundPlayer::WaitEnd SoundPlayer::runEventsUntil(int endDescriptor, int limitMs)
+{
+    if (!QCoreApplication::instance() || QCoreApplication::closingDown())
+        return WaitEnd::ApplicationEnding;
+    QEventLoop loop;
+    WaitEnd woke = WaitEnd::Stopped;
+    std::optional<QSocketNotifier> endWatch;
+    if (endDescriptor >= 0) {
+        endWatch.emplace(qintptr(endDescriptor), QSocketNotifier::Read);
+        QObject::connect(&*endWatch, &QSocketNotifier::activated, &loop, [&] {
+            woke = WaitEnd::Ended;
+            loop.exit(kOwnExit);
+        });
+    }
+    QTimer limit;
+    if (limitMs >= 0) {
+        limit.setSingleShot(true);
+        limit.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&limit, &QTimer::timeout, &loop, [&] {
+            woke = WaitEnd::TimeUp;
+            loop.exit(kOwnExit);
+        });
+        limit.start(limitMs);
+    }
+    // A wait inside an event handler of another one (a second play from there) is the one
+    // that Stop ends first.
+    QEventLoop* const outerWait = std::exchange(m_wait, &loop);
+    QSocketNotifier* const outerWatch = std::exchange(m_endWatch, endWatch ? &*endWatch : nullptr);
+    const int exit = loop.exec();
+    m_wait = outerWait;
+    m_endWatch = outerWatch;
+    return exit == kOwnExit ? woke : WaitEnd::ApplicationEnding;
+}
+
+void SoundPlayer::endWait()
+{
+    if (m_endWatch)
+        m_endWatch->setEnabled(false);
+    if (m_wait)
+        m_wait->exit(kOwnExit);
+}
+
 void SoundPlayer::stop()
 {
     m_stopped = true;
+    endWait();
     if (m_facility == Facility::SoundApi) {
         if (m_sound) {
             SndStop(SND_SCOPE_PROCESS, nullptr);
@@ -237,6 +308,7 @@ void SoundPlayer::stop()
 
 void SoundPlayer::close()
 {
+    endWait();
     m_playBegun = false;
     if (m_facility == Facility::SoundApi) {
         if (m_sound) {

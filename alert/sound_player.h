@@ -11,6 +11,9 @@
 #include <optional>
 #include <string>
 
+class QEventLoop;
+class QSocketNotifier;
+
 namespace alert {
 
 class SoundPlayer {
@@ -30,8 +33,9 @@ public:
     // more times 200 ms apart (a storage card may still be waking up).
     bool open(const std::u16string& path, bool waitForFile);
     void play();
-    // Plays to the end while it keeps the GUI thread's events going; Stop from an event
-    // handler ends it. The media player gets 5 s to start playing.
+    // Plays to the end while it runs the calling thread's events (it sleeps until one comes:
+    // the sound's end, Stop from an event handler, or any other); Stop from an event handler
+    // ends it. The media player gets 5 s to start playing.
     void playAndWait();
     // The first half of playAndWait, for a caller with more to do once the sound has begun:
     // starts the play and returns; the next playAndWait waits for that play instead of
@@ -51,6 +55,17 @@ private:
     // The halves of playAndWait; beginPlay is true when a play began that waitForPlay waits for.
     bool beginPlay();
     void waitForPlay();
+    void waitForMedia();
+
+    // Why runEventsUntil returned.
+    enum class WaitEnd { Ended, TimeUp, Stopped, ApplicationEnding };
+    // Runs this thread's events until `endDescriptor` turns readable (-1: no descriptor),
+    // `limitMs` have passed (-1: no limit) or endWait is called. ApplicationEnding at once
+    // when there are no events to run (no application, or it is ending).
+    WaitEnd runEventsUntil(int endDescriptor, int limitMs);
+    // Ends the wait of runEventsUntil, if one runs, and stops it watching the sound's end
+    // descriptor, which may be closed next.
+    void endWait();
 
     Facility m_facility = Facility::PlainCall;
     int m_savedVolume = -1;
@@ -59,6 +74,8 @@ private:
     HANDLE m_soundDone = nullptr;     // m_sound's end, while a play begun here runs
     QElapsedTimer m_mediaStarted;     // when the media player was told to play
     bool m_playBegun = false;         // startPlay began a play that playAndWait waits for
+    QEventLoop* m_wait = nullptr;     // runEventsUntil's loop, while it runs
+    QSocketNotifier* m_endWatch = nullptr; // and its watch on the end descriptor
     std::optional<std::u16string> m_path;
     std::atomic<bool> m_stopped { false };
 };

@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <sys/eventfd.h>
 
 namespace platform {
 
@@ -54,12 +55,29 @@ struct Voice {
     double position = 0; // in frames of the sound
     double step = 1;     // sound frames per device frame
     HANDLE done = nullptr;
+    int endSignal = -1;  // its owner's end descriptor, made readable with `done`; or -1
     std::atomic<float> gain { 1.0f };
     std::atomic<bool> started { false }; // a first sample went out
     std::atomic<bool> ended { false };   // played to its end
 };
 
 namespace {
+
+// The end descriptors that event loops watch: an eventfd that is readable while it is set.
+UniqueFd makeEndSignal() { return UniqueFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)); }
+
+void raiseEndSignal(int signal)
+{
+    if (signal >= 0)
+        (void)::eventfd_write(signal, 1); // cannot fill up: it is cleared before every play
+}
+
+void clearEndSignal(int signal)
+{
+    eventfd_t count = 0;
+    if (signal >= 0)
+        (void)::eventfd_read(signal, &count); // fails, harmlessly, when it was not set
+}
 
 class Engine {
 public:
@@ -158,6 +176,7 @@ private:
     {
         if (voice.done)
             EventModify(voice.done, EVENT_SET);
+        raiseEndSignal(voice.endSignal);
     }
 
     // Runs on SDL's audio thread with the device locked.
@@ -208,6 +227,7 @@ public:
     std::shared_ptr<const DecodedSound> sound;
     std::shared_ptr<Voice> voice;
     HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    UniqueFd endSignal = makeEndSignal();
     ~SoundObject()
     {
         if (voice)
@@ -293,6 +313,12 @@ std::shared_ptr<Voice> g_plainVoice;
 
 } // namespace
 
+int soundEndDescriptor(HSOUND sound)
+{
+    const auto* object = soundOf(sound);
+    return object ? object->endSignal.get() : -1;
+}
+
 std::optional<DecodedSound> decodeSoundFile(const std::filesystem::path& file)
 {
     SF_INFO info { };
@@ -362,6 +388,7 @@ std::unique_ptr<MediaPlayer> MediaPlayer::create()
     auto player = std::unique_ptr<MediaPlayer>(new MediaPlayer());
     player->m_volume = g_mediaVolume.load();
     player->m_done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    player->m_endSignal = makeEndSignal();
     return player;
 }
 
@@ -397,9 +424,11 @@ void MediaPlayer::play()
     if (m_voice)
         Engine::instance().stop(m_voice);
     EventModify(m_done, EVENT_RESET);
+    clearEndSignal(m_endSignal.get());
     m_voice = std::make_shared<Voice>();
     m_voice->sound = m_sound;
     m_voice->done = m_done;
+    m_voice->endSignal = m_endSignal.get();
     m_voice->position = m_startSeconds * m_sound->rate;
     m_voice->gain.store(float(m_volume) / 100.0f);
     m_stopped = false;
@@ -465,9 +494,11 @@ HRESULT SndPlayAsync(HSOUND sound, DWORD)
     if (object->voice)
         platform::Engine::instance().stop(object->voice);
     EventModify(object->done, EVENT_RESET);
+    platform::clearEndSignal(object->endSignal.get());
     object->voice = std::make_shared<platform::Voice>();
     object->voice->sound = object->sound;
     object->voice->done = object->done;
+    object->voice->endSignal = object->endSignal.get();
     return platform::Engine::instance().play(object->voice) ? S_OK : E_FAIL;
 }
 

@@ -5,6 +5,7 @@
 // plays is written to a file, which is how the tests listen.
 
 #include "platform/types.h"
+#include "platform/unique_fd.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -65,6 +66,12 @@ struct DecodedSound {
     [[nodiscard]] double seconds() const { return rate ? double(samples.size() / 2) / rate : 0.0; }
 };
 
+// A descriptor that turns readable when the sound has played to its end or was stopped (the
+// moments its wait handle is set), for an event loop to watch instead of waiting on the
+// handle; it stays readable until the sound plays again. It belongs to the sound, which
+// SndClose closes with it; -1 for a handle that is not an open sound.
+[[nodiscard]] int soundEndDescriptor(HSOUND sound);
+
 // Decodes a file (host path); nullopt when it cannot be read.
 [[nodiscard]] std::optional<DecodedSound> decodeSoundFile(const std::filesystem::path& file);
 
@@ -109,6 +116,9 @@ public:
     void stop();
     void setPosition(double seconds);
     [[nodiscard]] PlayState playState() const;
+    // Turns readable when a play has ended or was stopped, until the next play; the player's
+    // own, -1 when it could not be made.
+    [[nodiscard]] int endDescriptor() const { return m_endSignal.get(); }
     void close();
 
 private:
@@ -116,6 +126,7 @@ private:
     std::shared_ptr<const DecodedSound> m_sound;
     std::shared_ptr<Voice> m_voice;
     HANDLE m_done = nullptr;
+    UniqueFd m_endSignal; // readable while m_done is set
     bool m_autoStart = true;
     bool m_stopped = false;
     int m_volume = 50;

@@ -9,9 +9,11 @@
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "store/signals.h"
+#include "ui/qt_text.h"
 #include "ui/window_host.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QWidget>
 #include <algorithm>
 #include <thread>
@@ -33,13 +35,16 @@ constexpr int kVibrateOnMs = 600;
 constexpr int kVibrateOffMs = 200;
 constexpr int kVibrateRepetitions = 3;
 
+// Dismiss lets the stopped sound settle this long before the window goes.
+constexpr int kDismissSettleMs = 200;
+
 // A started program is looked at this often; each look that finds it still running keeps
 // the device awake while the keep-awake time lasts.
 constexpr DWORD kProgramWaitStepMs = 10000;
 
 HANDLE asHandle(std::uint32_t value) { return reinterpret_cast<HANDLE>(std::uintptr_t(value)); }
 
-QString qText(std::u16string_view text) { return QString::fromUtf16(text.data(), qsizetype(text.size())); }
+using ui::qText;
 
 std::optional<SYSTEMTIME> localTimeIn(int seconds)
 {
@@ -367,7 +372,11 @@ void AlertWindow::startSound()
             break;
         }
         (void)m_player.open(alert.soundPath, false);
-        Sleep(DWORD(alert.pauseSeconds) * 1000);
+        pauseBetweenPlays(alert.pauseSeconds);
+        if (m_destroyed) {
+            finished = false;
+            break;
+        }
     }
     m_inSoundLoop = false;
     if (m_destroyed) {
@@ -379,6 +388,36 @@ void AlertWindow::startSound()
     m_soundPlaying = false;
     if (m_repetitionsLeft > 0)
         repeatLater(alert.repetitionIntervalSeconds / 60);
+}
+
+void AlertWindow::pauseBetweenPlays(int seconds)
+{
+    // The tick counts the silent alert's plays as pauses go by. Counting the pauses of a
+    // sounding alert as well, it could run out of plays while a long sound still loops and
+    // bring the alert back a second time: it stands still during a pause and catches up by
+    // one tick at its end.
+    const bool ticking = m_tick.isActive();
+    m_tick.stop();
+    QEventLoop pause;
+    QTimer over;
+    over.setSingleShot(true);
+    over.setTimerType(Qt::PreciseTimer);
+    connect(&over, &QTimer::timeout, &pause, [&pause] { pause.quit(); });
+    over.start(seconds * 1000);
+    m_pause = &pause;
+    pause.exec();
+    m_pause = nullptr;
+    // Dismiss and the end of the window stop the tick for good.
+    if (ticking && !m_dismissed && !m_destroyed) {
+        m_tick.start();
+        QMetaObject::invokeMethod(this, &AlertWindow::tick, Qt::QueuedConnection);
+    }
+}
+
+void AlertWindow::endPause()
+{
+    if (m_pause)
+        m_pause->quit();
 }
 
 void AlertWindow::repeatLater(int minutes)
@@ -450,6 +489,7 @@ void AlertWindow::dismiss()
     m_vibrate.stop();
     m_soundPlaying = false;
     m_player.stop();
+    endPause();
     switchLedOff();
     // A snooze or repetition still pending would wake a runner for an alert that is over,
     // and leave "TkMEvent_Snooze_Active" set for the next alert that snoozes.
@@ -457,9 +497,8 @@ void AlertWindow::dismiss()
     if (m_volume.raised())
         m_volume.restore();
     m_tick.stop();
-    Sleep(200);
-    // Not from inside the message: the window's own host is still delivering it.
-    QMetaObject::invokeMethod(this, &AlertWindow::destroyWindow, Qt::QueuedConnection);
+    // Not from inside the message either: the window's own host is still delivering it.
+    QTimer::singleShot(kDismissSettleMs, this, &AlertWindow::destroyWindow);
 }
 
 void AlertWindow::snooze()
@@ -476,6 +515,7 @@ void AlertWindow::snooze()
     m_vibrate.stop();
     m_soundPlaying = false;
     m_player.stop();
+    endPause();
     switchLedOff();
 }
 
@@ -495,6 +535,7 @@ void AlertWindow::phoneStateChanged(DWORD status)
     m_vibrate.stop();
     m_soundPlaying = false;
     m_player.stop();
+    endPause();
     if (m_bubbleUp) {
         m_bubble.priority = ui::kBubbleIconic;
         (void)ui::updateBubble(m_bubble);
@@ -507,6 +548,7 @@ void AlertWindow::destroyWindow()
         return;
     m_destroyed = true;
     m_tick.stop();
+    endPause();
     m_reminderScreen.reset();
     removeBubble();
     m_vibrate.stop();

@@ -23,6 +23,7 @@
 #include <memory>
 #include <string>
 
+class QEventLoop;
 class QWidget;
 
 namespace runner {
@@ -38,8 +39,15 @@ inline constexpr UINT kDismissCommand = 200;
 inline constexpr UINT kSnoozeCommand = 201;
 inline constexpr UINT kOpenInMainProgramCommand = 202;
 
+// The alert window's private messages. Other programs and the window's own threads send
+// them by number, so the values never change.
+enum class AlertMessage : UINT {
+    PhoneState = WM_USER + 5,  // wParam the new "Status", lParam the user value
+    StateQuery = WM_USER + 40, // answered with EncodeAlertState
+};
+
 // The phone state arrives as this message: wParam the new "Status", lParam the user value.
-inline constexpr UINT kPhoneStateMessage = 1029;
+inline constexpr UINT kPhoneStateMessage = static_cast<UINT>(AlertMessage::PhoneState);
 inline constexpr LPARAM kPhoneStateUserValue = 69;
 inline constexpr const char16_t* kPhoneStateKey = u"System\\State\\Phone"; // HKEY_LOCAL_MACHINE
 inline constexpr const char16_t* kPhoneStatusValue = u"Status";
@@ -53,7 +61,7 @@ inline constexpr int kTickMs = 1000;
 [[nodiscard]] QUuid BubbleOwner();
 
 // The alert as it stands, for tests and diagnosis: the answer to kAlertStateQuery.
-inline constexpr UINT kAlertStateQuery = WM_USER + 40;
+inline constexpr UINT kAlertStateQuery = static_cast<UINT>(AlertMessage::StateQuery);
 struct AlertState {
     bool bubbleOpen = false;   // the bubble is up and open
     bool bubbleIconic = false; // the bubble is up, folded to its icon
@@ -113,6 +121,9 @@ private:
     void fallBackToOwnBubble();
     void runProgram();
     void startSound();
+    // The pause after a play: this thread's events run meanwhile, and endPause cuts it short.
+    void pauseBetweenPlays(int seconds);
+    void endPause();
     void repeatLater(int minutes);
     void tick();
     void dismiss();
@@ -149,6 +160,7 @@ private:
 
     bool m_soundPlaying = false;
     bool m_inSoundLoop = false;
+    QEventLoop* m_pause = nullptr; // the pause between plays, while it lasts
     int m_tickCounter = 0;
     int m_playsLeft = 0;
     int m_repetitionsLeft = 0;

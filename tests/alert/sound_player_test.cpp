@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 using alert::SoundPlayer;
@@ -29,6 +30,14 @@ protected:
         ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::LocalMachine, platform::kProfileKey, facility, 0));
     }
 };
+
+// CPU time of the calling thread, in seconds: what a wait on it costs.
+double threadCpuSeconds()
+{
+    timespec used { };
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+    return double(used.tv_sec) + double(used.tv_nsec) / 1e9;
+}
 
 } // namespace
 
@@ -141,4 +150,52 @@ TEST_F(SoundPlayers, MediaPlayerGetsItsVolumeBackWhenClosed)
         EXPECT_EQ(platform::MediaPlayer::create()->volume(), 100); // raised for the alert
     }
     EXPECT_EQ(platform::MediaPlayer::create()->volume(), 35);
+}
+
+TEST_F(SoundPlayers, TheWaitSleepsUntilTheSoundEndsWhileTheEventsGoOn)
+{
+    writeTone(m_device.root() / "Windows" / "Second.wav", 1.0, 440, 0.5);
+    for (const bool mediaPlayer : { false, true }) {
+        if (mediaPlayer)
+            switchOff(u"SoundApi");
+        SoundPlayer player;
+        ASSERT_TRUE(player.create(u"\\Windows\\Second.wav"));
+        int ticks = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+        tick.start(100);
+        const double cpuBefore = threadCpuSeconds();
+        QElapsedTimer took;
+        took.start();
+        player.playAndWait();
+        const double cpu = threadCpuSeconds() - cpuBefore;
+        EXPECT_GE(took.elapsed(), 900) << mediaPlayer;
+        EXPECT_LT(took.elapsed(), 1600) << mediaPlayer; // over with the sound
+        EXPECT_GE(ticks, 7) << mediaPlayer;
+        // A wait that kept looking for the end would have used about the whole second.
+        EXPECT_LT(cpu, 0.25) << mediaPlayer;
+        player.close();
+    }
+}
+
+TEST_F(SoundPlayers, AMediaPlayEndedBehindThePlayersBackIsWaitedOutUntilStopWithoutSpinning)
+{
+    switchOff(u"SoundApi");
+    writeTone(m_device.root() / "Windows" / "Long.wav", 4.0, 440, 0.5);
+    SoundPlayer player;
+    ASSERT_TRUE(player.create(u"\\Windows\\Long.wav"));
+    ASSERT_EQ(player.facility(), SoundPlayer::Facility::MediaPlayer);
+    // Every sound of the process is stopped under the player, which still reads as playing;
+    // its end has come and gone, and only Stop ends the wait.
+    QTimer::singleShot(300, [] { SndStop(SND_SCOPE_PROCESS, nullptr); });
+    QTimer::singleShot(1000, [&] { player.stop(); });
+    const double cpuBefore = threadCpuSeconds();
+    QElapsedTimer took;
+    took.start();
+    player.playAndWait();
+    const double cpu = threadCpuSeconds() - cpuBefore;
+    EXPECT_GE(took.elapsed(), 900);
+    EXPECT_LT(took.elapsed(), 2500);
+    EXPECT_TRUE(player.stopped());
+    EXPECT_LT(cpu, 0.25);
 }

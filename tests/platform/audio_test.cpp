@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cmath>
 #include <fstream>
+#include <poll.h>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -38,6 +39,13 @@ using testing_support::writeTone;
 Heard listen(std::uintmax_t from) { return testing_support::heardSince(captureFile(), from); }
 
 std::uintmax_t captured() { return testing_support::capturedBytes(captureFile()); }
+
+// Whether a descriptor turns readable within `timeout`.
+bool readableWithin(int descriptor, std::chrono::milliseconds timeout)
+{
+    pollfd watch { descriptor, POLLIN, 0 };
+    return ::poll(&watch, 1, int(timeout.count())) == 1 && (watch.revents & POLLIN);
+}
 
 class AudioOutput : public testing_support::DeviceTest {
 protected:
@@ -138,4 +146,45 @@ TEST_F(AudioOutput, APreloadedSoundIsDecodedAnewOnceItsFileWasRewritten)
     EXPECT_NEAR(heard.seconds, 0.4, 0.03);
     EXPECT_NEAR(heard.rms, 0.25 / std::sqrt(2.0), 0.02);
     EXPECT_EQ(SndClose(sound), S_OK);
+}
+
+TEST_F(AudioOutput, TheEndDescriptorTurnsReadableWithTheWaitHandleAndIsClearedByTheNextPlay)
+{
+    writeTone(m_device.root() / "Windows" / "Long.wav", 3.0, 440, 0.5, 22050);
+    HSOUND sound = nullptr;
+    ASSERT_EQ(SndOpen(u"\\Windows\\Tone.wav", &sound), S_OK);
+    HANDLE done = nullptr;
+    ASSERT_EQ(SndGetWaitHandle(sound, &done), S_OK);
+    const int end = platform::soundEndDescriptor(sound);
+    ASSERT_GE(end, 0);
+    EXPECT_FALSE(readableWithin(end, 0ms));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(SndPlayAsync(sound, 0), S_OK);
+    EXPECT_FALSE(readableWithin(end, 100ms));
+    ASSERT_TRUE(readableWithin(end, 5000ms)); // the 0.4 s tone's end
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
+    EXPECT_EQ(WaitForSingleObject(done, 0), WAIT_OBJECT_0);
+    EXPECT_TRUE(readableWithin(end, 0ms)); // it stays readable for every watcher
+
+    // Played again, it waits for the new end; stopped, it ends at once.
+    ASSERT_EQ(SndPlayAsync(sound, 0), S_OK);
+    EXPECT_FALSE(readableWithin(end, 0ms));
+    ASSERT_EQ(SndStop(SND_SCOPE_PROCESS, nullptr), S_OK);
+    EXPECT_TRUE(readableWithin(end, 0ms));
+    EXPECT_EQ(SndClose(sound), S_OK);
+    EXPECT_EQ(platform::soundEndDescriptor(sound), -1); // closed with the sound
+
+    // The media player's own descriptor follows its plays the same way.
+    auto player = platform::MediaPlayer::create();
+    ASSERT_TRUE(player);
+    player->setAutoStart(false);
+    ASSERT_TRUE(player->setUrl(u"\\Windows\\Long.wav"));
+    ASSERT_GE(player->endDescriptor(), 0);
+    player->play();
+    EXPECT_FALSE(readableWithin(player->endDescriptor(), 200ms));
+    player->stop();
+    EXPECT_TRUE(readableWithin(player->endDescriptor(), 0ms));
+    player->play();
+    EXPECT_FALSE(readableWithin(player->endDescriptor(), 0ms));
+    player->close();
 }

@@ -11,8 +11,10 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <cmath>
 #include <fstream>
 #include <string>
+#include <vector>
 
 using namespace runner;
 using namespace runner_tests;
@@ -88,6 +90,27 @@ protected:
 
     std::filesystem::path m_probeLog;
 };
+
+// The sounds in the capture from byte `from` on, as [start, end) in seconds of output, one
+// per stretch above the noise floor (stretches less than 0.2 s apart are one sound).
+std::vector<std::pair<double, double>> soundsSince(std::uintmax_t from)
+{
+    constexpr double kRate = 48000;
+    std::this_thread::sleep_for(std::chrono::milliseconds(150)); // the driver writes a buffer behind
+    std::ifstream in(g_captureFile, std::ios::binary);
+    in.seekg(std::streamoff(from));
+    std::vector<std::pair<double, double>> sounds;
+    float pair[2];
+    for (std::int64_t frame = 0; in.read(reinterpret_cast<char*>(pair), sizeof pair); ++frame) {
+        if (std::fabs(pair[0]) <= 0.01f)
+            continue;
+        const double at = double(frame) / kRate;
+        if (sounds.empty() || at - sounds.back().second > 0.2)
+            sounds.emplace_back(at, at);
+        sounds.back().second = at;
+    }
+    return sounds;
+}
 
 } // namespace
 
@@ -263,4 +286,56 @@ TEST_F(AlertWindows, AProgramActionRunsTheProgramAndTheRunEndsWithIt)
     EXPECT_EQ(probeStarts(), std::vector<std::string> { "--report" });
     EXPECT_EQ(registryVolume(), kUserVolume); // nothing sounds, nothing is raised
     EXPECT_FALSE(window.state().bubbleOpen);
+}
+
+TEST_F(AlertWindows, EachPlayIsFollowedByItsPauseInFull)
+{
+    testing_support::writeTone(m_device.root() / "Windows" / "Short.wav", 0.3, 660, 0.5);
+    AlertSetup setup = alarmSetup(Action::Notification, u"\\Windows\\Short.wav");
+    setup.item.alert.playsPerAlert = 2;
+    setup.item.alert.pauseSeconds = 1;
+    const auto before = testing_support::capturedBytes(g_captureFile);
+    AlertWindow window(std::move(setup));
+    QElapsedTimer took;
+    took.start();
+    window.start(); // returns when the sound loop has ended
+    EXPECT_GE(took.elapsed(), 2000); // two plays, each with its pause after it
+
+    const auto sounds = soundsSince(before);
+    ASSERT_EQ(sounds.size(), 2u);
+    // The pause, and the player's short settling after a play; the output counts a little
+    // less time than passes when its thread runs late.
+    const double gap = sounds[1].first - sounds[0].second;
+    EXPECT_GT(gap, 0.85);
+    EXPECT_LT(gap, 1.6);
+    const AlertState state = window.state();
+    EXPECT_EQ(state.playsStarted, 2);
+    EXPECT_FALSE(state.soundPlaying);
+    dismiss(window);
+}
+
+TEST_F(AlertWindows, DismissInThePauseBetweenPlaysIsTakenAtOnceAndNoOtherPlayFollows)
+{
+    testing_support::writeTone(m_device.root() / "Windows" / "Short.wav", 0.3, 660, 0.5);
+    AlertSetup setup = alarmSetup(Action::Notification, u"\\Windows\\Short.wav");
+    setup.item.alert.playsPerAlert = 3;
+    setup.item.alert.pauseSeconds = 5;
+    const auto before = testing_support::capturedBytes(g_captureFile);
+    AlertWindow window(std::move(setup));
+    // 1.2 s in: the first play is over and its five-second pause has begun.
+    AlertState inPause;
+    QTimer::singleShot(1200, [&] {
+        inPause = DecodeAlertState(SendMessageW(window.handle(), kAlertStateQuery, 0, 0));
+        SendMessageW(window.handle(), WM_COMMAND, kDismissCommand, 0);
+    });
+    QElapsedTimer took;
+    took.start();
+    window.start();
+    EXPECT_LT(took.elapsed(), 3000); // not the pause's five seconds
+    EXPECT_EQ(inPause.playsStarted, 1);
+    EXPECT_TRUE(inPause.soundPlaying);
+    EXPECT_TRUE(pumpUntil([&] { return window.destroyed(); }, 3000));
+    EXPECT_EQ(window.state().playsStarted, 1);
+    EXPECT_EQ(soundsSince(before).size(), 1u);
+    EXPECT_EQ(registryVolume(), kUserVolume);
 }
