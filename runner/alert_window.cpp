@@ -42,7 +42,6 @@ constexpr int kDismissSettleMs = 200;
 // the device awake while the keep-awake time lasts.
 constexpr DWORD kProgramWaitStepMs = 10000;
 
-HANDLE asHandle(std::uint32_t value) { return reinterpret_cast<HANDLE>(std::uintptr_t(value)); }
 
 using ui::qText;
 
@@ -74,11 +73,9 @@ public:
     ~PhoneStateWatch()
     {
         if (m_thread.joinable()) {
-            EventModify(m_stop, EVENT_SET);
+            EventModify(m_stop.get(), EVENT_SET);
             m_thread.join();
         }
-        if (m_stop)
-            CloseHandle(m_stop);
     }
 
     PhoneStateWatch(const PhoneStateWatch&) = delete;
@@ -93,7 +90,7 @@ private:
 
     void watch(HWND target)
     {
-        const HANDLE handles[2] = { m_stop, m_watch.event() };
+        const HANDLE handles[2] = { m_stop.get(), m_watch.event() };
         while (WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
             // Other runners watch the same value through the same event and may take the
             // news first: the value itself tells whether it changed.
@@ -107,7 +104,7 @@ private:
     }
 
     platform::RegistryWatch m_watch;
-    HANDLE m_stop;
+    platform::UniqueHandle m_stop;
     DWORD m_lastStatus = 0;
     std::thread m_thread;
 };
@@ -181,7 +178,7 @@ AlertWindow::AlertWindow(AlertSetup setup)
     // Nothing else on this platform silences an alert for a call, whichever way it plays.
     m_phoneWatch = std::make_unique<PhoneStateWatch>(m_handle);
 
-    m_snoozeActive = CreateEventW(nullptr, TRUE, FALSE, store::kSnoozeActive);
+    m_snoozeActive.reset(CreateEventW(nullptr, TRUE, FALSE, store::kSnoozeActive));
     m_playsLeft = alert.playsPerAlert;
     m_repetitionsLeft = m_repetitionsCopy = alert.repetitions;
     m_tick.setInterval(kTickMs);
@@ -191,8 +188,6 @@ AlertWindow::AlertWindow(AlertSetup setup)
 AlertWindow::~AlertWindow()
 {
     destroyWindow();
-    if (m_snoozeActive)
-        CloseHandle(m_snoozeActive);
 }
 
 void AlertWindow::start()
@@ -334,9 +329,10 @@ void AlertWindow::runProgram()
     info.lpDirectory = u"";
     info.nShow = 1;
     if (ShellExecuteEx(&info) && info.hProcess) {
-        while (WaitForSingleObject(info.hProcess, kProgramWaitStepMs) == WAIT_TIMEOUT) {
+        const platform::UniqueHandle process(info.hProcess);
+        while (WaitForSingleObject(process.get(), kProgramWaitStepMs) == WAIT_TIMEOUT) {
             if (keepAwakeMs == 0) {
-                (void)WaitForSingleObject(info.hProcess, INFINITE);
+                (void)WaitForSingleObject(process.get(), INFINITE);
                 break;
             }
             // The handheld pressed a silent key here; a report of user activity keeps the
@@ -345,7 +341,6 @@ void AlertWindow::runProgram()
             keepAwakeMs = keepAwakeMs > kProgramWaitStepMs ? keepAwakeMs - kProgramWaitStepMs : 0;
         }
         Sleep(1000);
-        CloseHandle(info.hProcess);
     }
     destroyWindow();
 }
@@ -442,11 +437,11 @@ void AlertWindow::tick()
         platform::reportUserActivity(); // keeps the device from idling while the alert sounds
     ++m_tickCounter;
 
-    if (m_snoozePending && m_snoozeActive && WaitForSingleObject(m_snoozeActive, 0) == WAIT_OBJECT_0) {
+    if (m_snoozePending && m_snoozeActive && WaitForSingleObject(m_snoozeActive.get(), 0) == WAIT_OBJECT_0) {
         m_snoozePending = false;
-        CeClearUserNotification(asHandle(m_snoozeHandle));
+        platform::clearWakeUp(m_snoozeHandle);
         m_snoozeHandle = 0;
-        EventModify(m_snoozeActive, EVENT_RESET);
+        EventModify(m_snoozeActive.get(), EVENT_RESET);
         showAlert();
         m_silentRepeatWaiting = false;
         m_tickCounter = 0;
@@ -573,18 +568,11 @@ void AlertWindow::switchLedOn()
     // The LED registration fires at once; once fired and switched off it is gone, so an
     // alert that comes back registers it again.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        SYSTEMTIME now { };
-        GetLocalTime(&now);
-        CE_NOTIFICATION_TRIGGER trigger { };
-        trigger.dwSize = sizeof trigger;
-        trigger.dwType = CNT_TIME;
-        trigger.lpszApplication = kLedTrigger;
-        trigger.lpszArguments = u"";
-        trigger.stStartTime = now;
-        trigger.stEndTime = now;
-        CE_USER_NOTIFICATION led { };
-        led.ActionFlags = PUN_LED;
-        m_led = CeSetUserNotificationEx(nullptr, &trigger, &led);
+        const SYSTEMTIME now = platform::localNow();
+        platform::ProgramWakeUp led(kLedTrigger, u"", now);
+        led.end = now;
+        led.actionFlags = PUN_LED;
+        m_led = platform::wakeUpHandle(platform::registerWakeUp(led));
         if (m_led && EventModify(m_led, EVENT_SET))
             return;
     }
@@ -601,21 +589,14 @@ std::uint32_t AlertWindow::registerSnoozeWakeUp(int seconds) const
     const auto moment = localTimeIn(seconds);
     if (!moment)
         return 0;
-    CE_NOTIFICATION_TRIGGER trigger { };
-    trigger.dwSize = sizeof trigger;
-    trigger.dwType = CNT_TIME;
-    trigger.lpszApplication = m_setup.ownPath.c_str();
-    trigger.lpszArguments = u"sn";
-    trigger.stStartTime = *moment;
-    const CE_USER_NOTIFICATION nothing { };
-    return std::uint32_t(reinterpret_cast<std::uintptr_t>(CeSetUserNotificationEx(nullptr, &trigger, &nothing)));
+    return platform::registerWakeUp(platform::ProgramWakeUp(m_setup.ownPath, u"sn", *moment));
 }
 
 void AlertWindow::clearPendingSnooze()
 {
     if (!m_snoozePending)
         return;
-    CeClearUserNotification(asHandle(m_snoozeHandle));
+    platform::clearWakeUp(m_snoozeHandle);
     m_snoozeHandle = 0;
     m_snoozePending = false;
 }

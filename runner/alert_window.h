@@ -10,6 +10,7 @@
 #include "alert/alert_volume.h"
 #include "alert/sound_player.h"
 #include "alert/vibrate.h"
+#include "platform/handle.h"
 #include "platform/windows.h"
 #include "runner/reminder_screen.h"
 #include "runner/reminder_text.h"
@@ -156,7 +157,7 @@ private:
     std::unique_ptr<ReminderScreenWatch> m_reminderScreen;
     bool m_ownBubble = false; // the reminder view failed once: the runner's bubble from now on
     QTimer m_tick;
-    HANDLE m_snoozeActive = nullptr;
+    platform::UniqueHandle m_snoozeActive;
 
     bool m_soundPlaying = false;
     bool m_inSoundLoop = false;

@@ -20,7 +20,7 @@ ReminderScreenWatch::ReminderScreenWatch(std::u16string argument, HANDLE process
 {
     m_sinceStart.start();
     // The program's end is news at once; the window is only looked for now and then.
-    if (const auto* object = platform::handleObject<platform::ProcessObject>(m_process)) {
+    if (const auto* object = platform::handleObject<platform::ProcessObject>(m_process.get())) {
         m_processEnd = std::make_unique<QSocketNotifier>(object->pidfd(), QSocketNotifier::Read);
         connect(m_processEnd.get(), &QSocketNotifier::activated, this, &ReminderScreenWatch::processEnded);
     }
@@ -32,8 +32,6 @@ ReminderScreenWatch::ReminderScreenWatch(std::u16string argument, HANDLE process
 ReminderScreenWatch::~ReminderScreenWatch()
 {
     m_processEnd.reset(); // before the descriptor it watches goes
-    if (m_process)
-        CloseHandle(m_process);
 }
 
 void ReminderScreenWatch::look()

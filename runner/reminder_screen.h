@@ -6,6 +6,7 @@
 // own bubble when the screen has not appeared within kReminderScreenTimeoutMs, or when the
 // screen or the program went away without a choice reaching the runner.
 
+#include "platform/handle.h"
 #include "platform/types.h"
 
 #include <QElapsedTimer>
@@ -48,7 +49,7 @@ private:
     void fallBack();
 
     std::u16string m_class;
-    HANDLE m_process = nullptr;
+    platform::UniqueHandle m_process;
     std::unique_ptr<QSocketNotifier> m_processEnd;
     QTimer m_look;
     QElapsedTimer m_sinceStart;

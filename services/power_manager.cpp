@@ -252,8 +252,8 @@ private:
 PowerManager::PowerManager()
     : m_lastInput(Clock::now())
 {
-    m_activeEvent = CreateEventW(nullptr, TRUE, FALSE, platform::kUserActivityActiveEvent);
-    m_inactiveEvent = CreateEventW(nullptr, TRUE, FALSE, platform::kUserActivityInactiveEvent);
+    m_activeEvent.reset(CreateEventW(nullptr, TRUE, FALSE, platform::kUserActivityActiveEvent));
+    m_inactiveEvent.reset(CreateEventW(nullptr, TRUE, FALSE, platform::kUserActivityInactiveEvent));
     const DWORD seconds = platform::readRegistryDword(platform::RegistryRoot::LocalMachine, platform::kProfileKey,
         platform::kIdleTimeoutValue)
                               .value_or(platform::kDefaultIdleTimeoutSeconds);
@@ -263,13 +263,7 @@ PowerManager::PowerManager()
     setActive(true);
 }
 
-PowerManager::~PowerManager()
-{
-    if (m_activeEvent)
-        CloseHandle(m_activeEvent);
-    if (m_inactiveEvent)
-        CloseHandle(m_inactiveEvent);
-}
+PowerManager::~PowerManager() = default;
 
 bool PowerManager::hasDesktopIdleTime() const { return m_desktop != nullptr; }
 
@@ -280,8 +274,8 @@ void PowerManager::setActive(bool active)
     m_active = active;
     // Inactive first when going active and the other way round, so that a watcher never
     // sees both set.
-    EventModify(active ? m_inactiveEvent : m_activeEvent, EVENT_RESET);
-    EventModify(active ? m_activeEvent : m_inactiveEvent, EVENT_SET);
+    EventModify((active ? m_inactiveEvent : m_activeEvent).get(), EVENT_RESET);
+    EventModify((active ? m_activeEvent : m_inactiveEvent).get(), EVENT_SET);
     if (m_desktop) {
         if (active)
             m_desktop->stopWatchingForInput();

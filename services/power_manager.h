@@ -8,6 +8,7 @@
 // timed look is at the idle threshold, when the desktop's idle time says whether the user
 // really has been away.
 
+#include "platform/handle.h"
 #include "platform/types.h"
 
 #include <chrono>
@@ -44,8 +45,8 @@ public:
 private:
     void setActive(bool active);
 
-    HANDLE m_activeEvent = nullptr;
-    HANDLE m_inactiveEvent = nullptr;
+    platform::UniqueHandle m_activeEvent;
+    platform::UniqueHandle m_inactiveEvent;
     bool m_active = false;
     Clock::time_point m_lastInput;
     std::chrono::milliseconds m_timeout;

@@ -266,11 +266,7 @@ void DeviceService::fireDueWakeUps()
         if (const auto event = platform::namedEventOfApplication(wakeUp.application)) {
             if (!platform::takeWakeUpForFiring(wakeUp.handle))
                 continue;
-            HANDLE named = CreateEventW(nullptr, TRUE, FALSE, event->c_str());
-            if (named) {
-                EventModify(named, EVENT_SET);
-                CloseHandle(named);
-            }
+            (void)platform::setNamedEvent(*event);
             log("wake-up %u: set event %s", wakeUp.handle, platform::toUtf8(*event).c_str());
             continue;
         }

@@ -39,7 +39,7 @@ int desktopZoom(const ScreenGeometry& screen) { return screen.width <= 320 ? 2 :
 struct ScreenWatcher::Watch {
     platform::RegistryWatch width { platform::RegistryRoot::LocalMachine, platform::kProfileKey, platform::kScreenWidthValue };
     platform::RegistryWatch height { platform::RegistryRoot::LocalMachine, platform::kProfileKey, platform::kScreenHeightValue };
-    HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    platform::UniqueHandle stop { CreateEventW(nullptr, TRUE, FALSE, nullptr) };
     std::thread thread;
 };
 
@@ -49,7 +49,7 @@ ScreenWatcher::ScreenWatcher(QObject* parent)
     , m_watch(new Watch())
 {
     m_watch->thread = std::thread([this] {
-        const HANDLE events[] = { m_watch->width.event(), m_watch->height.event(), m_watch->stop };
+        const HANDLE events[] = { m_watch->width.event(), m_watch->height.event(), m_watch->stop.get() };
         for (;;) {
             const DWORD woke = WaitForMultipleObjects(3, events, FALSE, INFINITE);
             if (woke == WAIT_OBJECT_0 + 2 || woke == WAIT_FAILED)
@@ -63,9 +63,8 @@ ScreenWatcher::ScreenWatcher(QObject* parent)
 
 ScreenWatcher::~ScreenWatcher()
 {
-    SetEvent(m_watch->stop);
+    SetEvent(m_watch->stop.get());
     m_watch->thread.join();
-    CloseHandle(m_watch->stop);
     delete m_watch;
 }
 
