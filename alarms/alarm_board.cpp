@@ -44,7 +44,7 @@ AlarmBoard::AlarmBoard(Holder holder)
 
 AlarmBoard::~AlarmBoard() = default;
 
-LoadOutcome AlarmBoard::Load(const SYSTEMTIME& now)
+LoadOutcome AlarmBoard::load(const SYSTEMTIME& now)
 {
     m_next.reset();
     const LoadOutcome outcome = LoadAlarmsRetry(m_alarms, now);
@@ -60,13 +60,13 @@ AlarmChange AlarmBoard::busyChange(int index) const
 
 std::optional<platform::EditLock> AlarmBoard::beginEdit(const SYSTEMTIME& now)
 {
-    auto edit = store::EditDataFile(store::kAlarmsFile);
+    auto edit = store::editDataFile(store::kAlarmsFile);
     if (!edit)
         return std::nullopt;
     // A tool holds no copy between its commands: it reads the file afresh inside the edit.
     // The main program reloads when another program has signalled a rewrite.
     if (m_holder == Holder::OtherTool) {
-        if (!succeeded(Load(now)))
+        if (!succeeded(load(now)))
             return std::nullopt; // a tool never writes back a file it could not read whole
     } else {
         (void)ReloadAlarmsIfChanged(now);
@@ -84,7 +84,7 @@ bool AlarmBoard::ReloadAlarmsIfChanged(const SYSTEMTIME& now)
     // check instead of being overwritten by this copy's next save.
     if (signalled && m_holder == Holder::MainProgram)
         EventModify(m_changed.get(), EVENT_RESET);
-    (void)Load(now); // goes on with what arrived, as at start-up
+    (void)load(now); // goes on with what arrived, as at start-up
     return true;
 }
 
@@ -118,7 +118,7 @@ AlarmChange AlarmBoard::schedule(int index, const std::optional<SYSTEMTIME>& nex
         // The new registration replaces every other of this alarm in the same step, so the
         // alarm is never without one; the record then names it.
         (void)SystemTimeToFileTime(&*next, &alarm.alarmTime); // a moment NextOccurrence made
-        alarm.hNotification = RegisterAlarmWakeUp(store::kRunnerPath, AlarmArgument(index + 1), *next,
+        alarm.hNotification = registerAlarmWakeUp(store::kRunnerPath, alarmArgument(index + 1), *next,
             WakeUpEnd::FiveMinutesLater);
         change.registered = alarm.hNotification != 0;
         clearOld();
@@ -129,9 +129,9 @@ AlarmChange AlarmBoard::schedule(int index, const std::optional<SYSTEMTIME>& nex
         // with a wake-up the runner ignores, never one that is on without a wake-up.
         change.saved = save();
         clearOld();
-        (void)platform::clearWakeUpsOf(store::kRunnerPath, AlarmArgument(index + 1));
+        (void)platform::clearWakeUpsOf(store::kRunnerPath, alarmArgument(index + 1));
     }
-    store::SignalByName(store::kAlarmsChangedForToday);
+    store::signalByName(store::kAlarmsChangedForToday);
     m_next.reset();
     change.enabled = alarm.enabled != 0;
     return change;
@@ -147,7 +147,7 @@ AlarmChange AlarmBoard::ScheduleAlarm(int index, const std::optional<SYSTEMTIME>
     return schedule(index, next);
 }
 
-AlarmChange AlarmBoard::SwitchAlarmOn(int index, const SYSTEMTIME& now)
+AlarmChange AlarmBoard::switchAlarmOn(int index, const SYSTEMTIME& now)
 {
     if (!validIndex(index))
         return kRefused;
@@ -165,7 +165,7 @@ AlarmChange AlarmBoard::SwitchAlarmOn(int index, const SYSTEMTIME& now)
     return schedule(index, NextOccurrence(alarm, From::Now, now));
 }
 
-AlarmChange AlarmBoard::SwitchAlarmOff(int index, const SYSTEMTIME& now)
+AlarmChange AlarmBoard::switchAlarmOff(int index, const SYSTEMTIME& now)
 {
     if (!validIndex(index))
         return kRefused;
@@ -176,7 +176,7 @@ AlarmChange AlarmBoard::SwitchAlarmOff(int index, const SYSTEMTIME& now)
     return schedule(index, std::nullopt);
 }
 
-AlarmChange AlarmBoard::SetWeekdays(int index, std::uint8_t weekdays, const SYSTEMTIME& now)
+AlarmChange AlarmBoard::setWeekdays(int index, std::uint8_t weekdays, const SYSTEMTIME& now)
 {
     if (!validIndex(index))
         return kRefused;
@@ -191,7 +191,7 @@ AlarmChange AlarmBoard::SetWeekdays(int index, std::uint8_t weekdays, const SYST
     return schedule(index, NextOccurrence(alarm, From::Now, now));
 }
 
-AlarmChange AlarmBoard::SetAlarmTime(int index, int hour, int minute, const SYSTEMTIME& now)
+AlarmChange AlarmBoard::setAlarmTime(int index, int hour, int minute, const SYSTEMTIME& now)
 {
     if (!validIndex(index))
         return kRefused;
@@ -203,18 +203,18 @@ AlarmChange AlarmBoard::SetAlarmTime(int index, int hour, int minute, const SYST
     return schedule(index, NextOccurrence(alarm, From::Now, now));
 }
 
-bool AlarmBoard::SetLabel(int index, std::u16string_view label, const SYSTEMTIME& now)
+bool AlarmBoard::setLabel(int index, std::u16string_view label, const SYSTEMTIME& now)
 {
     if (!validIndex(index))
         return false;
     const auto edit = beginEdit(now);
     if (!edit)
         return false;
-    SetAlarmLabel(m_alarms[std::size_t(index)], label);
+    setAlarmLabel(m_alarms[std::size_t(index)], label);
     return save();
 }
 
-AlarmSettings AlarmBoard::CurrentSettings(int index) const
+AlarmSettings AlarmBoard::currentSettings(int index) const
 {
     AlarmSettings settings;
     if (!validIndex(index))
@@ -278,7 +278,7 @@ bool AlarmBoard::storeSettings(int index, const AlarmSettings& settings)
     return soundStored;
 }
 
-AlarmEditOutcome AlarmBoard::EditAlarm(int index, const AlarmEdit& edit, const SYSTEMTIME& now)
+AlarmEditOutcome AlarmBoard::editAlarm(int index, const AlarmEdit& edit, const SYSTEMTIME& now)
 {
     AlarmEditOutcome outcome;
     if (!validIndex(index)) {
@@ -297,9 +297,9 @@ AlarmEditOutcome AlarmBoard::EditAlarm(int index, const AlarmEdit& edit, const S
         return outcome;
     }
     if (edit.label)
-        SetAlarmLabel(alarm, *edit.label);
+        setAlarmLabel(alarm, *edit.label);
     if (edit.soundPath) {
-        AlarmSettings settings = CurrentSettings(index);
+        AlarmSettings settings = currentSettings(index);
         settings.soundIndex = edit.soundIndex;
         settings.soundPath = *edit.soundPath;
         outcome.soundStored = storeSettings(index, settings);
@@ -359,7 +359,7 @@ const NextAlarmInfo& AlarmBoard::NextAlarm(const SYSTEMTIME& now)
 {
     (void)ReloadAlarmsIfChanged(now);
     if (!m_next)
-        m_next = SummariseAlarms(m_alarms);
+        m_next = summariseAlarms(m_alarms);
     return *m_next;
 }
 

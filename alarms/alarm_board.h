@@ -91,7 +91,7 @@ public:
 
     [[nodiscard]] const AlarmTable& records() const { return m_alarms; }
     // At start-up: LoadAlarmsRetry; a missing file becomes the defaults, written at once.
-    LoadOutcome Load(const SYSTEMTIME& now);
+    LoadOutcome load(const SYSTEMTIME& now);
     // When the runner has signalled a rewrite, or the last load found the file busy: reloads
     // with LoadAlarmsRetry. True when it did.
     bool ReloadAlarmsIfChanged(const SYSTEMTIME& now);
@@ -103,26 +103,26 @@ public:
     AlarmChange ScheduleAlarm(int index, const std::optional<SYSTEMTIME>& next, const SYSTEMTIME& now);
 
     // The check box. Without a weekday the alarm stays off and nothing is written.
-    AlarmChange SwitchAlarmOn(int index, const SYSTEMTIME& now);
-    AlarmChange SwitchAlarmOff(int index, const SYSTEMTIME& now);
+    AlarmChange switchAlarmOn(int index, const SYSTEMTIME& now);
+    AlarmChange switchAlarmOff(int index, const SYSTEMTIME& now);
     // The weekday boxes: the row's whole mask (bit 0 Sunday ... bit 6 Saturday). An alarm
     // that is on is moved to its next weekday, or switched off when none is left.
-    AlarmChange SetWeekdays(int index, std::uint8_t weekdays, const SYSTEMTIME& now);
+    AlarmChange setWeekdays(int index, std::uint8_t weekdays, const SYSTEMTIME& now);
     // The "Alarm Time" dialog's result (24-hour). Scheduled whether the alarm is on or off;
     // the runner ignores the wake-up of an alarm that is off.
-    AlarmChange SetAlarmTime(int index, int hour, int minute, const SYSTEMTIME& now);
+    AlarmChange setAlarmTime(int index, int hour, int minute, const SYSTEMTIME& now);
     // The label's input box; at most 31 characters are kept. True when the file was written.
-    bool SetLabel(int index, std::u16string_view label, const SYSTEMTIME& now);
+    bool setLabel(int index, std::u16string_view label, const SYSTEMTIME& now);
 
     // What the settings window shows when it opens: the record's fields and the sound path
     // (its default when the alarm has no sound file).
-    [[nodiscard]] AlarmSettings CurrentSettings(int index) const;
+    [[nodiscard]] AlarmSettings currentSettings(int index) const;
     // The settings window's "OK". Every kind is written at once, so a program chosen for
     // the alarm reaches the runner without waiting for another change.
     SettingsOutcome ApplySettings(int index, const AlarmSettings& settings, const SYSTEMTIME& now);
 
     // The changes of `edit` as one edit of alarms.dat (see AlarmEdit).
-    AlarmEditOutcome EditAlarm(int index, const AlarmEdit& edit, const SYSTEMTIME& now);
+    AlarmEditOutcome editAlarm(int index, const AlarmEdit& edit, const SYSTEMTIME& now);
 
     // The status bar's and the faces' view of the alarms, kept until the alarms change.
     [[nodiscard]] const NextAlarmInfo& NextAlarm(const SYSTEMTIME& now);

@@ -88,7 +88,7 @@ bool SaveAlarmsRetry(const AlarmTable& table, platform::RetryPolicy retry)
     return platform::retry(retry, [&] { return SaveAlarms(table); });
 }
 
-bool ReadAlarmsFile(AlarmTable& into, platform::FileError* why)
+bool readAlarmsFile(AlarmTable& into, platform::FileError* why)
 {
     auto file = platform::File::open(alarmsPath(), platform::Access::Read, platform::Share::Read,
         platform::Disposition::OpenExisting, why);
@@ -105,7 +105,7 @@ bool ReadAlarmsFile(AlarmTable& into, platform::FileError* why)
     return true;
 }
 
-bool ReadAlarm(int index, AlarmRecord& into)
+bool readAlarm(int index, AlarmRecord& into)
 {
     if (!validIndex(index))
         return false;
@@ -118,7 +118,7 @@ bool ReadAlarm(int index, AlarmRecord& into)
     return true;
 }
 
-bool WriteAlarm(int index, const AlarmRecord& alarm)
+bool writeAlarm(int index, const AlarmRecord& alarm)
 {
     if (!validIndex(index))
         return false;

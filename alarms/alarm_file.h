@@ -48,11 +48,11 @@ LoadOutcome LoadAlarmsRetry(AlarmTable& into, const SYSTEMTIME& now,
 // true when all 22800 bytes arrived; `into` is unchanged otherwise.
 // `why` tells a busy file (SharingViolation) from a missing or unreadable one; a short file
 // is FileError::Io.
-[[nodiscard]] bool ReadAlarmsFile(AlarmTable& into, platform::FileError* why = nullptr);
+[[nodiscard]] bool readAlarmsFile(AlarmTable& into, platform::FileError* why = nullptr);
 // One record read fresh from the file; false when the file cannot be read or is too short.
-[[nodiscard]] bool ReadAlarm(int index, AlarmRecord& into);
+[[nodiscard]] bool readAlarm(int index, AlarmRecord& into);
 // One record written in place into the existing file (never creates it).
-[[nodiscard]] bool WriteAlarm(int index, const AlarmRecord& alarm);
+[[nodiscard]] bool writeAlarm(int index, const AlarmRecord& alarm);
 
 // The wake-up handle the file on disk holds for the alarm: that copy is the one the runner
 // last wrote, so it names the registration really pending. 0 when the file is missing, too

@@ -80,8 +80,8 @@ template <std::size_t N> void setFieldText(char16_t (&field)[N], std::u16string_
         field[i] = i < kept ? text[i] : u'\0';
 }
 
-[[nodiscard]] inline std::u16string AlarmLabel(const AlarmRecord& alarm) { return fieldText(alarm.label); }
+[[nodiscard]] inline std::u16string alarmLabel(const AlarmRecord& alarm) { return fieldText(alarm.label); }
 // At most 31 characters are kept.
-inline void SetAlarmLabel(AlarmRecord& alarm, std::u16string_view label) { setFieldText(alarm.label, label); }
+inline void setAlarmLabel(AlarmRecord& alarm, std::u16string_view label) { setFieldText(alarm.label, label); }
 
 } // namespace alarms

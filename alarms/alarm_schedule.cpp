@@ -15,8 +15,8 @@ namespace {
 
 void signalAlarmsChanged()
 {
-    store::SignalByName(store::kAlarmsChangedForMainProgram);
-    store::SignalByName(store::kAlarmsChangedForToday);
+    store::signalByName(store::kAlarmsChangedForMainProgram);
+    store::signalByName(store::kAlarmsChangedForToday);
 }
 
 // Moves a record that is on to its next moment under a new registration of the runner.
@@ -28,7 +28,7 @@ void renew(AlarmRecord& alarm, From from, std::u16string_view runnerPath, std::u
     if (!next)
         return;
     platform::clearWakeUp(alarm.hNotification);
-    alarm.hNotification = RegisterAlarmWakeUp(runnerPath, argument, *next, WakeUpEnd::None);
+    alarm.hNotification = registerAlarmWakeUp(runnerPath, argument, *next, WakeUpEnd::None);
     (void)SystemTimeToFileTime(&*next, &alarm.alarmTime); // came from a FILETIME, so it converts
 }
 
@@ -66,13 +66,13 @@ std::optional<SYSTEMTIME> NextOccurrence(const AlarmRecord& alarm, From from, co
     return platform::systemTimeOfTicks(ticks);
 }
 
-std::u16string AlarmArgument(int number)
+std::u16string alarmArgument(int number)
 {
     const std::string digits = std::to_string(number);
     return u"a" + std::u16string(digits.size() < 2 ? 1 : 0, u'0') + std::u16string(digits.begin(), digits.end());
 }
 
-std::uint32_t RegisterAlarmWakeUp(
+std::uint32_t registerAlarmWakeUp(
     std::u16string_view application, std::u16string_view argument, const SYSTEMTIME& start, WakeUpEnd end)
 {
     platform::ProgramWakeUp wakeUp(application, argument, start);
@@ -97,11 +97,11 @@ std::optional<AdvancedAlarm> AdvanceAlarm(int number, std::u16string_view argume
         return std::nullopt;
     // Read, moved on, registered and written back as one edit: a change made beside it by
     // the main program, tkwctl or a renewal waits for it instead of being overwritten.
-    const auto edit = store::EditDataFile(store::kAlarmsFile);
+    const auto edit = store::editDataFile(store::kAlarmsFile);
     if (!edit)
         return std::nullopt;
     AdvancedAlarm advanced { };
-    if (!platform::retry(retry, [&] { return ReadAlarm(index, advanced.alarm); }))
+    if (!platform::retry(retry, [&] { return readAlarm(index, advanced.alarm); }))
         return std::nullopt;
 
     AlarmRecord& alarm = advanced.alarm;
@@ -113,7 +113,7 @@ std::optional<AdvancedAlarm> AdvanceAlarm(int number, std::u16string_view argume
         if (alarm.enabled) {
             SYSTEMTIME next { };
             if (FileTimeToSystemTime(&alarm.alarmTime, &next))
-                alarm.hNotification = RegisterAlarmWakeUp(runnerPath, argument, next, WakeUpEnd::None);
+                alarm.hNotification = registerAlarmWakeUp(runnerPath, argument, next, WakeUpEnd::None);
         }
     } else {
         // The wake-up that started this runner is spent; an alarm switched off meanwhile
@@ -126,14 +126,14 @@ std::optional<AdvancedAlarm> AdvanceAlarm(int number, std::u16string_view argume
             (void)platform::clearWakeUpsOf(runnerPath, argument);
     }
 
-    advanced.written = platform::retry(retry, [&] { return WriteAlarm(index, alarm); });
+    advanced.written = platform::retry(retry, [&] { return writeAlarm(index, alarm); });
     // A record that could not be written back changed nothing another program could reload.
     if (advanced.written)
         signalAlarmsChanged();
     return advanced;
 }
 
-bool ShouldAlert(const AdvancedAlarm& advanced, const SYSTEMTIME& now)
+bool shouldAlert(const AdvancedAlarm& advanced, const SYSTEMTIME& now)
 {
     const auto nowTicks = platform::ticksOfSystemTime(now);
     if (!advanced.alarm.enabled || !nowTicks)
@@ -145,18 +145,18 @@ bool ShouldAlert(const AdvancedAlarm& advanced, const SYSTEMTIME& now)
 
 RescheduleOutcome RescheduleAllAlarms(std::u16string_view runnerPath, const SYSTEMTIME& now, platform::RetryPolicy retry)
 {
-    const auto edit = store::EditDataFile(store::kAlarmsFile);
+    const auto edit = store::editDataFile(store::kAlarmsFile);
     if (!edit)
         return RescheduleOutcome::Unreadable;
     AlarmTable table { };
-    if (!platform::retry(retry, [&] { return ReadAlarmsFile(table); }))
+    if (!platform::retry(retry, [&] { return readAlarmsFile(table); }))
         return RescheduleOutcome::Unreadable;
     for (int index = 0; index < kAlarmCount; ++index) {
         AlarmRecord& alarm = table[std::size_t(index)];
         if (alarm.enabled)
-            renew(alarm, From::Now, runnerPath, AlarmArgument(index + 1), now);
+            renew(alarm, From::Now, runnerPath, alarmArgument(index + 1), now);
         else
-            (void)platform::clearWakeUpsOf(runnerPath, AlarmArgument(index + 1));
+            (void)platform::clearWakeUpsOf(runnerPath, alarmArgument(index + 1));
     }
     if (!platform::retry(retry, [&] { return SaveAlarms(table); }))
         return RescheduleOutcome::WriteFailed;

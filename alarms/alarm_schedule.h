@@ -31,7 +31,7 @@ enum class From {
 [[nodiscard]] std::optional<SYSTEMTIME> NextOccurrence(const AlarmRecord& alarm, From from, const SYSTEMTIME& now);
 
 // "a01" ... "a09", "a10" ... "a20": the runner's argument for an alarm number.
-[[nodiscard]] std::u16string AlarmArgument(int number);
+[[nodiscard]] std::u16string alarmArgument(int number);
 
 // How long a registration by the main program stays valid after its start.
 inline constexpr std::uint64_t kMainProgramWakeUpSpanTicks = 3'000'000'000ull; // 5 minutes
@@ -44,7 +44,7 @@ enum class WakeUpEnd {
 // The alarm's one registration: starts `application` with `argument` at the local `start`,
 // and replaces whatever other registration starts the same program with the same argument;
 // no alert by the system itself (the runner does all alerting). The handle, 0 on failure.
-[[nodiscard]] std::uint32_t RegisterAlarmWakeUp(
+[[nodiscard]] std::uint32_t registerAlarmWakeUp(
     std::u16string_view application, std::u16string_view argument, const SYSTEMTIME& start, WakeUpEnd end);
 
 // The runner's file accesses: the main program may hold the file for a moment.
@@ -75,7 +75,7 @@ struct AdvancedAlarm {
 inline constexpr std::int64_t kAlertWindowMinutes = 20;
 // Whether the runner alerts: the alarm is on and the moment that rang lies no more than 20
 // whole minutes from now, before or after.
-[[nodiscard]] bool ShouldAlert(const AdvancedAlarm& advanced, const SYSTEMTIME& now);
+[[nodiscard]] bool shouldAlert(const AdvancedAlarm& advanced, const SYSTEMTIME& now);
 
 enum class RescheduleOutcome {
     Done,        // every alarm that is on re-registered and the file written

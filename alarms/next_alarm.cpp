@@ -8,7 +8,7 @@
 
 namespace alarms {
 
-NextAlarmInfo SummariseAlarms(const AlarmTable& table)
+NextAlarmInfo summariseAlarms(const AlarmTable& table)
 {
     NextAlarmInfo info;
     const AlarmRecord* earliest = nullptr;
@@ -35,15 +35,15 @@ NextAlarmWatch::NextAlarmWatch()
 
 NextAlarmWatch::~NextAlarmWatch() = default;
 
-const NextAlarmInfo& NextAlarmWatch::Current()
+const NextAlarmInfo& NextAlarmWatch::current()
 {
     const bool changed = store::TestAndReset(m_changed.get());
     if (changed || !m_known) {
         AlarmTable table { };
         // A file that is busy or missing now is read at the next call.
-        m_known = ReadAlarmsFile(table);
+        m_known = readAlarmsFile(table);
         if (m_known)
-            m_info = SummariseAlarms(table);
+            m_info = summariseAlarms(table);
     }
     return m_info;
 }

@@ -17,10 +17,10 @@ struct NextAlarmInfo {
 };
 
 // Among the alarms that are on, the smallest alarmTime; the first of equal ones wins.
-[[nodiscard]] NextAlarmInfo SummariseAlarms(const AlarmTable& table);
+[[nodiscard]] NextAlarmInfo summariseAlarms(const AlarmTable& table);
 [[nodiscard]] inline std::optional<SYSTEMTIME> NextAlarm(const AlarmTable& table)
 {
-    return SummariseAlarms(table).localTime;
+    return summariseAlarms(table).localTime;
 }
 
 // The Today item's copy: alarms.dat is read again only when "Tkw_NeedUpdateAlarmSettingsOnOnTkTP"
@@ -33,7 +33,7 @@ public:
     NextAlarmWatch(const NextAlarmWatch&) = delete;
     NextAlarmWatch& operator=(const NextAlarmWatch&) = delete;
 
-    [[nodiscard]] const NextAlarmInfo& Current();
+    [[nodiscard]] const NextAlarmInfo& current();
 
 private:
     platform::UniqueHandle m_changed;

@@ -4,15 +4,15 @@
 
 namespace app {
 
-int AlarmPageCount(int rowsPerPage) { return (kAlarmCount + rowsPerPage - 1) / rowsPerPage; }
+int alarmPageCount(int rowsPerPage) { return (kAlarmCount + rowsPerPage - 1) / rowsPerPage; }
 
-AlarmPage AlarmsOnPage(int page, int rowsPerPage)
+AlarmPage alarmsOnPage(int page, int rowsPerPage)
 {
-    const int first = std::clamp(page, 0, AlarmPageCount(rowsPerPage) - 1) * rowsPerPage;
+    const int first = std::clamp(page, 0, alarmPageCount(rowsPerPage) - 1) * rowsPerPage;
     return { first, std::min(rowsPerPage, kAlarmCount - first) };
 }
 
-std::optional<int> WeekdayBoxAt(int x)
+std::optional<int> weekdayBoxAt(int x)
 {
     if (x < 0)
         return std::nullopt;
@@ -22,6 +22,6 @@ std::optional<int> WeekdayBoxAt(int x)
     return box <= 6 ? std::optional<int>(box) : std::nullopt;
 }
 
-int WeekdayBitOfBox(int box, bool sundayFirst) { return sundayFirst ? box : (box + 1) % 7; }
+int weekdayBitOfBox(int box, bool sundayFirst) { return sundayFirst ? box : (box + 1) % 7; }
 
 } // namespace app

@@ -72,13 +72,13 @@ void pauseFor(int ms)
 
 } // namespace
 
-bool IsProgramPath(std::u16string_view devicePath)
+bool isProgramPath(std::u16string_view devicePath)
 {
     const QString path = qText(devicePath);
     return path.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive);
 }
 
-bool NamesExistingFile(std::u16string_view devicePath)
+bool namesExistingFile(std::u16string_view devicePath)
 {
     if (devicePath.empty())
         return false;
@@ -203,7 +203,7 @@ void AlarmSettingsWindow::actionChosen()
 void AlarmSettingsWindow::pathEdited()
 {
     // Parameters mean something only to a program.
-    const bool program = IsProgramPath(m_path->text().toStdU16String());
+    const bool program = isProgramPath(m_path->text().toStdU16String());
     m_argsLabel->setVisible(program);
     m_args->setVisible(program);
 }
@@ -259,14 +259,14 @@ void AlarmSettingsWindow::accept()
     alarms::AlarmSettings chosen = m_chosen;
     if (action == m_action->count() - 1) {
         const std::u16string path = m_path->text().trimmed().toStdU16String();
-        if (!NamesExistingFile(path)) {
+        if (!namesExistingFile(path)) {
             ui::showMessage(this, ui::text(ui::kInvalidPathText), ui::MessageIcon::Warning, ui::MessageButtons::Ok,
                 ui::text(ui::kInvalidPathCaption, 0));
             return; // stays open
         }
         chosen.actionKind = alarms::kExecuteProgram;
         chosen.programPath = path;
-        chosen.programArgs = IsProgramPath(path) ? m_args->text().left(kProgramArgsLimit).toStdU16String() : u"";
+        chosen.programArgs = isProgramPath(path) ? m_args->text().left(kProgramArgsLimit).toStdU16String() : u"";
         chosen.keepAwakeIndex = std::uint32_t(m_keepAwake->currentIndex());
     } else {
         if (action == 0) {

@@ -76,8 +76,8 @@ private:
 };
 
 // Whether a device path names a program (its parameters then mean something).
-[[nodiscard]] bool IsProgramPath(std::u16string_view devicePath);
+[[nodiscard]] bool isProgramPath(std::u16string_view devicePath);
 // Whether a device path names a file that exists: a program or a document to open.
-[[nodiscard]] bool NamesExistingFile(std::u16string_view devicePath);
+[[nodiscard]] bool namesExistingFile(std::u16string_view devicePath);
 
 } // namespace app

@@ -87,8 +87,8 @@ void WeekdayBoxes::paintEvent(QPaintEvent*)
     painter.setFont(font);
     const int width = 13 << m_scaleShift;
     for (int box = 0; box < 7; ++box) {
-        const bool on = (m_mask >> WeekdayBitOfBox(box, sunday)) & 1;
-        const QRectF cell((WeekdayLetterX(box) - 1) << m_scaleShift, 1 << m_scaleShift, width, height() - (2 << m_scaleShift));
+        const bool on = (m_mask >> weekdayBitOfBox(box, sunday)) & 1;
+        const QRectF cell((weekdayLetterX(box) - 1) << m_scaleShift, 1 << m_scaleShift, width, height() - (2 << m_scaleShift));
         if (on) {
             painter.setPen(Qt::NoPen);
             painter.setBrush(kAccent);
@@ -101,10 +101,10 @@ void WeekdayBoxes::paintEvent(QPaintEvent*)
 
 void WeekdayBoxes::mousePressEvent(QMouseEvent* event)
 {
-    const auto box = WeekdayBoxAt(int(event->position().x()) >> m_scaleShift);
+    const auto box = weekdayBoxAt(int(event->position().x()) >> m_scaleShift);
     if (!box)
         return;
-    m_mask ^= std::uint8_t(1u << WeekdayBitOfBox(*box, sundayFirst()));
+    m_mask ^= std::uint8_t(1u << weekdayBitOfBox(*box, sundayFirst()));
     update();
     emit toggled(m_mask);
 }
@@ -120,7 +120,7 @@ AlarmsView::AlarmsView(QWidget* screen, const ui::ScreenGeometry& geometry, alar
 
 AlarmsView::~AlarmsView() { delete m_panel; }
 
-int AlarmsView::rowsPerPage() const { return AlarmRowsPerPage(m_geometry.square || m_geometry.landscape); }
+int AlarmsView::rowsPerPage() const { return alarmRowsPerPage(m_geometry.square || m_geometry.landscape); }
 
 void AlarmsView::build()
 {
@@ -131,7 +131,7 @@ void AlarmsView::build()
     const int bottom = g.scaled(g.square || g.landscape ? 165 : 245);
     m_panel = new QWidget(m_screen);
     m_panel->setObjectName(QStringLiteral("AlarmsPanel"));
-    m_panel->setGeometry(0, top, ViewWidth(g), bottom - top);
+    m_panel->setGeometry(0, top, viewWidth(g), bottom - top);
     m_panel->setAutoFillBackground(true);
     QPalette palette = m_panel->palette();
     palette.setColor(QPalette::Window, Qt::white);
@@ -145,17 +145,17 @@ void AlarmsView::build()
     m_previous->setGeometry(g.scaled(2), 0, g.scaled(24), bar);
     m_next = new QToolButton(m_panel);
     m_next->setArrowType(Qt::RightArrow);
-    m_next->setGeometry(ViewWidth(g) - g.scaled(26), 0, g.scaled(24), bar);
+    m_next->setGeometry(viewWidth(g) - g.scaled(26), 0, g.scaled(24), bar);
     m_pageTitle = new QLabel(m_panel);
     m_pageTitle->setAlignment(Qt::AlignCenter);
-    m_pageTitle->setGeometry(g.scaled(28), 0, ViewWidth(g) - g.scaled(56), bar);
+    m_pageTitle->setGeometry(g.scaled(28), 0, viewWidth(g) - g.scaled(56), bar);
     QObject::connect(m_previous, &QToolButton::clicked, m_panel, [this] { showPage(m_page - 1); });
     QObject::connect(m_next, &QToolButton::clicked, m_panel, [this] { showPage(m_page + 1); });
 
     const int rows = rowsPerPage();
     const int rowHeight = (m_panel->height() - bar) / rows;
     const int line = g.scaled(18);
-    const int width = ViewWidth(g);
+    const int width = viewWidth(g);
     for (int r = 0; r < rows; ++r) {
         Row row;
         row.frame = new QWidget(m_panel);
@@ -194,7 +194,7 @@ void AlarmsView::build()
         }
         m_rows.push_back(row);
     }
-    m_page = std::clamp(m_page, 0, AlarmPageCount(rows) - 1);
+    m_page = std::clamp(m_page, 0, alarmPageCount(rows) - 1);
 }
 
 void AlarmsView::fill()
@@ -202,10 +202,10 @@ void AlarmsView::fill()
     if (!m_panel)
         return;
     const int rows = rowsPerPage();
-    const auto page = AlarmsOnPage(m_page, rows);
+    const auto page = alarmsOnPage(m_page, rows);
     m_pageTitle->setText(ui::text(kPageTitle).arg(page.first + 1).arg(page.first + page.count));
     m_previous->setEnabled(m_page > 0);
-    m_next->setEnabled(m_page + 1 < AlarmPageCount(rows));
+    m_next->setEnabled(m_page + 1 < alarmPageCount(rows));
     for (int r = 0; r < rows; ++r) {
         const auto& row = m_rows[std::size_t(r)];
         row.frame->setVisible(r < page.count);
@@ -281,7 +281,7 @@ void AlarmsView::showPage(int page)
         if (QWidget* focus = m_panel->focusWidget())
             focus->clearFocus();
     }
-    m_page = std::clamp(page, 0, AlarmPageCount(rowsPerPage()) - 1);
+    m_page = std::clamp(page, 0, alarmPageCount(rowsPerPage()) - 1);
     fill();
 }
 
@@ -293,7 +293,7 @@ void AlarmsView::tellNotRegistered()
 
 void AlarmsView::tellNoWeekdays(int row)
 {
-    auto& settings = store::Settings();
+    auto& settings = store::settings();
     if (!(settings.hintsOff & kNoWeekdayHintOff)) {
         QDialog hint(m_screen->window());
         hint.setObjectName(QStringLiteral("NoWeekdayHint"));
@@ -323,7 +323,7 @@ void AlarmsView::tellNoWeekdays(int row)
 void AlarmsView::switchAlarm(int index, bool on)
 {
     const auto now = localNow();
-    const auto change = on ? m_board.SwitchAlarmOn(index, now) : m_board.SwitchAlarmOff(index, now);
+    const auto change = on ? m_board.switchAlarmOn(index, now) : m_board.switchAlarmOff(index, now);
     fill();
     if (on && change.noWeekdays)
         tellNoWeekdays(index - m_page * rowsPerPage());
@@ -333,7 +333,7 @@ void AlarmsView::switchAlarm(int index, bool on)
 
 void AlarmsView::setWeekdays(int index, std::uint8_t mask)
 {
-    const auto change = m_board.SetWeekdays(index, mask, localNow());
+    const auto change = m_board.setWeekdays(index, mask, localNow());
     fill();
     if (!change.registered)
         tellNotRegistered();
@@ -355,7 +355,7 @@ void AlarmsView::timeTapped(int index)
     const bool confirmed = dialog.exec() == QDialog::Accepted;
     m_timeDialogMoment = QDateTime::currentDateTime();
     if (confirmed) {
-        const auto change = m_board.SetAlarmTime(index, dialog.hour(), dialog.minute(), localNow());
+        const auto change = m_board.setAlarmTime(index, dialog.hour(), dialog.minute(), localNow());
         fill();
         if (!change.registered)
             tellNotRegistered();
@@ -370,13 +370,13 @@ void AlarmsView::setLabel(int index, const QString& label)
     const std::u16string stored(record.label, std::char_traits<char16_t>::length(record.label));
     if (label.toStdU16String() == stored)
         return;
-    (void)m_board.SetLabel(index, label.toStdU16String(), localNow());
+    (void)m_board.setLabel(index, label.toStdU16String(), localNow());
     fill();
 }
 
 void AlarmsView::openSettings(int index)
 {
-    AlarmSettingsWindow window(m_screen->window(), index, m_board.CurrentSettings(index), m_faces);
+    AlarmSettingsWindow window(m_screen->window(), index, m_board.currentSettings(index), m_faces);
     if (window.exec() == QDialog::Accepted)
         (void)m_board.ApplySettings(index, window.chosen(), localNow());
     fill();

@@ -22,7 +22,7 @@ using platform::localNow;
 
 } // namespace
 
-void PaintViewBackground(QPainter& painter, const faces::SkinSet& skin, int view, const ViewContext& context)
+void paintViewBackground(QPainter& painter, const faces::SkinSet& skin, int view, const ViewContext& context)
 {
     painter.fillRect(context.area, skin.loaded() ? skin.colour(faces::skin::kWindowColour) : QColor(Qt::white));
     if (!skin.loaded())
@@ -35,7 +35,7 @@ void PaintViewBackground(QPainter& painter, const faces::SkinSet& skin, int view
     }
 }
 
-int WeekNumber(const SYSTEMTIME& date, bool iso, int firstDayOfWeek)
+int weekNumber(const SYSTEMTIME& date, bool iso, int firstDayOfWeek)
 {
     const QDate day(date.wYear, date.wMonth, date.wDay);
     if (!day.isValid())
@@ -62,7 +62,7 @@ void DigitalClockView::rebuild(const ui::ScreenGeometry& geometry)
 
 void DigitalClockView::paint(QPainter& painter, const ViewContext& context)
 {
-    PaintViewBackground(painter, m_skin, index(), context);
+    paintViewBackground(painter, m_skin, index(), context);
     if (!m_clock)
         return;
     const auto& locale = platform::userLocale();
@@ -72,7 +72,7 @@ void DigitalClockView::paint(QPainter& painter, const ViewContext& context)
     inputs.use24Hour = locale.use24Hour;
     // Until the city database names the home city, the line shows the week alone.
     inputs.homeCityName = ui::text(kWeekString).toStdU16String();
-    inputs.weekNumber = WeekNumber(inputs.localTime, store::Settings().weekNumbering == 1, locale.firstDayOfWeek);
+    inputs.weekNumber = weekNumber(inputs.localTime, store::settings().weekNumbering == 1, locale.firstDayOfWeek);
     inputs.locale = &locale;
     m_clock->draw(painter, inputs);
 }
@@ -92,7 +92,7 @@ void AnalogClockView::rebuild(const ui::ScreenGeometry& geometry)
 
 void AnalogClockView::paint(QPainter& painter, const ViewContext& context)
 {
-    PaintViewBackground(painter, m_skin, index(), context);
+    paintViewBackground(painter, m_skin, index(), context);
     if (m_clock)
         m_clock->draw(painter, m_clock->viewPosition(), localNow(), &platform::userLocale());
 }

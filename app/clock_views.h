@@ -21,11 +21,11 @@ namespace app {
 
 // Paints a built-in view's background from the skin: its element's image, else the
 // skin's window colour.
-void PaintViewBackground(QPainter& painter, const faces::SkinSet& skin, int view, const ViewContext& context);
+void paintViewBackground(QPainter& painter, const faces::SkinSet& skin, int view, const ViewContext& context);
 
 // The week of a date: ISO 8601, or the civil week in which week 1 holds 1 January and
 // weeks start on the locale's first day.
-[[nodiscard]] int WeekNumber(const SYSTEMTIME& date, bool iso, int firstDayOfWeek);
+[[nodiscard]] int weekNumber(const SYSTEMTIME& date, bool iso, int firstDayOfWeek);
 
 class DigitalClockView final : public View {
 public:

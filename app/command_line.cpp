@@ -37,7 +37,7 @@ std::optional<ProgramArguments> parseProgramArguments(const std::vector<std::str
     return arguments;
 }
 
-std::uint32_t NumberAt(std::u16string_view text, std::size_t position)
+std::uint32_t numberAt(std::u16string_view text, std::size_t position)
 {
     std::uint32_t value = 0;
     for (std::size_t i = position; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
@@ -45,22 +45,22 @@ std::uint32_t NumberAt(std::u16string_view text, std::size_t position)
     return value;
 }
 
-std::optional<StartRequest> ParseCommandLine(std::u16string_view line)
+std::optional<StartRequest> parseCommandLine(std::u16string_view line)
 {
     StartRequest request;
     if (line.empty())
         return request;
     switch (line[0]) {
     case u'p':
-        request.view = NumberAt(line, 4);
+        request.view = numberAt(line, 4);
         break;
     case u'a':
         request.view = kViewAlarms;
-        request.viewItem = NumberAt(line, 1) - 1;
+        request.viewItem = numberAt(line, 1) - 1;
         break;
     case u't':
         request.view = kViewTimers;
-        request.viewItem = NumberAt(line, 1);
+        request.viewItem = numberAt(line, 1);
         break;
     case u'e':
         request.view = kViewEvents;
@@ -80,7 +80,7 @@ std::optional<StartRequest> ParseCommandLine(std::u16string_view line)
     case u'n': {
         request.mode = StartMode::Reminder;
         request.storedCommandLine = line;
-        const std::uint32_t number = NumberAt(line, 2);
+        const std::uint32_t number = numberAt(line, 2);
         const char16_t kind = line.size() > 1 ? line[1] : u'\0';
         if (kind == u'a') {
             // Stored as an index: alarm 0 wraps round and falls outside like alarm 21.

@@ -37,7 +37,7 @@ struct StartRequest {
 
 // nullopt for a reminder line the program must not act on (an unknown kind, a number out
 // of range): it then ends at once, showing nothing.
-[[nodiscard]] std::optional<StartRequest> ParseCommandLine(std::u16string_view commandLine);
+[[nodiscard]] std::optional<StartRequest> parseCommandLine(std::u16string_view commandLine);
 
 // The words the program is started with: "--screenshot FILE" anywhere, and otherwise the
 // handheld's command line (the last other word).
@@ -52,6 +52,6 @@ struct ProgramArguments {
 
 // The decimal number at `position` as the handheld's wide-to-integer call reads it: leading
 // digits only, 0 when there are none.
-[[nodiscard]] std::uint32_t NumberAt(std::u16string_view text, std::size_t position);
+[[nodiscard]] std::uint32_t numberAt(std::u16string_view text, std::size_t position);
 
 } // namespace app

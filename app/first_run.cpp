@@ -36,7 +36,7 @@ constexpr LanguageName kLanguages[] = {
 
 } // namespace
 
-void ShowCriticalError(QWidget* parent)
+void showCriticalError(QWidget* parent)
 {
     ui::showMessage(parent, ui::text(kCriticalErrorString), ui::MessageIcon::Error);
 }
@@ -82,22 +82,22 @@ void LanguageStep::choose(DWORD language)
     m_list->setCurrentRow(0);
 }
 
-void ApplyFirstRunLanguage(DWORD language)
+void applyFirstRunLanguage(DWORD language)
 {
     (void)store::WriteLanguage(language);
-    store::ResetCitiesForLanguage(store::Settings(), language);
+    store::resetCitiesForLanguage(store::settings(), language);
     if (language != store::kEnglish && language != store::kGerman && language != store::kRussian) {
         (void)platform::writeRegistryDword(platform::RegistryRoot::LocalMachine, kTodayItemKey, u"Enabled", 1);
         platform::broadcastMessage(WM_SETTINGCHANGE, kTodayItemsChanged, 0);
     }
 }
 
-DWORD RunFirstRunSetUp(QWidget* parent)
+DWORD runFirstRunSetUp(QWidget* parent)
 {
-    LanguageStep step(parent, store::HostLanguage());
+    LanguageStep step(parent, store::hostLanguage());
     step.exec(); // dismissed: the language it shows is the one taken
     const DWORD language = step.language();
-    ApplyFirstRunLanguage(language);
+    applyFirstRunLanguage(language);
     (void)store::SaveSettings();
     return language;
 }

@@ -17,7 +17,7 @@ namespace app {
 enum class CriticalError : int { None = 0, CityDatabase = 1, ResourcePack = 2 };
 
 // "Critical error. One of the application components may be corrupted. ...", modal.
-void ShowCriticalError(QWidget* parent);
+void showCriticalError(QWidget* parent);
 
 // The language step: the suite's languages, each in its own name, the host's chosen first.
 // The prompt follows the choice so that every user can read it.
@@ -36,10 +36,10 @@ private:
 // Stores the language chosen at the first start: "Lang" in the registry and lang.dat, the
 // cities that depend on it, and, for French and Italian, the home-screen item switched on
 // (the home screen is told to reload its items). Does not write settings.dat.
-void ApplyFirstRunLanguage(DWORD language);
+void applyFirstRunLanguage(DWORD language);
 
 // The first-run set-up: the language step (the host's language when it is dismissed), then
 // settings.dat written. Returns the language chosen.
-DWORD RunFirstRunSetUp(QWidget* parent);
+DWORD runFirstRunSetUp(QWidget* parent);
 
 } // namespace app

@@ -73,7 +73,7 @@ void GeneralView::build()
     QFont font = ui::suiteFont(ui::FontRole::Normal12, g);
     m_calendar->setFont(font);
     // Portrait: under the clock. Square and landscape: beside it.
-    const int width = ViewWidth(g);
+    const int width = viewWidth(g);
     const QRect area = wide ? QRect(g.scaled(124), g.scaled(24), width - g.scaled(128), g.scaled(138))
                             : QRect(g.scaled(6), g.scaled(104), width - g.scaled(12), g.scaled(138));
     m_calendar->setGeometry(area);
@@ -123,7 +123,7 @@ void GeneralView::leave()
 
 void GeneralView::paint(QPainter& painter, const ViewContext& context)
 {
-    PaintViewBackground(painter, m_skin, index(), context);
+    paintViewBackground(painter, m_skin, index(), context);
     const auto& g = m_geometry;
     const SYSTEMTIME now = localNow();
     const auto& locale = platform::userLocale();
@@ -139,7 +139,7 @@ void GeneralView::paint(QPainter& painter, const ViewContext& context)
     if (m_clock && !wide)
         m_clock->draw(painter, QRect(g.scaled(8), g.scaled(28), g.scaled(56), g.scaled(56)), now);
     const QRect timeRect = wide ? QRect(g.scaled(8), g.scaled(24), g.scaled(112), g.scaled(36))
-                                : QRect(g.scaled(72), g.scaled(24), ViewWidth(g) - g.scaled(78), g.scaled(36));
+                                : QRect(g.scaled(72), g.scaled(24), viewWidth(g) - g.scaled(78), g.scaled(36));
     painter.setPen(text);
     painter.setFont(ui::suiteFont(ui::FontRole::Bold32, g));
     painter.drawText(timeRect, Qt::AlignLeft | Qt::AlignVCenter,
@@ -163,13 +163,13 @@ void GeneralView::paint(QPainter& painter, const ViewContext& context)
     painter.drawText(QRect(g.scaled(32), line, g.scaled(90), g.scaled(20)), Qt::AlignLeft | Qt::AlignVCenter, alarm);
 
     // Today's date and its week.
-    const int week = WeekNumber(now, store::Settings().weekNumbering == 1, locale.firstDayOfWeek);
+    const int week = weekNumber(now, store::settings().weekNumbering == 1, locale.firstDayOfWeek);
     const QString today = ui::text(kTodayString) + u' ' + picture(now, locale.shortDatePicture, platform::PictureKind::Date)
         + u'\n' + ui::text(kWeekString) + u' ' + QString::number(week);
     painter.setPen(quiet);
     painter.setFont(ui::suiteFont(ui::FontRole::Normal12, g));
     const QRect todayRect = wide ? QRect(g.scaled(8), g.scaled(106), g.scaled(112), g.scaled(32))
-                                 : QRect(g.scaled(120), g.scaled(74), ViewWidth(g) - g.scaled(126), g.scaled(30));
+                                 : QRect(g.scaled(120), g.scaled(74), viewWidth(g) - g.scaled(126), g.scaled(30));
     painter.drawText(todayRect, (wide ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, today);
 
     // A new day moves the calendar on (not from inside the paint).

@@ -5,7 +5,7 @@
 
 namespace app {
 
-std::optional<int> BeatsFromLocalTime(const SYSTEMTIME& local)
+std::optional<int> beatsFromLocalTime(const SYSTEMTIME& local)
 {
     FILETIME localFile { }, universal { };
     if (!SystemTimeToFileTime(&local, &localFile) || !LocalFileTimeToFileTime(&localFile, &universal))
@@ -20,7 +20,7 @@ std::optional<int> BeatsFromLocalTime(const SYSTEMTIME& local)
     return seconds * 10 / 864;
 }
 
-std::u16string BeatText(int beat)
+std::u16string beatText(int beat)
 {
     std::u16string text;
     for (int divisor : { 100, 10, 1 })

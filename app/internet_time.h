@@ -9,8 +9,8 @@
 namespace app {
 
 // The beat (0-999) of a device local time; nullopt for a time that does not convert.
-[[nodiscard]] std::optional<int> BeatsFromLocalTime(const SYSTEMTIME& local);
+[[nodiscard]] std::optional<int> beatsFromLocalTime(const SYSTEMTIME& local);
 // Three digits with leading zeros: 7 -> "007".
-[[nodiscard]] std::u16string BeatText(int beat);
+[[nodiscard]] std::u16string beatText(int beat);
 
 } // namespace app

@@ -35,10 +35,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::u16string& commandLine = arguments->commandLine;
-    const auto request = app::ParseCommandLine(commandLine);
+    const auto request = app::parseCommandLine(commandLine);
     if (!request)
         return 0; // a reminder the program must not show
-    if (app::HandedToRunningInstance(*request, commandLine))
+    if (app::handedToRunningInstance(*request, commandLine))
         return 0;
     const auto mode = request->mode;
     const bool serviceMode = mode == app::StartMode::TimeAndLocation || mode == app::StartMode::FirstRunSetup
@@ -56,14 +56,14 @@ int main(int argc, char** argv)
     if (existed)
         (void)store::ReadLanguage(store::LanguageReader::MainProgram);
     store::CreateSharedEvents();
-    ui::prepareApplication(application, store::CurrentLanguage());
+    ui::prepareApplication(application, store::currentLanguage());
 
     if (serviceMode) {
         // A dialog alone, for the home-screen item: the first-run set-up when it is asked
         // for or nothing was set up yet, then the dialog itself.
         if (mode == app::StartMode::FirstRunSetup || (mode == app::StartMode::TimeAndLocation && !existed)) {
-            app::RunFirstRunSetUp(nullptr);
-            ui::prepareApplication(application, store::CurrentLanguage());
+            app::runFirstRunSetUp(nullptr);
+            ui::prepareApplication(application, store::currentLanguage());
         }
         if (mode != app::StartMode::FirstRunSetup)
             std::fprintf(stderr, "tickwell-pro: the time-and-location and preferences dialogs arrive with a later version\n");
@@ -73,7 +73,7 @@ int main(int argc, char** argv)
 
     app::MainWindow window(*request);
     if (window.criticalError() != app::CriticalError::None) {
-        app::ShowCriticalError(&window);
+        app::showCriticalError(&window);
         return 0;
     }
     window.show();
@@ -81,16 +81,16 @@ int main(int argc, char** argv)
     if (!existed && !ui::inScreenshotMode()) {
         // The first start: the language, then the window in that language. (A screenshot
         // run shows the window as it is and asks nothing.)
-        app::RunFirstRunSetUp(&window);
+        app::runFirstRunSetUp(&window);
         if (window.closing())
             return 0; // closed from outside while it asked
-        ui::prepareApplication(application, store::CurrentLanguage());
+        ui::prepareApplication(application, store::currentLanguage());
         window.retranslate();
     }
     // Settings the user may have lost are never replaced without a word: once, at the start
     // that found them damaged or could not read them.
     if (!ui::inScreenshotMode()) {
-        const auto load = store::LastSettingsLoad();
+        const auto load = store::lastSettingsLoad();
         if (load == store::SettingsLoad::Damaged)
             ui::showMessage(&window,
                 QStringLiteral("The settings file was damaged and the settings were reset. The damaged file is kept "

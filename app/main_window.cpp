@@ -79,7 +79,7 @@ QSize workArea(const ui::ScreenGeometry& screen)
 
 std::u16string storedSkinName()
 {
-    const auto& name = store::Settings().skinName;
+    const auto& name = store::settings().skinName;
     return std::u16string(name, std::char_traits<char16_t>::length(name));
 }
 
@@ -113,7 +113,7 @@ MainWindow::MainWindow(const StartRequest& request)
 
     m_statusBar = std::make_unique<faces::StatusBar>(m_skin, m_geometry);
     m_suite.load(localNow());
-    m_views = BuildViewList(
+    m_views = buildViewList(
         store::kDefaultInstallFolder, m_geometry.scaleShift, ui::text(ui::kViewNamesList).toStdU16String());
     QStringList faces;
     for (const auto& face : m_views.pluginFaces)
@@ -138,7 +138,7 @@ MainWindow::MainWindow(const StartRequest& request)
 
     // The start view: the one the command line names, else the last one (with its selection)
     // or the one the preferences fix.
-    const auto& settings = store::Settings();
+    const auto& settings = store::settings();
     int start = kGeneralView;
     std::uint8_t item = 0;
     if (request.view) {
@@ -169,11 +169,11 @@ MainWindow::~MainWindow() = default;
 void MainWindow::retranslate()
 {
     setWindowTitle(ui::text(ui::kProductNameString));
-    m_views = BuildViewList(
+    m_views = buildViewList(
         store::kDefaultInstallFolder, m_geometry.scaleShift, ui::text(ui::kViewNamesList).toStdU16String());
     QStringList names;
-    for (int view = 0; ViewName(m_views.names, view); ++view)
-        names.append(qText(*ViewName(m_views.names, view)));
+    for (int view = 0; viewName(m_views.names, view); ++view)
+        names.append(qText(*viewName(m_views.names, view)));
     for (const auto& view : m_builtInViews) {
         if (auto* named = dynamic_cast<NamedView*>(view.get()))
             named->setName(names.value(view->index()));
@@ -227,7 +227,7 @@ void MainWindow::buildMenus()
     QMenu* viewMenu = m_menuBar->addMenu(ui::text(ui::kViewMenuString));
     viewMenu->setObjectName(QStringLiteral("ViewMenu"));
     for (int view = 0; view < kBuiltInViewCount; ++view) {
-        QAction* action = viewMenu->addAction(qText(ViewName(m_views.names, view).value_or(u"?")));
+        QAction* action = viewMenu->addAction(qText(viewName(m_views.names, view).value_or(u"?")));
         action->setData(kFirstViewCommand + view);
         connect(action, &QAction::triggered, this, [this, view] { command(kFirstViewCommand + view); });
     }
@@ -275,7 +275,7 @@ void MainWindow::selectSkin(int id)
     const auto name = faces::skinChoice(m_skinMenu, id, storedSkinName(), ui::text(kDefaultSkinString).toStdU16String());
     if (!name)
         return; // the skin in use
-    auto& settings = store::Settings();
+    auto& settings = store::settings();
     std::fill(std::begin(settings.skinName), std::end(settings.skinName), u'\0');
     std::copy_n(name->begin(), std::min<std::size_t>(name->size(), 63), settings.skinName);
     (void)store::SaveSettings();
@@ -293,7 +293,7 @@ std::optional<QRect> MainWindow::selectorButton(int button) const
     const bool rows = m_geometry.layoutKind == 1 && !m_geometry.landscape;
     // The columns stand right of the views: their origin counts from the views' right edge.
     const QPoint origin = rows ? QPoint(m_skin.word(skin::kSelectorOriginX), m_skin.word(skin::kSelectorOriginY))
-                               : QPoint(ViewWidth(m_geometry) + m_skin.word(skin::kSelectorColumnOriginX),
+                               : QPoint(viewWidth(m_geometry) + m_skin.word(skin::kSelectorColumnOriginX),
                                      m_skin.word(skin::kSelectorColumnOriginY));
     const int f = skin::kSelectorFirstButton;
     const QRect first(QPoint(m_skin.word(f), m_skin.word(f + 1)), QPoint(m_skin.word(f + 2) - 1, m_skin.word(f + 3) - 1));
@@ -325,7 +325,7 @@ View& MainWindow::viewObject(int view) const
 
 bool MainWindow::selectView(int view)
 {
-    if (view < 0 || !ViewName(m_views.names, view))
+    if (view < 0 || !viewName(m_views.names, view))
         return false;
     m_viewManager->setCurrentIndex(view);
     refresh();
@@ -340,8 +340,8 @@ void MainWindow::refresh()
         return;
     }
     if (chosen >= kBuiltInViewCount) {
-        m_faceView->choose(qText(ViewName(m_views.names, chosen).value_or(u"")),
-                PluginFacePath(store::kDefaultInstallFolder, m_geometry.scaleShift, m_views.names, chosen));
+        m_faceView->choose(qText(viewName(m_views.names, chosen).value_or(u"")),
+                pluginFacePath(store::kDefaultInstallFolder, m_geometry.scaleShift, m_views.names, chosen));
     }
     if (m_view >= 0)
         viewObject(m_view).leave();
@@ -372,12 +372,12 @@ ViewContext MainWindow::viewContext() const
     if (showsFace())
         return { m_geometry, m_screen->rect() };
     const bool squareOrLandscape = m_geometry.square || m_geometry.landscape;
-    return { m_geometry, QRect(0, 0, ViewWidth(m_geometry), m_geometry.scaled(squareOrLandscape ? 165 : 245)) };
+    return { m_geometry, QRect(0, 0, viewWidth(m_geometry), m_geometry.scaled(squareOrLandscape ? 165 : 245)) };
 }
 
 void MainWindow::command(int id)
 {
-    if (const auto view = ViewOfCommand(id)) {
+    if (const auto view = viewOfCommand(id)) {
         selectView(*view);
         return;
     }
@@ -452,9 +452,9 @@ void MainWindow::tick()
     const SYSTEMTIME now = localNow();
     const auto& settings = m_suite.settings();
     const ChimeSettings chimeSettings { settings.chime != 0, settings.chimeSound[0] != 0, settings.chimeInterval };
-    const bool chimeNow = ChimeDue(m_lastTick, now, chimeSettings, true, m_suite.todayItemRunning());
+    const bool chimeNow = chimeDue(m_lastTick, now, chimeSettings, true, m_suite.todayItemRunning());
     const bool everyTick = m_view >= 0 && viewObject(m_view).wantsEveryTick();
-    if (RedrawOnTick(m_lastTick, now, everyTick)) {
+    if (redrawOnTick(m_lastTick, now, everyTick)) {
         // The runner rewrites alarms.dat when an alarm rings: the status bar and the
         // view showing the alarms follow within the second.
         if (now.wSecond != m_lastTick.wSecond && m_suite.alarms().ReloadAlarmsIfChanged(now) && m_view >= 0)
@@ -477,10 +477,10 @@ void MainWindow::tapScreen(QPoint point)
         return;
     }
     const bool squareOrLandscape = m_geometry.square || m_geometry.landscape;
-    if (const auto part = StatusBarPartAt(point.x(), point.y(), squareOrLandscape, m_geometry.scaleShift)) {
-        const auto& settings = store::Settings();
+    if (const auto part = statusBarPartAt(point.x(), point.y(), squareOrLandscape, m_geometry.scaleShift)) {
+        const auto& settings = store::settings();
         const std::uint32_t fields[] = { settings.statusField1, settings.statusField2, settings.statusField3 };
-        if (const auto view = ViewOfStatusContent(fields[*part]))
+        if (const auto view = viewOfStatusContent(fields[*part]))
             selectView(*view);
         return;
     }
@@ -546,11 +546,11 @@ void MainWindow::shutDown()
     m_closing = true;
     m_clock.stop();
     // The next normal start comes back to this view.
-    auto& settings = store::Settings();
+    auto& settings = store::settings();
     settings.lastView = std::uint32_t(std::max(m_view, 0));
     settings.lastViewItem = m_view >= 0 ? viewObject(m_view).subSelection() : 0;
     (void)store::SaveSettings(); // Exit must not stall on a full disk.
-    store::Signal(store::SharedEventHandles().todaySettingsChanged);
+    store::Signal(store::sharedEventHandles().todaySettingsChanged);
     // Ends every loop, a dialog's too (the first start's language step may be up).
     while (QWidget* modal = QApplication::activeModalWidget()) {
         if (!modal->close())

@@ -4,13 +4,13 @@
 
 namespace app {
 
-bool RedrawOnTick(const SYSTEMTIME& previous, const SYSTEMTIME& now, bool stopwatchShownRunning)
+bool redrawOnTick(const SYSTEMTIME& previous, const SYSTEMTIME& now, bool stopwatchShownRunning)
 {
     return stopwatchShownRunning || previous.wSecond != now.wSecond || previous.wMinute != now.wMinute
         || previous.wHour != now.wHour || previous.wDay != now.wDay;
 }
 
-bool ChimeDue(const SYSTEMTIME& previous, const SYSTEMTIME& now, const ChimeSettings& chime, bool normalMode,
+bool chimeDue(const SYSTEMTIME& previous, const SYSTEMTIME& now, const ChimeSettings& chime, bool normalMode,
     bool todayItemRunning)
 {
     // Once per minute: on the tick that enters second 0.
@@ -23,7 +23,7 @@ bool ChimeDue(const SYSTEMTIME& previous, const SYSTEMTIME& now, const ChimeSett
     return now.wMinute % every == 0;
 }
 
-std::optional<int> StatusBarPartAt(int x, int y, bool squareOrLandscape, int scaleShift)
+std::optional<int> statusBarPartAt(int x, int y, bool squareOrLandscape, int scaleShift)
 {
     const int top = (squareOrLandscape ? 165 : 248) << scaleShift;
     const int bottom = (squareOrLandscape ? 184 : 267) << scaleShift;
@@ -38,7 +38,7 @@ std::optional<int> StatusBarPartAt(int x, int y, bool squareOrLandscape, int sca
     return std::nullopt;
 }
 
-std::optional<int> ViewOfStatusContent(std::uint32_t content)
+std::optional<int> viewOfStatusContent(std::uint32_t content)
 {
     static constexpr int kViews[] = { -1, 3, 4, 5, 9, 9, 11, 0, 0 };
     if (content >= std::size(kViews) || kViews[content] < 0)

@@ -10,7 +10,7 @@ constexpr std::uint32_t kLastBuiltInView = 12;
 
 } // namespace
 
-WindowIdentity WindowFor(const StartRequest& request, std::u16string_view commandLine)
+WindowIdentity windowFor(const StartRequest& request, std::u16string_view commandLine)
 {
     const std::u16string_view rest = commandLine.size() > 1 ? commandLine.substr(1) : std::u16string_view();
     switch (request.mode) {
@@ -20,16 +20,16 @@ WindowIdentity WindowFor(const StartRequest& request, std::u16string_view comman
     }
 }
 
-bool HandedToRunningInstance(const StartRequest& request, std::u16string_view commandLine)
+bool handedToRunningInstance(const StartRequest& request, std::u16string_view commandLine)
 {
     if (request.mode == StartMode::Lock)
         return false;
-    const WindowIdentity identity = WindowFor(request, commandLine);
+    const WindowIdentity identity = windowFor(request, commandLine);
     HWND running = FindWindowW(identity.className.c_str(), identity.title.c_str());
     if (!running)
         return false;
     if (request.mode != StartMode::Reminder && !commandLine.empty() && commandLine[0] == u'p') {
-        const std::uint32_t view = NumberAt(commandLine, 4);
+        const std::uint32_t view = numberAt(commandLine, 4);
         if (view <= kLastBuiltInView)
             SendMessageW(running, kSwitchViewMessage, view, 0);
     }

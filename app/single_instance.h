@@ -20,11 +20,11 @@ struct WindowIdentity {
     std::u16string title;
 };
 
-[[nodiscard]] WindowIdentity WindowFor(const StartRequest& request, std::u16string_view commandLine);
+[[nodiscard]] WindowIdentity windowFor(const StartRequest& request, std::u16string_view commandLine);
 
 // Looks for a running window of the same identity. When one serves the request it is told
 // what to show (a "ptds" view up to 12), brought forward, and true comes back: this start
 // ends. Locks never find one.
-[[nodiscard]] bool HandedToRunningInstance(const StartRequest& request, std::u16string_view commandLine);
+[[nodiscard]] bool handedToRunningInstance(const StartRequest& request, std::u16string_view commandLine);
 
 } // namespace app

@@ -15,7 +15,7 @@ namespace app {
 void SuiteState::load(const SYSTEMTIME& now)
 {
     // A file that cannot be read leaves the board empty; the views show it so.
-    (void)m_alarms.Load(now);
+    (void)m_alarms.load(now);
 }
 
 bool SuiteState::todayItemRunning() const
@@ -41,7 +41,7 @@ faces::StatusBarInputs SuiteState::statusInputs(const SYSTEMTIME& now)
     if (shows(faces::StatusContent::Timer)) {
         const auto local = platform::localTicksOf(inputs.localTime).value_or(platform::LocalTicks());
         timers::LoadTimers(m_timers, local);
-        const auto text = timers::StatusBarTimerText(m_timers, local);
+        const auto text = timers::statusBarTimerText(m_timers, local);
         if (text != u"--:--")
             inputs.timerText = text;
     }
@@ -56,8 +56,8 @@ faces::StatusBarInputs SuiteState::statusInputs(const SYSTEMTIME& now)
             inputs.stopwatchText = faces::stopwatchStatusText(elapsed / 10'000'000);
     }
     if (shows(faces::StatusContent::InternetTime)) {
-        if (const auto beat = BeatsFromLocalTime(inputs.localTime))
-            inputs.internetTimeText = BeatText(*beat);
+        if (const auto beat = beatsFromLocalTime(inputs.localTime))
+            inputs.internetTimeText = beatText(*beat);
     }
     return inputs;
 }

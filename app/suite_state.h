@@ -30,9 +30,9 @@ public:
     [[nodiscard]] timers::TimerBoard& timers() { return m_timerBoard; }
     // The Events view's list; it loads events.dat itself when it becomes current.
     [[nodiscard]] events::EventList& eventList() { return m_eventList; }
-    // This process's copy of the settings (store::Settings()).
-    [[nodiscard]] store::SettingsRecord& settings() { return store::Settings(); }
-    [[nodiscard]] const store::SharedEvents& sharedEvents() const { return store::SharedEventHandles(); }
+    // This process's copy of the settings (store::settings()).
+    [[nodiscard]] store::SettingsRecord& settings() { return store::settings(); }
+    [[nodiscard]] const store::SharedEvents& sharedEvents() const { return store::sharedEventHandles(); }
 
     // Whether the home screen's Today item is loaded (it chimes then, not this program).
     [[nodiscard]] bool todayItemRunning() const;

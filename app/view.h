@@ -25,7 +25,7 @@ namespace app {
 
 // How wide the views are: the screen's width, less the view-selector panel beside them
 // on 320 x 320 screens (views of 240) and on landscape 400-line screens (views of 320).
-[[nodiscard]] inline int ViewWidth(const ui::ScreenGeometry& screen)
+[[nodiscard]] inline int viewWidth(const ui::ScreenGeometry& screen)
 {
     if (screen.layoutKind == 2)
         return screen.scaled(240);

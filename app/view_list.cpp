@@ -20,7 +20,7 @@ const char16_t* faceExtension(int scaleShift) { return scaleShift ? u".vpg" : u"
 
 } // namespace
 
-ViewList BuildViewList(std::u16string_view installFolder, int scaleShift, std::u16string_view builtInNames)
+ViewList buildViewList(std::u16string_view installFolder, int scaleShift, std::u16string_view builtInNames)
 {
     ViewList list;
     const std::u16string pattern = std::u16string(u"*") + faceExtension(scaleShift);
@@ -43,7 +43,7 @@ ViewList BuildViewList(std::u16string_view installFolder, int scaleShift, std::u
     return list;
 }
 
-std::optional<std::u16string> ViewName(std::u16string_view names, int index)
+std::optional<std::u16string> viewName(std::u16string_view names, int index)
 {
     std::size_t start = 0;
     for (int i = 0; i < index; ++i) {
@@ -58,7 +58,7 @@ std::optional<std::u16string> ViewName(std::u16string_view names, int index)
     return std::u16string(names.substr(start, end - start));
 }
 
-std::optional<int> ViewOfCommand(int command)
+std::optional<int> viewOfCommand(int command)
 {
     if (command >= kFirstViewCommand && command < kFirstViewCommand + kBuiltInViewCount)
         return command - kFirstViewCommand;
@@ -67,12 +67,12 @@ std::optional<int> ViewOfCommand(int command)
     return std::nullopt;
 }
 
-std::optional<std::u16string> PluginFacePath(
+std::optional<std::u16string> pluginFacePath(
     std::u16string_view installFolder, int scaleShift, std::u16string_view names, int index)
 {
     if (index < kBuiltInViewCount)
         return std::nullopt;
-    const auto name = ViewName(names, index);
+    const auto name = viewName(names, index);
     if (!name)
         return std::nullopt;
     const std::u16string path = pluginsFolder(installFolder) + u"\\" + *name + faceExtension(scaleShift);

@@ -39,17 +39,17 @@ struct ViewList {
 // each name cut at its last ".", sorted. The view-name list starts with `builtInNames`
 // (string 40045: thirteen names, each followed by "\"), then the faces; when it grows past
 // 1020 characters it is cut there, and then after its last "\".
-[[nodiscard]] ViewList BuildViewList(
+[[nodiscard]] ViewList buildViewList(
     std::u16string_view installFolder, int scaleShift, std::u16string_view builtInNames);
 
 // The name of view `index` in a view-name list; nullopt when the list has no such view.
-[[nodiscard]] std::optional<std::u16string> ViewName(std::u16string_view names, int index);
+[[nodiscard]] std::optional<std::u16string> viewName(std::u16string_view names, int index);
 
 // The view a menu command selects, if it is a view command.
-[[nodiscard]] std::optional<int> ViewOfCommand(int command);
+[[nodiscard]] std::optional<int> viewOfCommand(int command);
 
 // The face file of plug-in view `index` (13 and up), or nullopt when it is gone.
-[[nodiscard]] std::optional<std::u16string> PluginFacePath(
+[[nodiscard]] std::optional<std::u16string> pluginFacePath(
     std::u16string_view installFolder, int scaleShift, std::u16string_view names, int index);
 
 } // namespace app

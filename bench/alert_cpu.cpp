@@ -262,8 +262,8 @@ int main(int argc, char** argv)
     const auto programFolder = root / "Application Data" / "Orvane Tickwell Pro";
     std::filesystem::create_directories(programFolder);
     std::filesystem::create_symlink(TKW_RUNNER_PROGRAM, programFolder / "TkEvents.exe");
-    (void)store::CreateDataDirectory();
-    store::StoreInstallFolder(store::kDefaultInstallFolder);
+    (void)store::createDataDirectory();
+    store::storeInstallFolder(store::kDefaultInstallFolder);
     (void)store::WriteLanguage(0);
     store::SettingsRecord settings { };
     store::DefaultSettings(settings, 0);

@@ -181,7 +181,7 @@ int main(int argc, char** argv)
                 == 0,
             "tkwctl alarm set failed");
         alarms::AlarmBoard board(alarms::Holder::OtherTool);
-        auto chosen = board.CurrentSettings(n - 1);
+        auto chosen = board.currentSettings(n - 1);
         chosen.actionKind = alarms::kExecuteProgram;
         chosen.programPath = kProbe;
         chosen.programArgs = platform::toUtf16("a" + std::to_string(n));
@@ -190,9 +190,9 @@ int main(int argc, char** argv)
     }
     // Timers 1..T count three seconds to each round's moment.
     {
-        const auto edit = store::EditDataFile(store::kTimersFile);
+        const auto edit = store::editDataFile(store::kTimersFile);
         timers::TimerBoard board;
-        (void)board.Load(platform::deviceLocalNow());
+        (void)board.load(platform::deviceLocalNow());
         for (int n = 1; n <= options.timers; ++n) {
             timers::TimerSettings chosen;
             chosen.name = platform::toUtf16("soak " + std::to_string(n));
@@ -230,13 +230,13 @@ int main(int argc, char** argv)
             const std::string name = "r" + std::to_string(round) + "e" + std::to_string(k);
             if (tkwctl({ "event", "add", "--name", name, "--at", iso(plusSeconds(moment, 1)) }) != 0)
                 continue;
-            const auto edit = store::EditDataFile(store::kEventsFile);
+            const auto edit = store::editDataFile(store::kEventsFile);
             events::EventList list;
             if (!edit || !events::LoadEvents(list))
                 continue;
             for (std::size_t i = 0; i < list.count(); ++i) {
                 auto& event = list.records[i];
-                if (platform::toUtf8(events::EventName(event)) != name)
+                if (platform::toUtf8(events::eventName(event)) != name)
                     continue;
                 event.actionKind = 2;
                 std::fill(std::begin(event.programPath), std::end(event.programPath), u'\0');

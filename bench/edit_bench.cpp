@@ -59,17 +59,17 @@ int main(int argc, char** argv)
     const std::filesystem::path root = pattern;
     ::setenv("TICKWELL_DEVICE", root.c_str(), 1);
     ::setenv("TKW_DEVICED_AUTOSTART", "0", 1);
-    (void)store::CreateDataDirectory();
+    (void)store::createDataDirectory();
     const SYSTEMTIME now = platform::localNow();
 
     alarms::AlarmBoard seed(alarms::Holder::OtherTool);
-    (void)seed.Load(now);
-    (void)seed.SetWeekdays(2, 0x3e, now);
+    (void)seed.load(now);
+    (void)seed.setWeekdays(2, 0x3e, now);
 
     // The change as tkwctl makes it now: the edit lock held from the read to the signal.
     const Figures locked = measure(count, [&](int i) {
         alarms::AlarmBoard board(alarms::Holder::OtherTool);
-        (void)board.SetAlarmTime(2, 7, i % 60, now);
+        (void)board.setAlarmTime(2, 7, i % 60, now);
     });
     // The same steps without the lock, as every program made them before.
     const Figures unlocked = measure(count, [&](int i) {
@@ -84,12 +84,12 @@ int main(int argc, char** argv)
         const auto next = alarms::NextOccurrence(alarm, alarms::From::Now, now);
         if (next) {
             (void)SystemTimeToFileTime(&*next, &alarm.alarmTime);
-            alarm.hNotification = alarms::RegisterAlarmWakeUp(store::kRunnerPath, alarms::AlarmArgument(3), *next,
+            alarm.hNotification = alarms::registerAlarmWakeUp(store::kRunnerPath, alarms::alarmArgument(3), *next,
                 alarms::WakeUpEnd::FiveMinutesLater);
         }
         (void)alarms::SaveAlarms(table);
     });
-    const Figures lockAlone = measure(count * 10, [&](int) { (void)store::EditDataFile(store::kAlarmsFile); });
+    const Figures lockAlone = measure(count * 10, [&](int) { (void)store::editDataFile(store::kAlarmsFile); });
 
     std::printf("edit_bench: %d changes of one alarm\n", count);
     print("alarm change with the edit lock", locked);

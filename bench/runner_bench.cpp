@@ -83,7 +83,7 @@ SYSTEMTIME at(int day, int hour, int minute, int second, int ms = 0)
 bool armAlarm(int day)
 {
     alarms::AlarmRecord alarm { };
-    if (alarms::ReadAlarm(0, alarm))
+    if (alarms::readAlarm(0, alarm))
         CeClearUserNotification(reinterpret_cast<HANDLE>(std::uintptr_t(alarm.hNotification)));
     alarm = alarms::AlarmRecord { };
     alarm.enabled = 1;
@@ -92,7 +92,7 @@ bool armAlarm(int day)
     alarm.actionKind = alarms::kShowNotification;
     const SYSTEMTIME due = at(day, 7, 0, 0);
     alarm.alarmTime = fileTimeOf(*platform::ticksOfSystemTime(due));
-    alarm.hNotification = alarms::RegisterAlarmWakeUp(store::kRunnerPath, u"a01", due, alarms::WakeUpEnd::None);
+    alarm.hNotification = alarms::registerAlarmWakeUp(store::kRunnerPath, u"a01", due, alarms::WakeUpEnd::None);
     alarms::AlarmTable table { };
     table[0] = alarm;
     return alarm.hNotification != 0 && alarms::SaveAlarms(table);
@@ -210,8 +210,8 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(root / "Application Data" / "Orvane Tickwell Pro");
     const auto programFolder = root / "Application Data" / "Orvane Tickwell Pro";
     std::filesystem::create_symlink(TKW_RUNNER_PROGRAM, programFolder / "TkEvents.exe");
-    (void)store::CreateDataDirectory();
-    store::StoreInstallFolder(store::kDefaultInstallFolder);
+    (void)store::createDataDirectory();
+    store::storeInstallFolder(store::kDefaultInstallFolder);
     (void)store::WriteLanguage(0);
     store::SettingsRecord settings { };
     store::DefaultSettings(settings, 0);

@@ -144,7 +144,7 @@ std::optional<std::size_t> NewEventSlot(EventList& list)
     return count;
 }
 
-std::optional<std::size_t> LastEventWithHandle(const EventList& list, DWORD handle)
+std::optional<std::size_t> lastEventWithHandle(const EventList& list, DWORD handle)
 {
     for (std::size_t index = list.count(); index-- > 0;) {
         if (list.records[index].hNotification == handle)
@@ -163,7 +163,7 @@ std::optional<EventEditor> OpenEditor(const EventList& list, std::size_t index)
 ApplyOutcome ApplyEditor(EventList& list, EventEditor& editor, FILETIME eventMoment, const SYSTEMTIME& now,
     platform::RetryPolicy retry)
 {
-    const auto edit = store::EditDataFile(store::kEventsFile);
+    const auto edit = store::editDataFile(store::kEventsFile);
     if (!edit)
         return ApplyOutcome::NotSaved;
     const std::size_t index = editor.index;
@@ -179,7 +179,7 @@ ApplyOutcome ApplyEditor(EventList& list, EventEditor& editor, FILETIME eventMom
 
     editor.working.eventTime = eventMoment;
     editor.working.nextTime = eventMoment;
-    (void)ScheduleEvent(editor.working, now); // A moment not ahead is stored unregistered.
+    (void)scheduleEvent(editor.working, now); // A moment not ahead is stored unregistered.
     list.records[index] = editor.working;
     if (isNew)
         ++list.header.numEvents;
@@ -191,7 +191,7 @@ bool DeleteEvent(EventList& list, std::size_t index, const SYSTEMTIME& now, plat
     const std::size_t count = list.count();
     if (index >= count || count > list.records.size())
         return false;
-    const auto edit = store::EditDataFile(store::kEventsFile);
+    const auto edit = store::editDataFile(store::kEventsFile);
     if (!edit)
         return false;
     adoptRunnerMoves(list);
@@ -205,7 +205,7 @@ bool DeleteEvent(EventList& list, std::size_t index, const SYSTEMTIME& now, plat
     // Files that are already gone are no error.
     (void)platform::deleteFile(store::DataFilePath(EventSoundFileName(gone.eventId)));
     if (gone.noteId != 0)
-        (void)platform::deleteFile(store::DataFilePath(NoteFileName(gone.noteId)));
+        (void)platform::deleteFile(store::DataFilePath(noteFileName(gone.noteId)));
 
     const auto begin = list.records.begin();
     std::copy(begin + std::ptrdiff_t(index) + 1, begin + std::ptrdiff_t(count), begin + std::ptrdiff_t(index));

@@ -54,7 +54,7 @@ enum class EventsLoad {
 [[nodiscard]] std::optional<std::size_t> NewEventSlot(EventList& list);
 
 // The index of the last event whose wake-up handle is `handle` (the one the view selects).
-[[nodiscard]] std::optional<std::size_t> LastEventWithHandle(const EventList& list, DWORD handle);
+[[nodiscard]] std::optional<std::size_t> lastEventWithHandle(const EventList& list, DWORD handle);
 
 struct EventEditor {
     EventRecord working { }; // the record being edited

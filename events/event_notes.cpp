@@ -39,7 +39,7 @@ std::u16string LoadNote(const EventRecord& record)
 {
     if (record.noteId == 0)
         return { };
-    const auto bytes = platform::readWholeFile(store::DataFilePath(NoteFileName(record.noteId)), kMaxNoteBytes);
+    const auto bytes = platform::readWholeFile(store::DataFilePath(noteFileName(record.noteId)), kMaxNoteBytes);
     if (!bytes || bytes->size() <= 1)
         return { };
     return textUpToZero(*bytes, bytes->size() / 2);
@@ -57,7 +57,7 @@ NoteOutcome SaveNote(EventHeader& header, EventRecord& record, std::u16string_vi
             return NoteOutcome::CannotCreate;
         noteId = ++header.lastNoteId;
     }
-    auto file = platform::FileReplacement::begin(store::DataFilePath(NoteFileName(noteId)));
+    auto file = platform::FileReplacement::begin(store::DataFilePath(noteFileName(noteId)));
     if (!file)
         return NoteOutcome::CannotCreate;
     const auto bytes = bytesWithZero(text);
@@ -67,12 +67,12 @@ NoteOutcome SaveNote(EventHeader& header, EventRecord& record, std::u16string_vi
     return NoteOutcome::Saved;
 }
 
-std::optional<std::u16string> ReadEventSound(std::uint32_t eventId)
+std::optional<std::u16string> readEventSound(std::uint32_t eventId)
 {
     return store::readSoundPathFile(EventSoundFileName(eventId));
 }
 
-bool WriteEventSound(std::uint32_t eventId, std::u16string_view path)
+bool writeEventSound(std::uint32_t eventId, std::u16string_view path)
 {
     return store::writeSoundPathFile(EventSoundFileName(eventId), path);
 }

@@ -31,8 +31,8 @@ enum class NoteOutcome {
 
 // The path in the event's sound file, nullopt when there is none (callers choose their
 // default: the editor store::kDefaultSoundPath, the runner "\Windows\None").
-[[nodiscard]] std::optional<std::u16string> ReadEventSound(std::uint32_t eventId);
+[[nodiscard]] std::optional<std::u16string> readEventSound(std::uint32_t eventId);
 // Writes the sound file (at most 260 characters of `path` with a terminating zero).
-[[nodiscard]] bool WriteEventSound(std::uint32_t eventId, std::u16string_view path);
+[[nodiscard]] bool writeEventSound(std::uint32_t eventId, std::u16string_view path);
 
 } // namespace events

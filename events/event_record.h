@@ -69,11 +69,11 @@ inline constexpr std::size_t kMaxEventNameChars = 23;
 // "es" + eventId + ".dat", a file name in the data directory.
 [[nodiscard]] std::u16string EventSoundFileName(std::uint32_t eventId);
 // noteId + ".dat", a file name in the data directory.
-[[nodiscard]] std::u16string NoteFileName(std::uint32_t noteId);
+[[nodiscard]] std::u16string noteFileName(std::uint32_t noteId);
 
 // The name as text, up to its first zero.
-[[nodiscard]] std::u16string EventName(const EventRecord& record);
+[[nodiscard]] std::u16string eventName(const EventRecord& record);
 // Stores at most 23 characters of `name`; the rest of the field is zeroed.
-void SetEventName(EventRecord& record, std::u16string_view name);
+void setEventName(EventRecord& record, std::u16string_view name);
 
 } // namespace events

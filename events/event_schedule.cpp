@@ -112,7 +112,7 @@ std::optional<Occurrence> NextEventOccurrence(
     return Occurrence { *normalised, fileTimeOf(*ticks) };
 }
 
-bool ShouldRegister(const FILETIME& next, const SYSTEMTIME& now)
+bool shouldRegister(const FILETIME& next, const SYSTEMTIME& now)
 {
     const auto nowTicks = platform::ticksOfSystemTime(now);
     return nowTicks && *nowTicks + std::uint64_t(platform::kTicksPerSecond) < ticksOf(next);
@@ -139,13 +139,13 @@ bool RegisterEvent(EventRecord& record, const SYSTEMTIME& next)
     return true;
 }
 
-bool ScheduleEvent(EventRecord& record, const SYSTEMTIME& now)
+bool scheduleEvent(EventRecord& record, const SYSTEMTIME& now)
 {
     const auto next = NextEventOccurrence(record.eventTime, record.recurrence, now);
     if (!next)
         return false;
     record.nextTime = next->fileTime;
-    return ShouldRegister(next->fileTime, now) && RegisterEvent(record, next->time);
+    return shouldRegister(next->fileTime, now) && RegisterEvent(record, next->time);
 }
 
 std::optional<EventRecord> AdvanceEvent(DWORD handle, const SYSTEMTIME& now, platform::RetryPolicy retry)
@@ -160,7 +160,7 @@ std::optional<EventRecord> AdvanceEvent(DWORD handle, const SYSTEMTIME& now, pla
     (void)platform::retry(retry, [&] {
         // Each look is one edit of events.dat, so the main program can finish its own in
         // between.
-        const auto edit = store::EditDataFile(store::kEventsFile);
+        const auto edit = store::editDataFile(store::kEventsFile);
         if (!edit)
             return false;
         auto file = platform::File::open(path, platform::Access::ReadWrite, platform::Share::None,
@@ -177,7 +177,7 @@ std::optional<EventRecord> AdvanceEvent(DWORD handle, const SYSTEMTIME& now, pla
             // Only a record with a new wake-up is rewritten; a one-time event keeps its
             // handle and moment.
             EventRecord moved = record;
-            if (ScheduleEvent(moved, now)) {
+            if (scheduleEvent(moved, now)) {
                 record = moved;
                 // A record that cannot be written back keeps the handle that just fired;
                 // nothing better can be done with the file open and failing.
@@ -198,7 +198,7 @@ RescheduleOutcome RescheduleAllEvents(const SYSTEMTIME& now, platform::RetryPoli
     auto outcome = RescheduleOutcome::Unreadable;
     // The main program holds the file for a moment while it replaces it.
     (void)platform::retry(retry, [&] {
-        const auto edit = store::EditDataFile(store::kEventsFile);
+        const auto edit = store::editDataFile(store::kEventsFile);
         if (!edit)
             return false;
         platform::FileError why = platform::FileError::None;
@@ -234,7 +234,7 @@ RescheduleOutcome RescheduleAllEvents(const SYSTEMTIME& now, platform::RetryPoli
             return true;
         }
         for (auto& record : records)
-            (void)ScheduleEvent(record, now); // An event not ahead is simply not registered.
+            (void)scheduleEvent(record, now); // An event not ahead is simply not registered.
         const bool written = file->seek(kEventHeaderSize) && file->write(records.data(), bytes);
         outcome = written ? RescheduleOutcome::Done : RescheduleOutcome::WriteFailed;
         return true;

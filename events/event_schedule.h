@@ -32,7 +32,7 @@ struct Occurrence {
 
 // Whether a reminder at `next` is registered at `now`: only while it is more than a second
 // ahead.
-[[nodiscard]] bool ShouldRegister(const FILETIME& next, const SYSTEMTIME& now);
+[[nodiscard]] bool shouldRegister(const FILETIME& next, const SYSTEMTIME& now);
 
 // Registers the runner at `next` for the record, replacing the wake-up of its present handle
 // (or, when that handle no longer names one, as a new wake-up), then rewrites the argument
@@ -42,7 +42,7 @@ bool RegisterEvent(EventRecord& record, const SYSTEMTIME& next);
 
 // Computes the next reminder into nextTime and registers it when it lies ahead; a reminder
 // that does not leaves hNotification as it was. True when a wake-up was registered.
-bool ScheduleEvent(EventRecord& record, const SYSTEMTIME& now);
+bool scheduleEvent(EventRecord& record, const SYSTEMTIME& now);
 
 // The runner's look-ups: the file may be written right after the registration fired.
 inline constexpr platform::RetryPolicy kRunnerLookupRetry { 7, 1000 };

@@ -16,7 +16,7 @@ namespace {
 template <typename Record> AlertParameters commonParameters(const Record& record)
 {
     AlertParameters alert;
-    alert.action = ActionOf(record.actionKind);
+    alert.action = actionOf(record.actionKind);
     alert.programPath = alarms::fieldText(record.programPath);
     alert.programArgs = alarms::fieldText(record.programArgs);
     alert.keepAwakeIndex = record.keepAwakeIndex;
@@ -28,7 +28,7 @@ template <typename Record> AlertParameters commonParameters(const Record& record
 
 } // namespace
 
-Action ActionOf(std::uint32_t actionKind)
+Action actionOf(std::uint32_t actionKind)
 {
     switch (actionKind) {
     case 1: return Action::PluginView;
@@ -37,49 +37,49 @@ Action ActionOf(std::uint32_t actionKind)
     }
 }
 
-int RepetitionCount(std::uint8_t countIndex)
+int repetitionCount(std::uint8_t countIndex)
 {
     static constexpr std::array<int, 7> kCounts { 1, 2, 3, 4, 5, 7, 10 };
     return countIndex < kCounts.size() ? kCounts[countIndex] : 0;
 }
 
-int RepetitionIntervalSeconds(std::uint8_t intervalIndex)
+int repetitionIntervalSeconds(std::uint8_t intervalIndex)
 {
     static constexpr std::array<int, 6> kSeconds { 60, 120, 180, 300, 600, 900 };
     return intervalIndex < kSeconds.size() ? kSeconds[intervalIndex] : 300;
 }
 
-DWORD KeepAwakeMs(std::uint32_t keepAwakeIndex)
+DWORD keepAwakeMs(std::uint32_t keepAwakeIndex)
 {
     static constexpr std::array<DWORD, 6> kMilliseconds { 300000, 600000, 900000, 1200000, 1800000, 3600000 };
     return keepAwakeIndex < kMilliseconds.size() ? kMilliseconds[keepAwakeIndex] : 0;
 }
 
-AlertParameters AlarmAlert(const alarms::AlarmRecord& alarm, int number)
+AlertParameters alarmAlert(const alarms::AlarmRecord& alarm, int number)
 {
     AlertParameters alert = commonParameters(alarm);
     if (alarm.repeatAlarm) {
-        alert.repetitions = RepetitionCount(alarm.repeatAlarmCountIndex);
-        alert.repetitionIntervalSeconds = RepetitionIntervalSeconds(alarm.repeatAlarmIntervalIndex);
+        alert.repetitions = repetitionCount(alarm.repeatAlarmCountIndex);
+        alert.repetitionIntervalSeconds = repetitionIntervalSeconds(alarm.repeatAlarmIntervalIndex);
     }
     alert.soundPath = alarms::ReadAlarmSound(number - 1, alarms::SoundReader::Runner);
     return alert;
 }
 
-AlertParameters EventAlert(const events::EventRecord& event)
+AlertParameters eventAlert(const events::EventRecord& event)
 {
     AlertParameters alert = commonParameters(event);
-    alert.soundPath = events::ReadEventSound(event.eventId).value_or(std::u16string(kNoSound));
+    alert.soundPath = events::readEventSound(event.eventId).value_or(std::u16string(kNoSound));
     return alert;
 }
 
-AlertParameters TimerAlert(const timers::TimerRecord& timer, int index)
+AlertParameters timerAlert(const timers::TimerRecord& timer, int index)
 {
     AlertParameters alert = commonParameters(timer);
     // The timers' own reader stands in the default sound for a missing file; the runner
     // plays nothing then.
     alert.soundPath = platform::fileExists(store::DataFilePath(timers::SoundFileName(index)))
-        ? timers::ReadTimerSound(index)
+        ? timers::readTimerSound(index)
         : std::u16string(kNoSound);
     return alert;
 }

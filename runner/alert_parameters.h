@@ -33,22 +33,22 @@ inline constexpr std::u16string_view kNoSound = store::kNoSoundPath;
 
 // A record's action kind; a value the settings windows never write counts as the
 // notification, so the alert can always be dismissed.
-[[nodiscard]] Action ActionOf(std::uint32_t actionKind);
+[[nodiscard]] Action actionOf(std::uint32_t actionKind);
 
 // Repetitions of a repeating alarm by repeatAlarmCountIndex: 1-5, 7 or 10 (index 0-6);
 // none for a larger index.
-[[nodiscard]] int RepetitionCount(std::uint8_t countIndex);
+[[nodiscard]] int repetitionCount(std::uint8_t countIndex);
 // Seconds between repetitions by repeatAlarmIntervalIndex: 60, 120, 180, 300, 600, 900
 // (index 0-5); 300 for a larger index, as events and timers use.
-[[nodiscard]] int RepetitionIntervalSeconds(std::uint8_t intervalIndex);
+[[nodiscard]] int repetitionIntervalSeconds(std::uint8_t intervalIndex);
 // How long a started program keeps the device awake, by keepAwakeIndex: 5, 10, 15, 20, 30
 // minutes or an hour (0-5); 0 for any other index.
-[[nodiscard]] DWORD KeepAwakeMs(std::uint32_t keepAwakeIndex);
+[[nodiscard]] DWORD keepAwakeMs(std::uint32_t keepAwakeIndex);
 
 // `number` is the alarm's 1-based number. The sound paths are read from the data directory.
-[[nodiscard]] AlertParameters AlarmAlert(const alarms::AlarmRecord& alarm, int number);
-[[nodiscard]] AlertParameters EventAlert(const events::EventRecord& event);
+[[nodiscard]] AlertParameters alarmAlert(const alarms::AlarmRecord& alarm, int number);
+[[nodiscard]] AlertParameters eventAlert(const events::EventRecord& event);
 // `index` is the timer's 0-based index.
-[[nodiscard]] AlertParameters TimerAlert(const timers::TimerRecord& timer, int index);
+[[nodiscard]] AlertParameters timerAlert(const timers::TimerRecord& timer, int index);
 
 } // namespace runner

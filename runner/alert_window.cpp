@@ -109,14 +109,14 @@ private:
     std::thread m_thread;
 };
 
-std::u16string AlertWindowClass(std::u16string_view argument)
+std::u16string alertWindowClass(std::u16string_view argument)
 {
     return std::u16string(kAlertWindowClassPrefix) + std::u16string(argument);
 }
 
-QUuid BubbleOwner() { return QUuid(QStringLiteral("{33775136-8CB9-459A-B021-55ED500AB9FC}")); }
+QUuid bubbleOwner() { return QUuid(QStringLiteral("{33775136-8CB9-459A-B021-55ED500AB9FC}")); }
 
-LRESULT EncodeAlertState(const AlertState& state)
+LRESULT encodeAlertState(const AlertState& state)
 {
     LRESULT answer = (state.bubbleOpen ? 1 : 0) | (state.bubbleIconic ? 2 : 0) | (state.soundPlaying ? 4 : 0)
         | (state.snoozePending ? 8 : 0) | (state.volumeRaised ? 16 : 0) | (state.bubbleHasSoftKeys ? 32 : 0);
@@ -125,7 +125,7 @@ LRESULT EncodeAlertState(const AlertState& state)
     return answer;
 }
 
-AlertState DecodeAlertState(LRESULT answer)
+AlertState decodeAlertState(LRESULT answer)
 {
     AlertState state;
     state.bubbleOpen = answer & 1;
@@ -139,7 +139,7 @@ AlertState DecodeAlertState(LRESULT answer)
     return state;
 }
 
-bool DeviceInVibrateMode()
+bool deviceInVibrateMode()
 {
     return platform::readRegistryDword(platform::RegistryRoot::CurrentUser, alert::kShellOverridesKey, u"Mode") == 1u;
 }
@@ -160,8 +160,8 @@ AlertWindow::AlertWindow(AlertSetup setup)
         // The reminder view's alert needs the bubble's text too, should the view not come.
         SYSTEMTIME today { };
         GetLocalTime(&today);
-        m_html = ReminderHtml(m_setup.item.kind, m_setup.item.number, m_setup.language,
-            ReminderItemTime(m_setup.item.kind, m_setup.item.itemTime), ReminderDate(today), m_setup.item.note);
+        m_html = reminderHtml(m_setup.item.kind, m_setup.item.number, m_setup.language,
+            reminderItemTime(m_setup.item.kind, m_setup.item.itemTime), reminderDate(today), m_setup.item.note);
     }
     if (m_setup.settings.vibrate)
         m_vibrate.setLed(m_setup.settings.vibrateDeviceId);
@@ -170,7 +170,7 @@ AlertWindow::AlertWindow(AlertSetup setup)
     m_window = std::make_unique<QWidget>(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint);
     m_window->setWindowTitle(qText(kAlertWindowTitle));
     m_window->setGeometry(10, 50, 220, 140);
-    auto* host = new ui::WindowHost(m_window.get(), qText(AlertWindowClass(m_setup.item.argument)),
+    auto* host = new ui::WindowHost(m_window.get(), qText(alertWindowClass(m_setup.item.argument)),
         qText(kAlertWindowTitle),
         [this](UINT message, WPARAM wParam, LPARAM lParam) { return handleMessage(message, wParam, lParam); });
     m_handle = host->handle();
@@ -239,7 +239,7 @@ LRESULT AlertWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             phoneStateChanged(DWORD(wParam));
         return 0;
     case kAlertStateQuery:
-        return EncodeAlertState(state());
+        return encodeAlertState(state());
     default:
         return 0;
     }
@@ -267,7 +267,7 @@ void AlertWindow::showAlert()
 ui::BubbleSpec AlertWindow::newBubble() const
 {
     ui::BubbleSpec bubble;
-    bubble.owner = BubbleOwner();
+    bubble.owner = bubbleOwner();
     bubble.id = platform::windowIdOf(m_handle);
     bubble.priority = ui::kBubbleShown;
     bubble.sink = m_handle;
@@ -309,8 +309,8 @@ void AlertWindow::showOwnBubble()
     m_bubble.flags = kNotificationBubbleFlags;
     m_bubble.title = qText(kBubbleTitle);
     m_bubble.html = qText(m_html);
-    m_bubble.keys[0] = { qText(SoftKeyTitle(SoftKey::Dismiss, m_setup.language)), kDismissCommand };
-    m_bubble.keys[1] = { qText(SoftKeyTitle(SoftKey::Snooze, m_setup.language)), kSnoozeCommand };
+    m_bubble.keys[0] = { qText(softKeyTitle(SoftKey::Dismiss, m_setup.language)), kDismissCommand };
+    m_bubble.keys[1] = { qText(softKeyTitle(SoftKey::Snooze, m_setup.language)), kSnoozeCommand };
     m_bubbleUp = ui::addBubble(m_bubble);
     if (m_setup.vibrate)
         m_vibrate.start(kVibrateOnMs, kVibrateOffMs, kVibrateRepetitions);
@@ -319,7 +319,7 @@ void AlertWindow::showOwnBubble()
 void AlertWindow::runProgram()
 {
     const AlertParameters& alert = m_setup.item.alert;
-    DWORD keepAwakeMs = KeepAwakeMs(alert.keepAwakeIndex);
+    DWORD awakeLeftMs = keepAwakeMs(alert.keepAwakeIndex);
     SHELLEXECUTEINFO info { };
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
@@ -331,14 +331,14 @@ void AlertWindow::runProgram()
     if (ShellExecuteEx(&info) && info.hProcess) {
         const platform::UniqueHandle process(info.hProcess);
         while (WaitForSingleObject(process.get(), kProgramWaitStepMs) == WAIT_TIMEOUT) {
-            if (keepAwakeMs == 0) {
+            if (awakeLeftMs == 0) {
                 (void)WaitForSingleObject(process.get(), INFINITE);
                 break;
             }
             // The handheld pressed a silent key here; a report of user activity keeps the
             // device from idling the same way.
             platform::reportUserActivity();
-            keepAwakeMs = keepAwakeMs > kProgramWaitStepMs ? keepAwakeMs - kProgramWaitStepMs : 0;
+            awakeLeftMs = awakeLeftMs > kProgramWaitStepMs ? awakeLeftMs - kProgramWaitStepMs : 0;
         }
         Sleep(1000);
     }

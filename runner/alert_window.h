@@ -33,7 +33,7 @@ namespace runner {
 // ("EventsClassa05") and the title " Reminder".
 inline constexpr std::u16string_view kAlertWindowClassPrefix = u"EventsClass";
 inline constexpr std::u16string_view kAlertWindowTitle = u" Reminder";
-[[nodiscard]] std::u16string AlertWindowClass(std::u16string_view argument);
+[[nodiscard]] std::u16string alertWindowClass(std::u16string_view argument);
 
 // WM_COMMAND identifiers: the bubble's soft keys and link, and the main program's choices.
 inline constexpr UINT kDismissCommand = 200;
@@ -59,7 +59,7 @@ inline constexpr int kSnoozeSeconds = 300;
 inline constexpr int kTickMs = 1000;
 
 // The owner of the runner's bubbles.
-[[nodiscard]] QUuid BubbleOwner();
+[[nodiscard]] QUuid bubbleOwner();
 
 // The alert as it stands, for tests and diagnosis: the answer to kAlertStateQuery.
 inline constexpr UINT kAlertStateQuery = static_cast<UINT>(AlertMessage::StateQuery);
@@ -73,11 +73,11 @@ struct AlertState {
     int alertsShown = 0;       // ShowAlert so far (0-255)
     int playsStarted = 0;      // plays of the sound so far (0-65535)
 };
-[[nodiscard]] LRESULT EncodeAlertState(const AlertState& state);
-[[nodiscard]] AlertState DecodeAlertState(LRESULT answer);
+[[nodiscard]] LRESULT encodeAlertState(const AlertState& state);
+[[nodiscard]] AlertState decodeAlertState(LRESULT answer);
 
 // Whether the device's sound profile is "vibrate" (ShellOverrides "Mode" 1).
-[[nodiscard]] bool DeviceInVibrateMode();
+[[nodiscard]] bool deviceInVibrateMode();
 
 struct AlertSetup {
     DueItem item;

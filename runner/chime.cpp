@@ -6,9 +6,9 @@
 
 namespace runner {
 
-void PlayChime()
+void playChime()
 {
-    const auto settings = ReadSettingsRecord();
+    const auto settings = readSettingsRecord();
     if (!settings || !settings->chime)
         return;
     const std::u16string sound = alarms::fieldText(settings->chimeSound);
@@ -16,9 +16,9 @@ void PlayChime()
         return;
     alert::SoundPlayer player;
     (void)player.create(sound); // A sound that cannot be prepared stays silent.
-    StartUpWait(kChimeQuietMs);
+    startUpWait(kChimeQuietMs);
     player.playAndWait();
-    StartUpWait(kChimeQuietMs);
+    startUpWait(kChimeQuietMs);
     player.close();
 }
 

@@ -5,6 +5,6 @@ namespace runner {
 
 // Plays the settings' chime sound once, with a quiet moment before and after, when the
 // chime is on and has a sound. Needs a QCoreApplication (the player keeps its events going).
-void PlayChime();
+void playChime();
 
 } // namespace runner

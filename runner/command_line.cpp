@@ -26,7 +26,7 @@ std::optional<std::uint32_t> decimalNumber(std::u16string_view digits)
 
 } // namespace
 
-Command ParseCommandLine(std::u16string_view commandLine)
+Command parseCommandLine(std::u16string_view commandLine)
 {
     Command command;
     command.argument = std::u16string(commandLine);
@@ -68,7 +68,7 @@ Command ParseCommandLine(std::u16string_view commandLine)
     return command;
 }
 
-ItemKind KindOf(Job job)
+ItemKind kindOf(Job job)
 {
     switch (job) {
     case Job::Event: return ItemKind::Event;

@@ -34,8 +34,8 @@ struct Command {
 // both name alarm 5). Anything but digits after the letter, no digits, a value that does
 // not fit, an alarm outside 1-20, a timer outside 0-15 or event handle 0 make Job::None:
 // such a wake-up names nothing the runner could look up.
-[[nodiscard]] Command ParseCommandLine(std::u16string_view commandLine);
+[[nodiscard]] Command parseCommandLine(std::u16string_view commandLine);
 
-[[nodiscard]] ItemKind KindOf(Job job);
+[[nodiscard]] ItemKind kindOf(Job job);
 
 } // namespace runner

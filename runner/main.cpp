@@ -139,7 +139,7 @@ int main(int argc, char** argv)
     const auto started = platform::takenForWakeUpAt().value_or(std::chrono::steady_clock::now());
     ::unsetenv(platform::kWakeUpTakenVariable); // not for the programs the alert starts
     platform::setDefaultModulePath(store::kRunnerPath);
-    const Command command = ParseCommandLine(argc > 1 ? platform::toUtf16(argv[1]) : std::u16string());
+    const Command command = parseCommandLine(argc > 1 ? platform::toUtf16(argv[1]) : std::u16string());
     // Qt sees the program name only: the command line is the runner's own.
     int qtArgc = 1;
     char* qtArgv[] = { argv[0], nullptr };
@@ -153,25 +153,25 @@ int main(int argc, char** argv)
         return width;
     }
     case Job::AfterTimeChange:
-        StartUpWait(kTimeChangeSettleMs);
-        RenewAfterTimeChange(OwnModulePath());
+        startUpWait(kTimeChangeSettleMs);
+        renewAfterTimeChange(ownModulePath());
         return 0;
     case Job::RenewAll:
-        StartUpWait(kRenewalSettleMs);
-        RenewAllRegistrations(OwnModulePath());
+        startUpWait(kRenewalSettleMs);
+        renewAllRegistrations(ownModulePath());
         return 0;
     case Job::Chime: {
         QCoreApplication application(qtArgc, qtArgv);
-        PlayChime();
+        playChime();
         return 0;
     }
     default:
         break;
     }
 
-    PrepareForAlert();
+    prepareForAlert();
     if (command.job == Job::SnoozeDue) {
-        SignalSnoozeDue();
+        signalSnoozeDue();
         return 0;
     }
     if (command.job == Job::None)
@@ -183,23 +183,23 @@ int main(int argc, char** argv)
     // as the wait is over: the sound the record names now, decoded, the audio output, the
     // application and its first bubble.
     const auto settled
-        = started + std::chrono::milliseconds(std::lround(double(kDueItemSettleMs) * StartUpTimeScale()));
-    if (const auto guess = PeekDueAlert(command))
-        (void)WarmUpSound(*guess);
+        = started + std::chrono::milliseconds(std::lround(double(kDueItemSettleMs) * startUpTimeScale()));
+    if (const auto guess = peekDueAlert(command))
+        (void)warmUpSound(*guess);
     const std::u16string installFolder = store::ReadInstallFolder(store::InstallFolderReader::Runner);
     chooseDisplay();
     ui::applyDesktopZoom();
     QApplication application(qtArgc, qtArgv);
     (void)store::ReadLanguage(store::LanguageReader::Runner); // English when there is none
-    const DWORD language = store::CurrentLanguage();
+    const DWORD language = store::currentLanguage();
     ui::prepareApplication(application, language);
     ui::warmUpBubbles();
     std::this_thread::sleep_until(settled);
     noteSettled();
 
     const store::AlertSettings settings = store::ReadAlertSettings();
-    const std::u16string ownPath = OwnModulePath();
-    auto item = LoadDueItem(command, ownPath);
+    const std::u16string ownPath = ownModulePath();
+    auto item = loadDueItem(command, ownPath);
     if (!item)
         return 0;
     if (installFolder.empty()) {
@@ -210,12 +210,12 @@ int main(int argc, char** argv)
         if (item->alert.action == Action::PluginView)
             item->alert.action = Action::Notification;
     }
-    if (item->kind == ItemKind::Timer && !AwaitTimerEnd(*item))
+    if (item->kind == ItemKind::Timer && !awaitTimerEnd(*item))
         return 0;
 
     AlertSetup setup;
     setup.settings = settings;
-    setup.vibrate = settings.vibrate || DeviceInVibrateMode();
+    setup.vibrate = settings.vibrate || deviceInVibrateMode();
     setup.language = language;
     if (!installFolder.empty())
         setup.mainProgramPath = installFolder + std::u16string(store::kMainProgramName);

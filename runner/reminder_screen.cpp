@@ -8,13 +8,13 @@
 
 namespace runner {
 
-std::u16string ReminderScreenClass(std::u16string_view argument)
+std::u16string reminderScreenClass(std::u16string_view argument)
 {
     return std::u16string(kReminderScreenClassPrefix) + std::u16string(argument);
 }
 
 ReminderScreenWatch::ReminderScreenWatch(std::u16string argument, HANDLE process, std::function<void()> fallBack)
-    : m_class(ReminderScreenClass(argument))
+    : m_class(reminderScreenClass(argument))
     , m_process(process)
     , m_fallBack(std::move(fallBack))
 {

@@ -24,7 +24,7 @@ namespace runner {
 // ("Tickwell Proa05"), title "Tickwell Pro Reminder".
 inline constexpr std::u16string_view kReminderScreenClassPrefix = u"Tickwell Pro";
 inline constexpr std::u16string_view kReminderScreenTitle = u"Tickwell Pro Reminder";
-[[nodiscard]] std::u16string ReminderScreenClass(std::u16string_view argument);
+[[nodiscard]] std::u16string reminderScreenClass(std::u16string_view argument);
 
 // How long the main program has to show its reminder window after it was started.
 inline constexpr int kReminderScreenTimeoutMs = 4000;

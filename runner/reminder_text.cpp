@@ -34,12 +34,12 @@ std::u16string decimal(std::uint32_t value)
 
 } // namespace
 
-std::u16string SoftKeyTitle(SoftKey key, DWORD language)
+std::u16string softKeyTitle(SoftKey key, DWORD language)
 {
     return std::u16string(pick(key == SoftKey::Dismiss ? kDismiss : kSnooze, language));
 }
 
-std::u16string EscapeHtml(std::u16string_view text)
+std::u16string escapeHtml(std::u16string_view text)
 {
     std::u16string escaped;
     escaped.reserve(text.size());
@@ -55,7 +55,7 @@ std::u16string EscapeHtml(std::u16string_view text)
     return escaped;
 }
 
-std::u16string ReminderHtml(ItemKind kind, std::uint32_t number, DWORD language, std::u16string_view itemTime,
+std::u16string reminderHtml(ItemKind kind, std::uint32_t number, DWORD language, std::u16string_view itemTime,
     std::u16string_view today, std::u16string_view note)
 {
     std::u16string html = u"<html><body>Tickwell Pro <b>";
@@ -86,12 +86,12 @@ std::u16string ReminderHtml(ItemKind kind, std::uint32_t number, DWORD language,
     html += pick(kNoteLabel, language);
     html += u"</b> ";
     // A label is the user's own text: it must not become markup (or a command link).
-    html += EscapeHtml(note);
+    html += escapeHtml(note);
     html += u"<br><br></body></html>";
     return html;
 }
 
-std::u16string ReminderItemTime(ItemKind kind, FILETIME localTime)
+std::u16string reminderItemTime(ItemKind kind, FILETIME localTime)
 {
     SYSTEMTIME time { };
     if (!FileTimeToSystemTime(&localTime, &time))
@@ -103,7 +103,7 @@ std::u16string ReminderItemTime(ItemKind kind, FILETIME localTime)
     return text;
 }
 
-std::u16string ReminderDate(const SYSTEMTIME& today)
+std::u16string reminderDate(const SYSTEMTIME& today)
 {
     WCHAR text[64] = { };
     if (GetDateFormatW(LOCALE_USER_DEFAULT, 0, &today, u"MMM dd, yyyy", text, 64) == 0)

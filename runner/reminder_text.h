@@ -14,22 +14,22 @@ namespace runner {
 inline constexpr std::u16string_view kBubbleTitle = u"Tickwell Pro Reminder";
 
 enum class SoftKey { Dismiss, Snooze };
-[[nodiscard]] std::u16string SoftKeyTitle(SoftKey key, DWORD language);
+[[nodiscard]] std::u16string softKeyTitle(SoftKey key, DWORD language);
 
 // The bubble's HTML body. `number` is the alarm's number (1-20) or the timer's index (0-15;
 // shown counted from 1); events show no number. `itemTime` and `today` are already
 // formatted; `note` is the item's own text (the alarm's label, the event's or timer's
 // name), escaped here, and left out when empty.
-[[nodiscard]] std::u16string ReminderHtml(ItemKind kind, std::uint32_t number, DWORD language,
+[[nodiscard]] std::u16string reminderHtml(ItemKind kind, std::uint32_t number, DWORD language,
     std::u16string_view itemTime, std::u16string_view today, std::u16string_view note);
 
 // The item's time as the device formats times by default: without seconds for alarms and
 // events, with seconds for timers. Empty when the moment cannot be shown.
-[[nodiscard]] std::u16string ReminderItemTime(ItemKind kind, FILETIME localTime);
+[[nodiscard]] std::u16string reminderItemTime(ItemKind kind, FILETIME localTime);
 // Today's date in the picture "MMM dd, yyyy".
-[[nodiscard]] std::u16string ReminderDate(const SYSTEMTIME& today);
+[[nodiscard]] std::u16string reminderDate(const SYSTEMTIME& today);
 
 // Text as it stands in HTML: "&", "<", ">" and quotes escaped.
-[[nodiscard]] std::u16string EscapeHtml(std::u16string_view text);
+[[nodiscard]] std::u16string escapeHtml(std::u16string_view text);
 
 } // namespace runner

@@ -60,13 +60,13 @@ std::optional<DueItem> loadAlarm(const Command& command, std::u16string_view own
         fired = fileTimeOf(start->count());
     ::unsetenv(platform::kWakeUpStartVariable); // not for the programs the alert starts
     const auto advanced = alarms::AdvanceAlarm(int(command.number), command.argument, ownPath, now, retry, fired);
-    if (!advanced || !alarms::ShouldAlert(*advanced, now))
+    if (!advanced || !alarms::shouldAlert(*advanced, now))
         return std::nullopt;
     DueItem item;
     item.kind = ItemKind::Alarm;
-    item.alert = AlarmAlert(advanced->alarm, int(command.number));
+    item.alert = alarmAlert(advanced->alarm, int(command.number));
     item.itemTime = advanced->alarm.alarmTime;
-    item.note = alarms::AlarmLabel(advanced->alarm);
+    item.note = alarms::alarmLabel(advanced->alarm);
     return item;
 }
 
@@ -77,9 +77,9 @@ std::optional<DueItem> loadEvent(const Command& command, platform::RetryPolicy r
         return std::nullopt;
     DueItem item;
     item.kind = ItemKind::Event;
-    item.alert = EventAlert(*event);
+    item.alert = eventAlert(*event);
     item.itemTime = event->nextTime;
-    item.note = events::EventName(*event);
+    item.note = events::eventName(*event);
     return item;
 }
 
@@ -87,7 +87,7 @@ std::optional<DueItem> loadTimer(const Command& command, platform::RetryPolicy r
 {
     const int index = int(command.number);
     timers::TimerRecord timer { };
-    if (!platform::retry(retry, [&] { return timers::ReadTimer(index, timer); }))
+    if (!platform::retry(retry, [&] { return timers::readTimer(index, timer); }))
         return std::nullopt;
     platform::clearWakeUp(timer.hNotification);
     // A timer the user stopped or reset since its wake-up was taken is no longer running:
@@ -95,11 +95,11 @@ std::optional<DueItem> loadTimer(const Command& command, platform::RetryPolicy r
     if (!timer.running)
         return std::nullopt;
     const platform::LocalTicks end(ticksOf(timer.value));
-    if (!WithinAlertWindow(end, platform::deviceLocalNow()))
+    if (!withinAlertWindow(end, platform::deviceLocalNow()))
         return std::nullopt;
     DueItem item;
     item.kind = ItemKind::Timer;
-    item.alert = TimerAlert(timer, index);
+    item.alert = timerAlert(timer, index);
     item.itemTime = timer.value;
     item.note = alarms::fieldText(timer.name);
     item.timerEnd = end;
@@ -108,7 +108,7 @@ std::optional<DueItem> loadTimer(const Command& command, platform::RetryPolicy r
 
 } // namespace
 
-double StartUpTimeScale()
+double startUpTimeScale()
 {
     const char* text = std::getenv("TKW_RUNNER_TIME_SCALE");
     if (!text || !*text)
@@ -120,14 +120,14 @@ double StartUpTimeScale()
     return scale;
 }
 
-void StartUpWait(DWORD milliseconds)
+void startUpWait(DWORD milliseconds)
 {
-    const auto scaled = DWORD(std::lround(double(milliseconds) * StartUpTimeScale()));
+    const auto scaled = DWORD(std::lround(double(milliseconds) * startUpTimeScale()));
     if (scaled > 0)
         Sleep(scaled);
 }
 
-std::u16string OwnModulePath()
+std::u16string ownModulePath()
 {
     WCHAR path[261] = { };
     if (GetModuleFileNameW(nullptr, path, 261) == 0)
@@ -135,7 +135,7 @@ std::u16string OwnModulePath()
     return path;
 }
 
-void PrepareForAlert()
+void prepareForAlert()
 {
     createNamedEvent(store::kSnoozeActive);
     createNamedEvent(store::kSoundVolumeTaken);
@@ -147,7 +147,7 @@ void PrepareForAlert()
         kSetPowerManagementEscape, unsigned(on.powerState));
 }
 
-void SignalSnoozeDue() { store::SignalByName(store::kSnoozeActive); }
+void signalSnoozeDue() { store::signalByName(store::kSnoozeActive); }
 
 namespace {
 
@@ -156,27 +156,27 @@ namespace {
 // takes more than one in, so nothing changes a record between its renewal and the sweep.
 void renewAndReconcile(std::u16string_view ownPath, timers::TimerRenewal timerRenewal)
 {
-    NoteWakeUpDatabaseProblem();
-    const auto alarmsEdit = store::EditDataFile(store::kAlarmsFile);
-    const auto timersEdit = store::EditDataFile(store::kTimersFile);
-    const auto eventsEdit = store::EditDataFile(store::kEventsFile);
+    noteWakeUpDatabaseProblem();
+    const auto alarmsEdit = store::editDataFile(store::kAlarmsFile);
+    const auto timersEdit = store::editDataFile(store::kTimersFile);
+    const auto eventsEdit = store::editDataFile(store::kEventsFile);
     (void)timers::RescheduleAllTimers(platform::deviceLocalNow(), ownPath, timerRenewal);
     (void)alarms::RescheduleAllAlarms(ownPath, localNow());
     (void)events::RescheduleAllEvents(localNow());
     if (alarmsEdit && timersEdit && eventsEdit)
-        ReconcileRegistrations(ownPath);
+        reconcileRegistrations(ownPath);
 }
 
 } // namespace
 
-void RenewAfterTimeChange(std::u16string_view ownPath)
+void renewAfterTimeChange(std::u16string_view ownPath)
 {
     // A running timer's wake-up is a local moment the change does not move; only one that
     // went missing (a rebuilt wake-up database) is made again.
     renewAndReconcile(ownPath, timers::TimerRenewal::MissingOnly);
 }
 
-void RenewAllRegistrations(std::u16string_view ownPath)
+void renewAllRegistrations(std::u16string_view ownPath)
 {
     const std::u16string runner(store::kRunnerPath);
     (void)CeRunAppAtEvent(runner.c_str(), NOTIFICATION_EVENT_NONE);
@@ -184,21 +184,21 @@ void RenewAllRegistrations(std::u16string_view ownPath)
     (void)CeRunAppAtEvent(runner.c_str(), NOTIFICATION_EVENT_TIME_CHANGE);
 }
 
-void ReconcileRegistrations(std::u16string_view runnerPath)
+void reconcileRegistrations(std::u16string_view runnerPath)
 {
     alarms::AlarmTable alarmTable { };
     timers::TimerTable timerTable { };
     events::EventList eventList;
     events::EventsLoad eventsRead = events::EventsLoad::Loaded;
-    const bool haveAlarms = alarms::ReadAlarmsFile(alarmTable);
-    const bool haveTimers = timers::ReadTimersFile(timerTable);
+    const bool haveAlarms = alarms::readAlarmsFile(alarmTable);
+    const bool haveTimers = timers::readTimersFile(timerTable);
     const bool haveEvents = events::LoadEvents(eventList, &eventsRead) && eventsRead != events::EventsLoad::Damaged;
     const auto registrations = platform::wakeUpsOf(runnerPath);
     if (!registrations)
         return;
     for (const auto& wakeUp : *registrations) {
         // Only what a record can vouch for is judged; anything else (a snooze) stays.
-        const Command item = ParseCommandLine(wakeUp.arguments);
+        const Command item = parseCommandLine(wakeUp.arguments);
         std::optional<bool> wanted;
         if (item.job == Job::Alarm && haveAlarms) {
             const auto& alarm = alarmTable[std::size_t(item.number - 1)];
@@ -217,7 +217,7 @@ void ReconcileRegistrations(std::u16string_view runnerPath)
     }
 }
 
-void NoteWakeUpDatabaseProblem()
+void noteWakeUpDatabaseProblem()
 {
     const std::string problem = platform::wakeUpDatabaseProblem();
     if (problem.empty())
@@ -226,7 +226,7 @@ void NoteWakeUpDatabaseProblem()
     store::AppendLog(u"TkEvents: the wake-up database cannot be used: " + platform::toUtf16(problem));
 }
 
-std::optional<store::SettingsRecord> ReadSettingsRecord(platform::RetryPolicy retry)
+std::optional<store::SettingsRecord> readSettingsRecord(platform::RetryPolicy retry)
 {
     store::SettingsRecord record { };
     const std::u16string path = store::DataFilePath(store::kSettingsFile);
@@ -240,16 +240,16 @@ std::optional<store::SettingsRecord> ReadSettingsRecord(platform::RetryPolicy re
     return record;
 }
 
-bool WithinAlertWindow(platform::LocalTicks moment, platform::LocalTicks now)
+bool withinAlertWindow(platform::LocalTicks moment, platform::LocalTicks now)
 {
     const auto apart = moment > now ? moment - now : now - moment;
     return std::chrono::duration_cast<std::chrono::minutes>(apart).count() <= kAlertWindowMinutes;
 }
 
-std::optional<DueItem> LoadDueItem(
+std::optional<DueItem> loadDueItem(
     const Command& command, std::u16string_view ownPath, platform::RetryPolicy recordRetry)
 {
-    NoteWakeUpDatabaseProblem();
+    noteWakeUpDatabaseProblem();
     std::optional<DueItem> item;
     switch (command.job) {
     case Job::Alarm: item = loadAlarm(command, ownPath, recordRetry); break;
@@ -264,10 +264,10 @@ std::optional<DueItem> LoadDueItem(
     return item;
 }
 
-bool AwaitTimerEnd(const DueItem& timer)
+bool awaitTimerEnd(const DueItem& timer)
 {
     const int index = int(timer.number);
-    if (timers::WaitForTimerEnd(index, timer.timerEnd, platform::deviceLocalNow()) == timers::TimerWait::Cancelled)
+    if (timers::waitForTimerEnd(index, timer.timerEnd, platform::deviceLocalNow()) == timers::TimerWait::Cancelled)
         return false;
     (void)timers::FinishTimer(index); // Sets "TkTimers_Settings_Change" once the record is written.
     return true;

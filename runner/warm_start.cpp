@@ -22,13 +22,13 @@ std::optional<AlertParameters> peekAlarm(const Command& command)
 {
     const int number = int(command.number);
     alarms::AlarmRecord alarm { };
-    if (number < 1 || number > alarms::kAlarmCount || !alarms::ReadAlarm(number - 1, alarm) || !alarm.enabled)
+    if (number < 1 || number > alarms::kAlarmCount || !alarms::readAlarm(number - 1, alarm) || !alarm.enabled)
         return std::nullopt;
     // The moment that rang, as the alarm's own load will take it.
     const auto rang = platform::startingWakeUpLocalTicks().value_or(platform::LocalTicks(ticksOf(alarm.alarmTime)));
-    if (!WithinAlertWindow(rang, platform::deviceLocalNow()))
+    if (!withinAlertWindow(rang, platform::deviceLocalNow()))
         return std::nullopt;
-    return AlarmAlert(alarm, number);
+    return alarmAlert(alarm, number);
 }
 
 std::optional<AlertParameters> peekEvent(const Command& command)
@@ -41,26 +41,26 @@ std::optional<AlertParameters> peekEvent(const Command& command)
         [&](const events::EventRecord& record) { return record.hNotification == command.number; });
     if (event == end)
         return std::nullopt;
-    return EventAlert(*event);
+    return eventAlert(*event);
 }
 
 std::optional<AlertParameters> peekTimer(const Command& command)
 {
     const int index = int(command.number);
     timers::TimerRecord timer { };
-    if (!timers::ReadTimer(index, timer) || !timer.running)
+    if (!timers::readTimer(index, timer) || !timer.running)
         return std::nullopt;
     // A runner started before the end waits for it first: nothing to hold open until then.
     const platform::LocalTicks end(ticksOf(timer.value));
     const auto now = platform::deviceLocalNow();
-    if (end > now + kTimerEndAhead || !WithinAlertWindow(end, now))
+    if (end > now + kTimerEndAhead || !withinAlertWindow(end, now))
         return std::nullopt;
-    return TimerAlert(timer, index);
+    return timerAlert(timer, index);
 }
 
 } // namespace
 
-std::optional<AlertParameters> PeekDueAlert(const Command& command)
+std::optional<AlertParameters> peekDueAlert(const Command& command)
 {
     switch (command.job) {
     case Job::Alarm: return peekAlarm(command);
@@ -70,7 +70,7 @@ std::optional<AlertParameters> PeekDueAlert(const Command& command)
     }
 }
 
-bool WarmUpSound(const AlertParameters& alert)
+bool warmUpSound(const AlertParameters& alert)
 {
     if (alert.action == Action::ExecuteProgram || !alert.soundOn || alert.soundPath == kNoSound)
         return false;

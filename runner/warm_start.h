@@ -15,10 +15,10 @@ namespace runner {
 // nullopt when it would give none (the record cannot be read, the item is off, gone or not
 // running, or its moment lies outside the alert window), and for a timer whose end is still
 // more than a second ahead (the runner waits for that end before it alerts).
-[[nodiscard]] std::optional<AlertParameters> PeekDueAlert(const Command& command);
+[[nodiscard]] std::optional<AlertParameters> peekDueAlert(const Command& command);
 
 // For an alert that sounds: its sound decoded and kept, and the audio output opened.
 // Whether there was a sound to get ready.
-bool WarmUpSound(const AlertParameters& alert);
+bool warmUpSound(const AlertParameters& alert);
 
 } // namespace runner

@@ -4,7 +4,7 @@
 
 namespace store {
 
-std::optional<platform::EditLock> EditDataFile(
+std::optional<platform::EditLock> editDataFile(
     std::u16string_view fileName, std::chrono::milliseconds wait, platform::EditLockError* why)
 {
     return platform::EditLock::acquire(DataFilePath(fileName), wait, why);

@@ -18,7 +18,7 @@ inline constexpr std::chrono::milliseconds kEditWait { 10'000 };
 
 // The edit of a file of the data directory ("alarms.dat"); nullopt, with the reason, when it
 // could not be had within `wait`.
-[[nodiscard]] std::optional<platform::EditLock> EditDataFile(std::u16string_view fileName,
+[[nodiscard]] std::optional<platform::EditLock> editDataFile(std::u16string_view fileName,
     std::chrono::milliseconds wait = kEditWait, platform::EditLockError* why = nullptr);
 
 } // namespace store

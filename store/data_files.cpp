@@ -51,9 +51,9 @@ std::u16string DataFilePath(std::u16string_view fileName)
     return path;
 }
 
-bool CreateDataDirectory() { return platform::createFolder(kDataDirectory); }
+bool createDataDirectory() { return platform::createFolder(kDataDirectory); }
 
-std::u16string FolderOfModulePath(std::u16string_view modulePath)
+std::u16string folderOfModulePath(std::u16string_view modulePath)
 {
     const auto cut = modulePath.rfind(u'\\');
     if (cut == std::u16string_view::npos)
@@ -61,7 +61,7 @@ std::u16string FolderOfModulePath(std::u16string_view modulePath)
     return std::u16string(modulePath.substr(0, std::min(cut + 1, kFolderChars)));
 }
 
-void StoreInstallFolder(std::u16string_view folder)
+void storeInstallFolder(std::u16string_view folder)
 {
     const std::u16string pathFile = DataFilePath(kPathFile);
     const auto existing = platform::readWholeFile(pathFile, 64 * 1024);

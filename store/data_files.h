@@ -40,16 +40,16 @@ inline constexpr std::size_t kFolderChars = 260; // the registry copy holds 260 
 [[nodiscard]] std::u16string DataFilePath(std::u16string_view fileName);
 
 // Creates the data directory; an existing one is no error.
-[[nodiscard]] bool CreateDataDirectory();
+[[nodiscard]] bool createDataDirectory();
 
 // The folder of a module path: cut after its last "\" (kept), at most 260 characters;
 // "\" when there is none.
-[[nodiscard]] std::u16string FolderOfModulePath(std::u16string_view modulePath);
+[[nodiscard]] std::u16string folderOfModulePath(std::u16string_view modulePath);
 
 // Keeps path.dat and its registry copy naming `folder`: path.dat is rewritten only when
 // its text differs; the registry copy is written until it reads back equal (up to 10
 // attempts, 100 ms apart). Failures are ignored, as nothing depends on them at once.
-void StoreInstallFolder(std::u16string_view folder);
+void storeInstallFolder(std::u16string_view folder);
 
 enum class InstallFolderReader {
     Runner,       // falls back to the registry copy, 3 attempts 200 ms apart

@@ -63,9 +63,9 @@ bool ReadLanguage(LanguageReader reader, platform::RetryPolicy registryRetry)
     return true;
 }
 
-DWORD CurrentLanguage() { return g_language; }
+DWORD currentLanguage() { return g_language; }
 
-void SetCurrentLanguage(DWORD index) { g_language = index; }
+void setCurrentLanguage(DWORD index) { g_language = index; }
 
 bool WriteLanguage(DWORD index)
 {
@@ -75,7 +75,7 @@ bool WriteLanguage(DWORD index)
     return stored && written;
 }
 
-DWORD HostLanguage()
+DWORD hostLanguage()
 {
     const char* names[] = { "LC_ALL", "LC_MESSAGES", "LANG" };
     for (const char* name : names) {

@@ -28,8 +28,8 @@ bool ReadLanguage(LanguageReader reader);
 bool ReadLanguage(LanguageReader reader, platform::RetryPolicy registryRetry);
 
 // This process's language index (English until ReadLanguage succeeds).
-[[nodiscard]] DWORD CurrentLanguage();
-void SetCurrentLanguage(DWORD index);
+[[nodiscard]] DWORD currentLanguage();
+void setCurrentLanguage(DWORD index);
 
 // Stores the index in the registry value "Lang" and in lang.dat (the preferences call it
 // and then reset the cities of the settings record to the language's defaults).
@@ -37,6 +37,6 @@ bool WriteLanguage(DWORD index);
 
 // The language the host's locale asks for (LC_ALL, LC_MESSAGES, LANG): German, French,
 // Italian, Russian, else English.
-[[nodiscard]] DWORD HostLanguage();
+[[nodiscard]] DWORD hostLanguage();
 
 } // namespace store

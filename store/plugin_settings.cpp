@@ -28,7 +28,7 @@ constexpr const char16_t* kStandardLockerModels[] = { u"Palm Treo Pro", u"Palm T
 
 } // namespace
 
-bool ValidatePluginSettings(const PluginSettings& s)
+bool validatePluginSettings(const PluginSettings& s)
 {
     if (s.formatMarker != 0 || s.clockKind > 3 || s.showDate > 1 || s.shortcutCount > kShortcutCount)
         return false;
@@ -44,7 +44,7 @@ bool ValidatePluginSettings(const PluginSettings& s)
         && terminated(s.screenSaverSkin) && terminated(s.datePicture);
 }
 
-void DefaultPluginSettings(PluginSettings& s)
+void defaultPluginSettings(PluginSettings& s)
 {
     s = PluginSettings { };
     const auto screen = platform::screenSize();
@@ -72,7 +72,7 @@ void DefaultPluginSettings(PluginSettings& s)
     copyText(s.screenSaverSkin, u"Virevur");
 }
 
-PluginSettingsLoad LoadPluginSettings(PluginSettings& settings)
+PluginSettingsLoad loadPluginSettings(PluginSettings& settings)
 {
     auto file = platform::File::open(DataFilePath(kPluginSettingsFile), platform::Access::Read, platform::Share::Read,
         platform::Disposition::OpenExisting);
@@ -80,24 +80,24 @@ PluginSettingsLoad LoadPluginSettings(PluginSettings& settings)
         // Only the bytes that arrived replace the record.
         (void)file->read({ reinterpret_cast<std::byte*>(&settings), sizeof settings });
         file.reset();
-        if (ValidatePluginSettings(settings))
+        if (validatePluginSettings(settings))
             return PluginSettingsLoad::Loaded;
     }
-    DefaultPluginSettings(settings);
-    (void)SavePluginSettings(settings); // Made again at the next start.
+    defaultPluginSettings(settings);
+    (void)savePluginSettings(settings); // Made again at the next start.
     return PluginSettingsLoad::Defaulted;
 }
 
-bool SavePluginSettings(const PluginSettings& settings)
+bool savePluginSettings(const PluginSettings& settings)
 {
     const std::u16string path = DataFilePath(kPluginSettingsFile);
     const std::span<const std::byte> bytes { reinterpret_cast<const std::byte*>(&settings), sizeof settings };
     if (platform::replaceFile(path, bytes))
         return true;
-    return CreateDataDirectory() && platform::replaceFile(path, bytes);
+    return createDataDirectory() && platform::replaceFile(path, bytes);
 }
 
-std::vector<std::u16string> LoadScreenSaverList()
+std::vector<std::u16string> loadScreenSaverList()
 {
     std::vector<std::u16string> rows;
     const auto bytes = platform::readWholeFile(DataFilePath(kScreenSaverListFile), 1 << 20);
@@ -118,7 +118,7 @@ std::vector<std::u16string> LoadScreenSaverList()
     return rows;
 }
 
-bool SaveScreenSaverList(const std::vector<std::u16string>& rows)
+bool saveScreenSaverList(const std::vector<std::u16string>& rows)
 {
     std::u16string text;
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {

@@ -51,23 +51,23 @@ static_assert(offsetof(PluginSettings, datePicture) == 420);
 static_assert(offsetof(PluginSettings, reserved) == 548);
 
 // Every field within its range, the order a permutation, every string terminated.
-[[nodiscard]] bool ValidatePluginSettings(const PluginSettings& settings);
+[[nodiscard]] bool validatePluginSettings(const PluginSettings& settings);
 
 // The defaults for this device: its screen (5 shortcuts from 480 pixels up) and its OEM
 // name (the standard locker on the Palm Treo models).
-void DefaultPluginSettings(PluginSettings& settings);
+void defaultPluginSettings(PluginSettings& settings);
 
 enum class PluginSettingsLoad { Loaded, Defaulted };
 // Reads plg.dat over `settings` (a short file leaves the rest as it was) and validates
 // it; a missing or invalid file gives the defaults, which are saved.
-PluginSettingsLoad LoadPluginSettings(PluginSettings& settings);
+PluginSettingsLoad loadPluginSettings(PluginSettings& settings);
 
 // Replaces plg.dat; when that fails, creates the data directory and tries once more.
-[[nodiscard]] bool SavePluginSettings(const PluginSettings& settings);
+[[nodiscard]] bool savePluginSettings(const PluginSettings& settings);
 
 // ssaver.dat in file order, empty strings skipped.
-[[nodiscard]] std::vector<std::u16string> LoadScreenSaverList();
+[[nodiscard]] std::vector<std::u16string> loadScreenSaverList();
 // Writes the rows from the last to the first, each with its zero.
-[[nodiscard]] bool SaveScreenSaverList(const std::vector<std::u16string>& rows);
+[[nodiscard]] bool saveScreenSaverList(const std::vector<std::u16string>& rows);
 
 } // namespace store

@@ -19,7 +19,7 @@ constexpr const char16_t* kOlderPrograms[] = {
 
 } // namespace
 
-bool RequestRenewal()
+bool requestRenewal()
 {
     for (const char16_t* program : kOlderPrograms)
         (void)CeRunAppAtEvent(program, NOTIFICATION_EVENT_NONE);

@@ -9,6 +9,6 @@ namespace store {
 // runners and watchers under "\Windows" and "\Application Data\Orvane Tickwell"), then
 // starts "\Application Data\Orvane Tickwell Pro\TkEvents.exe" with "UpdateNotifications",
 // which renews the rest. True when the runner started.
-[[nodiscard]] bool RequestRenewal();
+[[nodiscard]] bool requestRenewal();
 
 } // namespace store

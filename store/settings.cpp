@@ -39,7 +39,7 @@ std::u16string mainProgramFolder()
     WCHAR module[261] = { };
     if (GetModuleFileNameW(nullptr, module, 261) == 0)
         return std::u16string(kDefaultInstallFolder);
-    return FolderOfModulePath(module);
+    return folderOfModulePath(module);
 }
 
 std::optional<SettingsRecord> readExactRecord(platform::Share share)
@@ -56,7 +56,7 @@ std::optional<SettingsRecord> readExactRecord(platform::Share share)
 
 } // namespace
 
-void ResetCitiesForLanguage(SettingsRecord& record, DWORD language)
+void resetCitiesForLanguage(SettingsRecord& record, DWORD language)
 {
     switch (language) {
     case kGerman: record.worldCity = { 3, 8 }; record.visitingCity = { 3, 35 }; break;
@@ -82,7 +82,7 @@ void DefaultSettings(SettingsRecord& record, DWORD language)
     std::copy(kDefaultCityListA + 13, kDefaultCityListA + 16, record.cityListB + 12);
     record.cityChooserA = kDefaultChooser;
     record.cityChooserC = kDefaultChooser;
-    ResetCitiesForLanguage(record, language);
+    resetCitiesForLanguage(record, language);
     record.cityChooserB = record.worldCity;
     record.homeActive = 1;
     record.chimeInterval = 5;
@@ -92,13 +92,13 @@ void DefaultSettings(SettingsRecord& record, DWORD language)
     copyText(record.chimeSound, kDefaultSoundPath);
 }
 
-SettingsRecord& Settings() { return g_settings; }
+SettingsRecord& settings() { return g_settings; }
 
 void InitDataStore()
 {
-    (void)CreateDataDirectory(); // An existing directory is fine; a failure shows in the saves.
-    DefaultSettings(g_settings, CurrentLanguage());
-    StoreInstallFolder(mainProgramFolder());
+    (void)createDataDirectory(); // An existing directory is fine; a failure shows in the saves.
+    DefaultSettings(g_settings, currentLanguage());
+    storeInstallFolder(mainProgramFolder());
     const std::u16string runner(kRunnerPath);
     (void)CeRunAppAtEvent(runner.c_str(), NOTIFICATION_EVENT_TIME_CHANGE);
 }
@@ -170,11 +170,11 @@ void keepDamagedSettings()
 
 } // namespace
 
-SettingsLoad LastSettingsLoad() { return g_lastLoad; }
+SettingsLoad lastSettingsLoad() { return g_lastLoad; }
 
 bool LoadSettings(StartMode mode)
 {
-    const auto edit = EditDataFile(kSettingsFile);
+    const auto edit = editDataFile(kSettingsFile);
     platform::FileError why = platform::FileError::None;
     std::optional<platform::File> file;
     // A file another program holds for a moment is read again, never taken for a missing one.
@@ -187,7 +187,7 @@ bool LoadSettings(StartMode mode)
         // Busy throughout, a folder, no permission: the defaults serve this run, and nothing
         // is written over a file that may hold the user's settings.
         g_lastLoad = why == platform::FileError::SharingViolation ? SettingsLoad::Busy : SettingsLoad::Unreadable;
-        DefaultSettings(g_settings, CurrentLanguage());
+        DefaultSettings(g_settings, currentLanguage());
         return true;
     }
     const bool existed = file.has_value();
@@ -220,7 +220,7 @@ bool SaveSettings()
     // Defaults that stand in for a file that could not be read must not replace it.
     if (g_lastLoad == SettingsLoad::Busy || g_lastLoad == SettingsLoad::Unreadable)
         return false;
-    const auto edit = EditDataFile(kSettingsFile);
+    const auto edit = editDataFile(kSettingsFile);
     if (g_onDisk) {
         if (const auto disk = readSettingsFile(); disk && std::memcmp(&*disk, &*g_onDisk, sizeof *disk) != 0)
             mergeChangesOnDisk(g_settings, *g_onDisk, *disk);
@@ -257,23 +257,23 @@ AlertSettings ReadAlertSettings(platform::RetryPolicy retry)
     return alert;
 }
 
-void TodayDefaultSettings(SettingsRecord& record)
+void todayDefaultSettings(SettingsRecord& record)
 {
     record = SettingsRecord { };
     std::copy_n(kDefaultCityListA, 4, record.cityListA);
 }
 
-bool ReadTodaySettings(SettingsRecord& record)
+bool readTodaySettings(SettingsRecord& record)
 {
     if (const auto read = readExactRecord(platform::Share::Read)) {
         record = *read;
         return true;
     }
-    TodayDefaultSettings(record);
+    todayDefaultSettings(record);
     return false;
 }
 
-bool WriteTodaySettings(const SettingsRecord& record)
+bool writeTodaySettings(const SettingsRecord& record)
 {
     auto file = platform::File::open(DataFilePath(kSettingsFile), platform::Access::Write, platform::Share::None,
         platform::Disposition::TruncateExisting);

@@ -102,10 +102,10 @@ inline constexpr std::size_t kSettingsSize = sizeof(SettingsRecord);
 // The defaults; the world and visiting cities follow `language`.
 void DefaultSettings(SettingsRecord& record, DWORD language);
 // The three cities that depend on the language: worldCity, homeCity, visitingCity.
-void ResetCitiesForLanguage(SettingsRecord& record, DWORD language);
+void resetCitiesForLanguage(SettingsRecord& record, DWORD language);
 
 // The main program's record, held for its whole run.
-[[nodiscard]] SettingsRecord& Settings();
+[[nodiscard]] SettingsRecord& settings();
 
 enum class StartMode {
     Normal,
@@ -120,9 +120,9 @@ enum class SettingsLoad {
     Unreadable, // a folder, no permission: defaults for this run only
 };
 // How the last LoadSettings went; after Busy and Unreadable, SaveSettings() writes nothing.
-[[nodiscard]] SettingsLoad LastSettingsLoad();
+[[nodiscard]] SettingsLoad lastSettingsLoad();
 
-// Reads settings.dat into Settings(). A missing file, or one of any size but 1040 bytes,
+// Reads settings.dat into settings(). A missing file, or one of any size but 1040 bytes,
 // gives the defaults (InitDataStore), written back unless `mode` says otherwise. Returns
 // whether the file could be opened, even when it had the wrong size.
 bool LoadSettings(StartMode mode = StartMode::Normal);
@@ -133,7 +133,7 @@ bool LoadSettings(StartMode mode = StartMode::Normal);
 // take what another program wrote meanwhile, so that program's change survives this save.
 [[nodiscard]] bool SaveSettings();
 
-// Makes the data directory, fills Settings() with the defaults (in the current language),
+// Makes the data directory, fills settings() with the defaults (in the current language),
 // keeps path.dat naming the main program's folder and registers the runner for time changes.
 void InitDataStore();
 
@@ -150,8 +150,8 @@ struct AlertSettings {
 
 // The Today plug-in's own reading and writing of the same file. Reading succeeds only with
 // 1040 bytes, else it gives the plug-in's minimal defaults; writing never creates the file.
-bool ReadTodaySettings(SettingsRecord& record);
-[[nodiscard]] bool WriteTodaySettings(const SettingsRecord& record);
-void TodayDefaultSettings(SettingsRecord& record);
+bool readTodaySettings(SettingsRecord& record);
+[[nodiscard]] bool writeTodaySettings(const SettingsRecord& record);
+void todayDefaultSettings(SettingsRecord& record);
 
 } // namespace store

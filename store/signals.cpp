@@ -29,7 +29,7 @@ const SharedEvents& CreateSharedEvents(LockMode lock)
     return g_events;
 }
 
-const SharedEvents& SharedEventHandles() { return g_events; }
+const SharedEvents& sharedEventHandles() { return g_events; }
 
 bool TestAndReset(HANDLE event)
 {
@@ -45,6 +45,6 @@ void Signal(HANDLE event)
         EventModify(event, EVENT_SET);
 }
 
-void SignalByName(const char16_t* name) { platform::setNamedEvent(name); }
+void signalByName(const char16_t* name) { platform::setNamedEvent(name); }
 
 } // namespace store

@@ -35,12 +35,12 @@ struct SharedEvents {
 enum class LockMode { No, Yes };
 // Creates the four shared events, and in a lock mode creates and sets the screen-saver flag.
 const SharedEvents& CreateSharedEvents(LockMode lock = LockMode::No);
-[[nodiscard]] const SharedEvents& SharedEventHandles();
+[[nodiscard]] const SharedEvents& sharedEventHandles();
 
 // True when the event was set; it is reset then. Never blocks.
 bool TestAndReset(HANDLE event);
 void Signal(HANDLE event);
 // For processes that do not keep the handle: opens the event by name, sets it, closes it.
-void SignalByName(const char16_t* name);
+void signalByName(const char16_t* name);
 
 } // namespace store

@@ -80,7 +80,7 @@ FILETIME initialValue(const TimerRecord& timer)
     return fileTimeOf(platform::ticksOfSystemTime(time).value_or(0));
 }
 
-std::u16string StatusBarTimerText(const TimerTable& table, platform::LocalTicks now)
+std::u16string statusBarTimerText(const TimerTable& table, platform::LocalTicks now)
 {
     std::optional<std::size_t> first;
     for (std::size_t i = 0; i < 4; ++i) {

@@ -33,6 +33,6 @@ struct HoursMinutesSeconds {
 
 // The status bar's timer field: among timers 1 to 4, the running one that ends first, as
 // "HH:MM:SS" left; "--:--" when none of them runs.
-[[nodiscard]] std::u16string StatusBarTimerText(const TimerTable& timers, platform::LocalTicks now);
+[[nodiscard]] std::u16string statusBarTimerText(const TimerTable& timers, platform::LocalTicks now);
 
 } // namespace timers

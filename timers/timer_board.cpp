@@ -33,19 +33,19 @@ TimerBoard::TimerBoard()
 {
     m_settingsChanged.reset(CreateEventW(nullptr, TRUE, FALSE, store::kTimersChanged));
     for (int i = 0; i < kTimerCount; ++i)
-        m_reset[std::size_t(i)].reset(CreateEventW(nullptr, TRUE, FALSE, TimerResetEventName(i)));
+        m_reset[std::size_t(i)].reset(CreateEventW(nullptr, TRUE, FALSE, timerResetEventName(i)));
 }
 
 TimerBoard::~TimerBoard() = default;
 
-TimersLoad TimerBoard::Load(platform::LocalTicks now) { return LoadTimers(m_timers, now); }
+TimersLoad TimerBoard::load(platform::LocalTicks now) { return LoadTimers(m_timers, now); }
 
 TimerOutcome TimerBoard::StartTimer(int index, platform::LocalTicks now)
 {
     TimerOutcome outcome;
     if (!validIndex(index))
         return { false, false };
-    const auto edit = store::EditDataFile(store::kTimersFile);
+    const auto edit = store::editDataFile(store::kTimersFile);
     if (!edit)
         return kBusy;
     TimerRecord& timer = m_timers[std::size_t(index)];
@@ -58,7 +58,7 @@ TimerOutcome TimerBoard::StartTimer(int index, platform::LocalTicks now)
     const platform::LocalTicks end = now + platform::TickDuration(durationTicks(timer.value));
     timer.value = fileTimeOf(end.count());
     EventModify(m_reset[std::size_t(index)].get(), EVENT_RESET);
-    timer.hNotification = RegisterTimerWakeUp(index, timer.hNotification, end, store::kRunnerPath);
+    timer.hNotification = registerTimerWakeUp(index, timer.hNotification, end, store::kRunnerPath);
     outcome.registered = timer.hNotification != 0;
     // Marked running even without a wake-up: it counts down on screen; Stop brings it back.
     timer.running = 1;
@@ -71,7 +71,7 @@ TimerOutcome TimerBoard::ClearTimer(int index)
     TimerRecord& timer = m_timers[std::size_t(index)];
     EventModify(m_reset[std::size_t(index)].get(), EVENT_SET);
     platform::clearWakeUp(timer.hNotification);
-    (void)platform::clearWakeUpsOf(store::kRunnerPath, TimerArgument(index));
+    (void)platform::clearWakeUpsOf(store::kRunnerPath, timerArgument(index));
     timer.hNotification = 0;
     timer.running = 0;
     TimerOutcome outcome;
@@ -83,7 +83,7 @@ TimerOutcome TimerBoard::StopTimer(int index, platform::LocalTicks now)
 {
     if (!validIndex(index))
         return { true, false };
-    const auto edit = store::EditDataFile(store::kTimersFile);
+    const auto edit = store::editDataFile(store::kTimersFile);
     if (!edit)
         return kBusy;
     TimerRecord& timer = m_timers[std::size_t(index)];
@@ -100,7 +100,7 @@ TimerOutcome TimerBoard::ResetTimer(int index)
 {
     if (!validIndex(index))
         return { true, false };
-    const auto edit = store::EditDataFile(store::kTimersFile);
+    const auto edit = store::editDataFile(store::kTimersFile);
     if (!edit)
         return kBusy;
     TimerRecord& timer = m_timers[std::size_t(index)];
@@ -110,7 +110,7 @@ TimerOutcome TimerBoard::ResetTimer(int index)
 
 bool TimerBoard::ResetAllTimers()
 {
-    const auto edit = store::EditDataFile(store::kTimersFile);
+    const auto edit = store::editDataFile(store::kTimersFile);
     if (!edit)
         return false;
     for (int i = 0; i < kTimerCount; ++i) {
@@ -119,7 +119,7 @@ bool TimerBoard::ResetAllTimers()
         if (timer.hNotification != 0) {
             EventModify(m_reset[std::size_t(i)].get(), EVENT_SET);
             platform::clearWakeUp(timer.hNotification);
-            (void)platform::clearWakeUpsOf(store::kRunnerPath, TimerArgument(i));
+            (void)platform::clearWakeUpsOf(store::kRunnerPath, timerArgument(i));
             timer.hNotification = 0;
             timer.running = 0;
         }
@@ -127,7 +127,7 @@ bool TimerBoard::ResetAllTimers()
     return SaveAllTimers(m_timers);
 }
 
-void TimerBoard::SetInitialValue(int index, int hour, int minute, int second, platform::LocalTicks now)
+void TimerBoard::setInitialValue(int index, int hour, int minute, int second, platform::LocalTicks now)
 {
     if (!validIndex(index))
         return;
@@ -150,7 +150,7 @@ bool TimerBoard::ApplySettings(int index, const TimerSettings& settings)
     bool stored = true;
     if (settings.actionKind == 0 || settings.actionKind == 1) {
         timer.soundIndex = settings.soundIndex;
-        stored = WriteTimerSound(index, settings.soundPath);
+        stored = writeTimerSound(index, settings.soundPath);
         timer.pauseIndex = settings.pauseIndex;
         timer.repeatIndex = settings.repeatIndex;
     }
@@ -169,7 +169,7 @@ std::optional<int> TimerBoard::PollTimerChanges(platform::LocalTicks now)
     if (WaitForSingleObject(m_settingsChanged.get(), 0) != WAIT_OBJECT_0)
         return std::nullopt;
     EventModify(m_settingsChanged.get(), EVENT_RESET);
-    const auto edit = store::EditDataFile(store::kTimersFile);
+    const auto edit = store::editDataFile(store::kTimersFile);
     std::array<std::uint32_t, kTimerCount> before { };
     for (int i = 0; i < kTimerCount; ++i)
         before[std::size_t(i)] = m_timers[std::size_t(i)].hNotification;

@@ -46,7 +46,7 @@ public:
 
     [[nodiscard]] TimerTable& records() { return m_timers; }
     [[nodiscard]] const TimerTable& records() const { return m_timers; }
-    TimersLoad Load(platform::LocalTicks now);
+    TimersLoad load(platform::LocalTicks now);
 
     // "Start": registers the wake-up at the end moment and marks the timer running.
     TimerOutcome StartTimer(int index, platform::LocalTicks now);
@@ -59,7 +59,7 @@ public:
     // "Stop && Reset All...".
     [[nodiscard]] bool ResetAllTimers();
     // Sets the initial value (the record is written at the next start, reset or exit).
-    void SetInitialValue(int index, int hour, int minute, int second, platform::LocalTicks now);
+    void setInitialValue(int index, int hour, int minute, int second, platform::LocalTicks now);
     // The settings window's OK.
     [[nodiscard]] bool ApplySettings(int index, const TimerSettings& settings);
 

@@ -47,7 +47,7 @@ TimersLoad LoadTimers(TimerTable& table, platform::LocalTicks now, platform::Ret
     return TimersLoad::CreatedDefaults;
 }
 
-bool ReadTimersFile(TimerTable& into)
+bool readTimersFile(TimerTable& into)
 {
     auto file = platform::File::open(timersPath(), platform::Access::Read, platform::Share::Read,
         platform::Disposition::OpenExisting);
@@ -82,7 +82,7 @@ bool SaveTimer(const TimerTable& table, int index, platform::RetryPolicy retry)
     });
 }
 
-bool ReadTimer(int index, TimerRecord& into)
+bool readTimer(int index, TimerRecord& into)
 {
     if (index < 0 || index >= kTimerCount)
         return false;
@@ -97,12 +97,12 @@ std::u16string SoundFileName(int index)
     return std::u16string(name.begin(), name.end());
 }
 
-std::u16string ReadTimerSound(int index)
+std::u16string readTimerSound(int index)
 {
     const auto path = store::readSoundPathFile(SoundFileName(index));
     return path && !path->empty() ? *path : std::u16string(store::kDefaultSoundPath);
 }
 
-bool WriteTimerSound(int index, std::u16string_view path) { return store::writeSoundPathFile(SoundFileName(index), path); }
+bool writeTimerSound(int index, std::u16string_view path) { return store::writeSoundPathFile(SoundFileName(index), path); }
 
 } // namespace timers

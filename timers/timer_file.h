@@ -29,7 +29,7 @@ TimersLoad LoadTimers(TimerTable& table, platform::LocalTicks now,
     platform::RetryPolicy busyRetry = platform::kDataFileRetry);
 // A reader's copy that writes nothing: true when all 18176 bytes arrived; `into` is
 // unchanged otherwise.
-[[nodiscard]] bool ReadTimersFile(TimerTable& into);
+[[nodiscard]] bool readTimersFile(TimerTable& into);
 
 // The whole file, replaced; retried up to 10 more times, 100 ms apart.
 [[nodiscard]] bool SaveAllTimers(const TimerTable& table, platform::RetryPolicy retry = platform::kDataFileRetry);
@@ -37,12 +37,12 @@ TimersLoad LoadTimers(TimerTable& table, platform::LocalTicks now,
 // timer settings").
 [[nodiscard]] bool SaveTimer(const TimerTable& table, int index, platform::RetryPolicy retry = platform::kDataFileRetry);
 // One record read fresh from the file (the runner's view of it).
-[[nodiscard]] bool ReadTimer(int index, TimerRecord& into);
+[[nodiscard]] bool readTimer(int index, TimerRecord& into);
 
 // "timersnd" + index + ".dat".
 [[nodiscard]] std::u16string SoundFileName(int index);
 // The timer's sound path; "\Windows\Alarm1.wav" when it has none.
-[[nodiscard]] std::u16string ReadTimerSound(int index);
-[[nodiscard]] bool WriteTimerSound(int index, std::u16string_view path);
+[[nodiscard]] std::u16string readTimerSound(int index);
+[[nodiscard]] bool writeTimerSound(int index, std::u16string_view path);
 
 } // namespace timers

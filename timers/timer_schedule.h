@@ -13,21 +13,21 @@
 namespace timers {
 
 // "t00" ... "t15": the runner's argument of a timer index.
-[[nodiscard]] std::u16string TimerArgument(int index);
+[[nodiscard]] std::u16string timerArgument(int index);
 // "TkTimers_1_Reset" ... "TkTimers_16_Reset" for timer index 0 ... 15, else null: set to
 // tell the runner waiting for that timer that it no longer runs.
-[[nodiscard]] const char16_t* TimerResetEventName(int timerIndex);
+[[nodiscard]] const char16_t* timerResetEventName(int timerIndex);
 
 // Registers (or replaces `existing`, or registers afresh when `existing` names nothing any
 // more) the wake-up that starts the runner at `end` with the timer's argument;
 // the handle, 0 on failure.
-[[nodiscard]] std::uint32_t RegisterTimerWakeUp(
+[[nodiscard]] std::uint32_t registerTimerWakeUp(
     int index, std::uint32_t existing, platform::LocalTicks end, std::u16string_view runnerPath);
 
 enum class TimerWait { Ended, Cancelled };
 // The runner, before the end: waits on the timer's reset event for the whole seconds left.
 // A set event is consumed (reset).
-[[nodiscard]] TimerWait WaitForTimerEnd(int index, platform::LocalTicks end, platform::LocalTicks now);
+[[nodiscard]] TimerWait waitForTimerEnd(int index, platform::LocalTicks end, platform::LocalTicks now);
 
 // The runner, after the end: rewrites the record (no wake-up, not running, back to its
 // initial value) and sets "TkTimers_Settings_Change". Up to 8 attempts, 200 ms apart.

@@ -125,7 +125,7 @@ std::string alarmJson(const alarms::AlarmRecord& alarm, int index)
 {
     return JsonObject().add("alarm", std::int64_t(index + 1)).add("enabled", alarm.enabled != 0)
         .add("time", timeOfDay(alarm.alarmTime)).add("days", daysText(alarm.weekdays & alarms::kWeekdayBits))
-        .add("label", platform::toUtf8(alarms::AlarmLabel(alarm))).add("next", nextText(alarm))
+        .add("label", platform::toUtf8(alarms::alarmLabel(alarm))).add("next", nextText(alarm))
         .add("wakeUp", std::int64_t(alarm.hNotification)).add("action", actionName(alarm.actionKind))
         .add("program", platform::toUtf8(alarms::fieldText(alarm.programPath)))
         .add("soundIndex", std::int64_t(alarm.soundIndex))
@@ -137,7 +137,7 @@ void printAlarm(const alarms::AlarmRecord& alarm, int index)
 {
     std::printf("%02d  %-3s  %s  %-27s  %-19s  %s%s\n", index + 1, alarm.enabled ? "on" : "off",
         timeOfDay(alarm.alarmTime).c_str(), daysText(alarm.weekdays & alarms::kWeekdayBits).c_str(),
-        nextText(alarm).c_str(), platform::toUtf8(alarms::AlarmLabel(alarm)).c_str(),
+        nextText(alarm).c_str(), platform::toUtf8(alarms::alarmLabel(alarm)).c_str(),
         alarm.enabled && !alarm.hNotification ? "  (no wake-up)" : "");
 }
 
@@ -147,7 +147,7 @@ int list(bool json)
     bool read = false;
     platform::FileError why = platform::FileError::None;
     (void)platform::retry(platform::kDataFileRetry, [&] {
-        read = alarms::ReadAlarmsFile(table, &why);
+        read = alarms::readAlarmsFile(table, &why);
         return read || why != platform::FileError::SharingViolation; // a busy file is read again
     });
     if (!read) {
@@ -156,7 +156,7 @@ int list(bool json)
             return fail(unreadableMessage());
         alarms::DefaultAlarms(table, localNow());
     }
-    const auto next = alarms::SummariseAlarms(table);
+    const auto next = alarms::summariseAlarms(table);
     if (json) {
         std::vector<std::string> items;
         for (int i = 0; i < alarms::kAlarmCount; ++i)
@@ -255,12 +255,12 @@ int set(const Arguments& a)
     if (request.sound && !request.sound->empty() && !platform::fileExists(*request.sound))
         return fail("there is no sound file " + platform::toUtf8(*request.sound));
 
-    (void)store::CreateDataDirectory(); // Made by the main program's first start; saving tells.
+    (void)store::createDataDirectory(); // Made by the main program's first start; saving tells.
     // The whole command is one edit of alarms.dat: another tool or the runner changing
     // alarms at the same moment waits for it, and it reads what they wrote. Every option is
     // applied to the record read, which is then written once.
     platform::EditLockError why = platform::EditLockError::None;
-    const auto edit = store::EditDataFile(store::kAlarmsFile, store::kEditWait, &why);
+    const auto edit = store::editDataFile(store::kAlarmsFile, store::kEditWait, &why);
     if (!edit)
         return fail(std::string("alarms.dat cannot be changed now: ") + platform::describe(why));
     alarms::AlarmEdit change;
@@ -275,7 +275,7 @@ int set(const Arguments& a)
     change.on = request.on;
     alarms::AlarmBoard board(alarms::Holder::OtherTool);
     // The view goes on with whatever arrived; a tool must not write a damaged file back whole.
-    const auto outcome = board.EditAlarm(*index, change, localNow());
+    const auto outcome = board.editAlarm(*index, change, localNow());
     if (outcome.change.busy)
         return fail(unreadableMessage());
     if (outcome.soundRefused)

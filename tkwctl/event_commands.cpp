@@ -87,7 +87,7 @@ bool loadList(events::EventList& list, Use use)
 std::optional<platform::EditLock> editEvents()
 {
     platform::EditLockError why = platform::EditLockError::None;
-    auto edit = store::EditDataFile(store::kEventsFile, store::kEditWait, &why);
+    auto edit = store::editDataFile(store::kEventsFile, store::kEditWait, &why);
     if (!edit)
         fail(std::string("events.dat cannot be changed now: ") + platform::describe(why));
     return edit;
@@ -101,7 +101,7 @@ int list(bool json)
     std::vector<std::string> items;
     for (std::size_t index = 0; index < list.count(); ++index) {
         const auto& event = list.records[index];
-        const std::string name = platform::toUtf8(events::EventName(event));
+        const std::string name = platform::toUtf8(events::eventName(event));
         if (json) {
             JsonObject item;
             item.add("index", std::int64_t(index + 1)).add("eventId", std::int64_t(event.eventId)).add("name", name)
@@ -149,7 +149,7 @@ int add(const Arguments& a)
             return fail(*problem, kExitUsage);
     }
 
-    (void)store::CreateDataDirectory(); // Made by the main program's first start; saving tells.
+    (void)store::createDataDirectory(); // Made by the main program's first start; saving tells.
     const auto edit = editEvents();
     if (!edit)
         return kExitFailure;
@@ -160,7 +160,7 @@ int add(const Arguments& a)
     auto editor = slot ? events::OpenEditor(list, *slot) : std::nullopt;
     if (!editor)
         return fail("the list of events is full");
-    events::SetEventName(editor->working, name16);
+    events::setEventName(editor->working, name16);
     editor->working.recurrence = *recurrence;
     if (!note.empty()) {
         // As in the view, a note that cannot be written does not stop the event.

@@ -252,7 +252,7 @@ void writeRegistry(Report& report)
 {
     using platform::RegistryRoot;
     if (!platform::readRegistryDword(RegistryRoot::CurrentUser, store::kSuiteKey, store::kLanguageValue)) {
-        const DWORD language = store::HostLanguage();
+        const DWORD language = store::hostLanguage();
         if (platform::writeRegistryDword(RegistryRoot::CurrentUser, store::kSuiteKey, store::kLanguageValue, language))
             report.changed("set HKCU\\" + platform::toUtf8(store::kSuiteKey) + "\\Lang = " + std::to_string(language));
         else
@@ -281,10 +281,10 @@ void writeRegistry(Report& report)
 // and never ring.
 void registerInstallFolder(Report& report)
 {
-    const std::u16string folder = store::FolderOfModulePath(kMainProgramPath);
+    const std::u16string folder = store::folderOfModulePath(kMainProgramPath);
     if (store::ReadInstallFolder(store::InstallFolderReader::Runner, platform::RetryPolicy { 0, 0 }) != folder) {
-        (void)store::CreateDataDirectory();
-        store::StoreInstallFolder(folder);
+        (void)store::createDataDirectory();
+        store::storeInstallFolder(folder);
         if (store::ReadInstallFolder(store::InstallFolderReader::TodayPlugin) == folder)
             report.changed("wrote path.dat and its registry copy: " + platform::toUtf8(folder));
         else

@@ -127,7 +127,7 @@ int clear(const Arguments& a)
 // registration in the background, a few seconds later.
 int renew()
 {
-    if (!store::RequestRenewal())
+    if (!store::requestRenewal())
         return fail("cannot start the runner (is the device tree installed? tkwctl install)");
     std::printf("the runner renews every registration in a few seconds\n");
     return 0;

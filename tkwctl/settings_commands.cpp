@@ -133,7 +133,7 @@ std::pair<store::SettingsRecord, bool> currentSettings()
         return { record, true };
     }
     (void)store::ReadLanguage(store::LanguageReader::TodayPlugin); // lang.dat only: nothing is written
-    store::DefaultSettings(record, store::CurrentLanguage());
+    store::DefaultSettings(record, store::currentLanguage());
     return { record, false };
 }
 
@@ -177,7 +177,7 @@ int setSetting(const std::string& name, const std::string& text)
             kExitUsage);
     const auto value = std::uint32_t(*whole);
     platform::EditLockError why = platform::EditLockError::None;
-    const auto edit = store::EditDataFile(store::kSettingsFile, store::kEditWait, &why);
+    const auto edit = store::editDataFile(store::kSettingsFile, store::kEditWait, &why);
     if (!edit)
         return fail(std::string("settings.dat cannot be changed now: ") + platform::describe(why));
     const auto read = readSettings();
@@ -193,7 +193,7 @@ int setSetting(const std::string& name, const std::string& text)
         std::memcpy(base, &value, 4);
     if (!store::SaveSettings(record))
         return fail("cannot write settings.dat");
-    store::SignalByName(store::kTodaySettingsChanged);
+    store::signalByName(store::kTodaySettingsChanged);
     return 0;
 }
 
@@ -221,11 +221,11 @@ int showPlugin(bool json)
     bool valid = false;
     if (bytes) {
         std::memcpy(&settings, bytes->data(), std::min(bytes->size(), sizeof settings));
-        valid = store::ValidatePluginSettings(settings);
+        valid = store::validatePluginSettings(settings);
     }
     if (!valid) {
         std::fprintf(stderr, "tkwctl: plg.dat is %s; these are the defaults\n", bytes ? "invalid" : "missing");
-        store::DefaultPluginSettings(settings);
+        store::defaultPluginSettings(settings);
     }
     const std::string text = pluginJson(settings, valid);
     if (json) {
@@ -288,7 +288,7 @@ int runLanguage(const Arguments& a)
     // As the preferences do: the language's cities, saved with the settings.
     auto [record, fromFile] = currentSettings();
     if (fromFile) {
-        store::ResetCitiesForLanguage(record, index);
+        store::resetCitiesForLanguage(record, index);
         if (!store::SaveSettings(record))
             return fail("cannot write settings.dat");
     }

@@ -58,7 +58,7 @@ int list(bool json)
 {
     timers::TimerBoard board;
     const auto now = nowLocalTicks();
-    if (const auto problem = loadProblem(board.Load(now)))
+    if (const auto problem = loadProblem(board.load(now)))
         return fail(*problem);
     std::vector<std::string> items;
     for (int i = 0; i < timers::kTimerCount; ++i) {
@@ -133,7 +133,7 @@ int report(const timers::TimerOutcome& outcome)
     if (outcome.alreadyRunning)
         return fail("the timer is already running; stop or reset it first");
     // Another program's copy of timers.dat is stale now.
-    store::SignalByName(store::kTimersChanged);
+    store::signalByName(store::kTimersChanged);
     if (!outcome.registered)
         return fail("Timer Not registered");
     if (!outcome.saved)
@@ -165,12 +165,12 @@ int runTimer(const Arguments& a)
     // Read, changed and written as one edit: a tool or the runner changing timers.dat at the
     // same moment waits for it.
     platform::EditLockError why = platform::EditLockError::None;
-    const auto edit = store::EditDataFile(store::kTimersFile, store::kEditWait, &why);
+    const auto edit = store::editDataFile(store::kTimersFile, store::kEditWait, &why);
     if (!edit)
         return fail(std::string("timers.dat cannot be changed now: ") + platform::describe(why));
     timers::TimerBoard board;
     const auto now = nowLocalTicks();
-    if (const auto problem = loadProblem(board.Load(now)))
+    if (const auto problem = loadProblem(board.load(now)))
         return fail(*problem);
     const std::string& command = a.words[0];
     if (command == "start" && a.words.size() == 2)
@@ -182,7 +182,7 @@ int runTimer(const Arguments& a)
     if (command == "set") {
         if (board.records()[std::size_t(*index)].running)
             return fail("timer " + a.words[1] + " is running; stop it first");
-        board.SetInitialValue(*index, request.value[0], request.value[1], request.value[2], now);
+        board.setInitialValue(*index, request.value[0], request.value[1], request.value[2], now);
         if (request.name) {
             const std::u16string& text = *request.name;
             auto& field = board.records()[std::size_t(*index)].name;

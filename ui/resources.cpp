@@ -81,7 +81,7 @@ void reportMissing(unsigned resourceId)
 
 } // namespace
 
-QString text(unsigned englishId) { return text(englishId, store::CurrentLanguage()); }
+QString text(unsigned englishId) { return text(englishId, store::currentLanguage()); }
 
 QString text(unsigned englishId, unsigned language)
 {

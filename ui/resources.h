@@ -11,7 +11,7 @@ namespace ui {
 
 inline constexpr unsigned kProductNameString = 1; // "Tickwell Pro"
 
-// The string in the process's language (store::CurrentLanguage()). A missing string shows
+// The string in the process's language (store::currentLanguage()). A missing string shows
 // as its identifier in brackets, and is logged once.
 [[nodiscard]] QString text(unsigned englishId);
 // The string of the resource identifier `englishId + language`.

@@ -23,7 +23,7 @@ constexpr unsigned kStatusPartChoicesString = 40455; // "None\Alarm\..."
 // word, translated in every language the main program has.
 QString noSoundText()
 {
-    if (hasText(kStatusPartChoicesString, store::CurrentLanguage())) {
+    if (hasText(kStatusPartChoicesString, store::currentLanguage())) {
         const QString none = list(kStatusPartChoicesString).value(0);
         if (!none.isEmpty())
             return QStringLiteral("(%1)").arg(none);

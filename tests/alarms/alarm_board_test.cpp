@@ -16,14 +16,14 @@ constexpr std::uint64_t kFiveMinutes = 5 * 60 * 10'000'000ull;
 
 class AlarmsView : public AlarmsTest {
 protected:
-    AlarmsView() { (void)m_board.Load(kNow); }
+    AlarmsView() { (void)m_board.load(kNow); }
 
     // Alarm 3 on for Mondays at 07:00, as the view's row does it.
     void switchOnMondaysAtSeven()
     {
-        m_board.SetAlarmTime(2, 7, 0, kNow);
-        m_board.SetWeekdays(2, kMonday, kNow);
-        const auto change = m_board.SwitchAlarmOn(2, kNow);
+        m_board.setAlarmTime(2, 7, 0, kNow);
+        m_board.setWeekdays(2, kMonday, kNow);
+        const auto change = m_board.switchAlarmOn(2, kNow);
         ASSERT_TRUE(change.enabled && change.registered && change.saved);
     }
 
@@ -58,7 +58,7 @@ TEST_F(AlarmsView, SwitchingOnLeavesOneWakeUpForTheRunnerFromTheMomentToFiveMinu
     EXPECT_EQ(onDisk.enabled, 1);
 
     // A new time replaces the registration rather than adding one.
-    ASSERT_TRUE(m_board.SetAlarmTime(2, 6, 15, kNow).registered);
+    ASSERT_TRUE(m_board.setAlarmTime(2, 6, 15, kNow).registered);
     registered = wakeUps();
     ASSERT_EQ(registered.size(), 1u);
     EXPECT_EQ(registered[0].startLocalTicks, ticksAt(at(2026, 3, 9, 6, 15)));
@@ -68,7 +68,7 @@ TEST_F(AlarmsView, SwitchingOnLeavesOneWakeUpForTheRunnerFromTheMomentToFiveMinu
 TEST_F(AlarmsView, SwitchingOffOrClearingTheLastWeekdayRemovesTheWakeUp)
 {
     switchOnMondaysAtSeven();
-    const auto off = m_board.SwitchAlarmOff(2, kNow);
+    const auto off = m_board.switchAlarmOff(2, kNow);
     EXPECT_FALSE(off.enabled);
     EXPECT_TRUE(wakeUps().empty());
     EXPECT_EQ(recordOnDisk(2).hNotification, 0u);
@@ -76,10 +76,10 @@ TEST_F(AlarmsView, SwitchingOffOrClearingTheLastWeekdayRemovesTheWakeUp)
 
     switchOnMondaysAtSeven();
     // Adding a weekday moves it to the earlier day; taking all away switches it off.
-    m_board.SetWeekdays(2, kMonday | kSunday, at(2026, 3, 8, 6, 0));
+    m_board.setWeekdays(2, kMonday | kSunday, at(2026, 3, 8, 6, 0));
     ASSERT_EQ(wakeUps().size(), 1u);
     EXPECT_EQ(wakeUps()[0].startLocalTicks, ticksAt(at(2026, 3, 8, 7, 0)));
-    const auto cleared = m_board.SetWeekdays(2, 0, kNow);
+    const auto cleared = m_board.setWeekdays(2, 0, kNow);
     EXPECT_FALSE(cleared.enabled); // the check box is cleared
     EXPECT_TRUE(wakeUps().empty());
     const auto onDisk = recordOnDisk(2);
@@ -90,8 +90,8 @@ TEST_F(AlarmsView, SwitchingOffOrClearingTheLastWeekdayRemovesTheWakeUp)
 
 TEST_F(AlarmsView, AnAlarmWithoutWeekdaysStaysOff)
 {
-    m_board.SetAlarmTime(5, 7, 0, kNow);
-    const auto change = m_board.SwitchAlarmOn(5, kNow);
+    m_board.setAlarmTime(5, 7, 0, kNow);
+    const auto change = m_board.switchAlarmOn(5, kNow);
     EXPECT_TRUE(change.noWeekdays);
     EXPECT_FALSE(change.enabled);
     EXPECT_EQ(m_board.records()[5].enabled, 0);
@@ -114,14 +114,14 @@ TEST_F(AlarmsView, TheRegistrationClearedIsTheOneOnDiskNotAStaleCopy)
     ASSERT_EQ(m_board.records()[2].hNotification, known);
     ASSERT_TRUE(platform::findWakeUp(pending));
 
-    m_board.SwitchAlarmOff(2, kNow);
+    m_board.switchAlarmOff(2, kNow);
     EXPECT_TRUE(wakeUps().empty());
 }
 
 TEST_F(AlarmsView, ARingInTheRunnersProcessIsReloadedBeforeTheNextChange)
 {
     switchOnMondaysAtSeven();
-    m_board.SetLabel(2, u"Work", kNow);
+    m_board.setLabel(2, u"Work", kNow);
     ASSERT_TRUE(m_board.NextAlarm(kNow).localTime);
     EXPECT_EQ(ticksAt(*m_board.NextAlarm(kNow).localTime), ticksAt(at(2026, 3, 9, 7, 0)));
 
@@ -137,9 +137,9 @@ TEST_F(AlarmsView, ARingInTheRunnersProcessIsReloadedBeforeTheNextChange)
     EXPECT_FALSE(takeSignal(store::kAlarmsChangedForMainProgram)); // consumed by the reload
 
     // A label change after the ring keeps what the runner wrote.
-    m_board.SetLabel(2, u"Work, week 2", at(2026, 3, 9, 7, 2));
+    m_board.setLabel(2, u"Work, week 2", at(2026, 3, 9, 7, 2));
     EXPECT_EQ(ticksOf(recordOnDisk(2).alarmTime), ticksAt(at(2026, 3, 16, 7, 0)));
-    EXPECT_EQ(AlarmLabel(recordOnDisk(2)), u"Work, week 2");
+    EXPECT_EQ(alarmLabel(recordOnDisk(2)), u"Work, week 2");
 }
 
 TEST_F(AlarmsView, AnotherToolLeavesTheMainProgramsSignalAndRaisesIt)
@@ -147,11 +147,11 @@ TEST_F(AlarmsView, AnotherToolLeavesTheMainProgramsSignalAndRaisesIt)
     (void)takeSignal(store::kAlarmsChangedForMainProgram);
     {
         AlarmBoard tool(Holder::OtherTool);
-        (void)tool.Load(kNow);
-        store::SignalByName(store::kAlarmsChangedForMainProgram); // a runner wrote meanwhile
+        (void)tool.load(kNow);
+        store::signalByName(store::kAlarmsChangedForMainProgram); // a runner wrote meanwhile
         EXPECT_TRUE(tool.ReloadAlarmsIfChanged(kNow));
-        tool.SetWeekdays(7, kFriday, kNow);
-        ASSERT_TRUE(tool.SwitchAlarmOn(7, kNow).registered);
+        tool.setWeekdays(7, kFriday, kNow);
+        ASSERT_TRUE(tool.switchAlarmOn(7, kNow).registered);
     }
     // Still set for the main program, which now takes the tool's change.
     EXPECT_TRUE(m_board.ReloadAlarmsIfChanged(kNow));
@@ -161,7 +161,7 @@ TEST_F(AlarmsView, AnotherToolLeavesTheMainProgramsSignalAndRaisesIt)
 
 TEST_F(AlarmsView, SettingsAreWrittenForEveryActionKind)
 {
-    AlarmSettings settings = m_board.CurrentSettings(0);
+    AlarmSettings settings = m_board.currentSettings(0);
     EXPECT_EQ(settings.actionKind, kShowPluginView);
     EXPECT_EQ(settings.programPath, u"Dezod");
     EXPECT_EQ(settings.soundPath, u"\\Windows\\Alarm1.wav");
@@ -202,26 +202,26 @@ TEST_F(AlarmsView, SettingsAreWrittenForEveryActionKind)
 TEST_F(AlarmsView, LabelsKeepThirtyOneCharacters)
 {
     const std::u16string thirtyOne(31, u'L');
-    EXPECT_TRUE(m_board.SetLabel(11, thirtyOne + u"X", kNow));
-    EXPECT_EQ(AlarmLabel(recordOnDisk(11)), thirtyOne);
+    EXPECT_TRUE(m_board.setLabel(11, thirtyOne + u"X", kNow));
+    EXPECT_EQ(alarmLabel(recordOnDisk(11)), thirtyOne);
     EXPECT_EQ(recordOnDisk(11).label[31], u'\0');
 }
 
 TEST_F(AlarmsView, TheTodayItemRereadsTheNextAlarmOnlyWhenSignalled)
 {
     NextAlarmWatch today;
-    EXPECT_FALSE(today.Current().anyEnabled);
+    EXPECT_FALSE(today.current().anyEnabled);
     switchOnMondaysAtSeven();
-    ASSERT_TRUE(today.Current().localTime);
-    EXPECT_EQ(ticksAt(*today.Current().localTime), ticksAt(at(2026, 3, 9, 7, 0)));
+    ASSERT_TRUE(today.current().localTime);
+    EXPECT_EQ(ticksAt(*today.current().localTime), ticksAt(at(2026, 3, 9, 7, 0)));
 
     // A write nobody signalled is not seen; the signal brings it in.
     AlarmRecord moved = recordOnDisk(2);
     moved.alarmTime = fileTimeOf(ticksAt(at(2026, 3, 16, 7, 0)));
-    ASSERT_TRUE(WriteAlarm(2, moved));
-    EXPECT_EQ(ticksAt(*today.Current().localTime), ticksAt(at(2026, 3, 9, 7, 0)));
-    store::SignalByName(store::kAlarmsChangedForToday);
-    EXPECT_EQ(ticksAt(*today.Current().localTime), ticksAt(at(2026, 3, 16, 7, 0)));
+    ASSERT_TRUE(writeAlarm(2, moved));
+    EXPECT_EQ(ticksAt(*today.current().localTime), ticksAt(at(2026, 3, 9, 7, 0)));
+    store::signalByName(store::kAlarmsChangedForToday);
+    EXPECT_EQ(ticksAt(*today.current().localTime), ticksAt(at(2026, 3, 16, 7, 0)));
     EXPECT_FALSE(takeSignal(store::kAlarmsChangedForToday));
 }
 
@@ -233,11 +233,11 @@ TEST_F(AlarmsView, ACopyThatFoundTheFileBusyReadsItBeforeItsFirstChange)
         auto held = platform::File::open(store::DataFilePath(store::kAlarmsFile), platform::Access::ReadWrite,
             platform::Share::None, platform::Disposition::OpenExisting);
         ASSERT_TRUE(held);
-        EXPECT_EQ(late.Load(kNow), LoadOutcome::Unreadable);
+        EXPECT_EQ(late.load(kNow), LoadOutcome::Unreadable);
     }
-    EXPECT_TRUE(late.SetLabel(5, u"Tea", kNow));
+    EXPECT_TRUE(late.setLabel(5, u"Tea", kNow));
     const auto third = recordOnDisk(2);
     EXPECT_EQ(third.enabled, 1);
     EXPECT_EQ(third.hNotification, m_board.records()[2].hNotification);
-    EXPECT_EQ(AlarmLabel(recordOnDisk(5)), u"Tea");
+    EXPECT_EQ(alarmLabel(recordOnDisk(5)), u"Tea");
 }

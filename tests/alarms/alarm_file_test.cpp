@@ -72,7 +72,7 @@ TEST_F(AlarmFile, AFileHeldByAnotherProgramIsNeverReplacedByDefaults)
 {
     AlarmTable mine { };
     DefaultAlarms(mine, at(2026, 3, 8, 9, 0));
-    SetAlarmLabel(mine[4], u"Gym");
+    setAlarmLabel(mine[4], u"Gym");
     ASSERT_TRUE(SaveAlarms(mine));
     {
         // The runner rewriting a record holds the file exclusively.
@@ -83,10 +83,10 @@ TEST_F(AlarmFile, AFileHeldByAnotherProgramIsNeverReplacedByDefaults)
         EXPECT_EQ(LoadAlarmsRetry(table, at(2026, 3, 8, 9, 0), kQuick), LoadOutcome::Unreadable);
         EXPECT_EQ(StoredAlarmHandle(4, kQuick), 0u);
     }
-    EXPECT_EQ(AlarmLabel(recordOnDisk(4)), u"Gym");
+    EXPECT_EQ(alarmLabel(recordOnDisk(4)), u"Gym");
     AlarmTable table { };
     EXPECT_EQ(LoadAlarms(table, at(2026, 3, 8, 9, 0)), LoadOutcome::Loaded);
-    EXPECT_EQ(AlarmLabel(table[4]), u"Gym");
+    EXPECT_EQ(alarmLabel(table[4]), u"Gym");
 }
 
 TEST_F(AlarmFile, SingleRecordsAreReadAndWrittenInPlace)
@@ -96,15 +96,15 @@ TEST_F(AlarmFile, SingleRecordsAreReadAndWrittenInPlace)
     ASSERT_TRUE(SaveAlarmsRetry(table));
     AlarmRecord alarm = alarmAt(6, 45, kMonday);
     alarm.hNotification = 77;
-    ASSERT_TRUE(WriteAlarm(19, alarm));
+    ASSERT_TRUE(writeAlarm(19, alarm));
     EXPECT_EQ(readDataFile(store::kAlarmsFile).size(), kAlarmsFileSize);
     AlarmRecord back { };
-    ASSERT_TRUE(ReadAlarm(19, back));
+    ASSERT_TRUE(readAlarm(19, back));
     EXPECT_EQ(std::memcmp(&back, &alarm, sizeof alarm), 0);
     EXPECT_EQ(StoredAlarmHandle(19), 77u);
     EXPECT_EQ(StoredAlarmHandle(18), 0u);
-    EXPECT_FALSE(WriteAlarm(20, alarm));
-    EXPECT_FALSE(ReadAlarm(-1, back));
+    EXPECT_FALSE(writeAlarm(20, alarm));
+    EXPECT_FALSE(readAlarm(-1, back));
     // The neighbours are untouched.
     EXPECT_EQ(fieldText(recordOnDisk(18).programPath), u"Dezod");
 }
@@ -127,7 +127,7 @@ TEST_F(AlarmFile, SoundFilesFallBackPerReaderAndKeepTheirTerminatingZero)
 TEST(NextAlarm, IsTheEarliestTimeAmongTheAlarmsThatAreOn)
 {
     AlarmTable table { };
-    EXPECT_FALSE(SummariseAlarms(table).anyEnabled);
+    EXPECT_FALSE(summariseAlarms(table).anyEnabled);
     EXPECT_FALSE(NextAlarm(table));
 
     table[2] = alarmAt(9, 0, kMonday, false);
@@ -136,7 +136,7 @@ TEST(NextAlarm, IsTheEarliestTimeAmongTheAlarmsThatAreOn)
     table[5].alarmTime = fileTimeOf(ticksAt(at(2026, 3, 10, 7, 0)));
     table[9] = alarmAt(0, 0, kMonday);
     table[9].alarmTime = fileTimeOf(ticksAt(at(2026, 3, 12, 6, 0)));
-    const auto info = SummariseAlarms(table);
+    const auto info = summariseAlarms(table);
     EXPECT_TRUE(info.anyEnabled);
     ASSERT_TRUE(info.localTime);
     EXPECT_EQ(ticksAt(*info.localTime), ticksAt(at(2026, 3, 10, 7, 0)));

@@ -35,7 +35,7 @@ int main(int argc, char** argv)
             return 2;
         const auto advanced = alarms::AdvanceAlarm(std::stoi(argv[2]), platform::toUtf16(argv[3]),
             platform::toUtf16(argv[4]), *now, kOnce);
-        std::puts(!advanced ? "unreadable" : alarms::ShouldAlert(*advanced, *now) ? "alert" : "silent");
+        std::puts(!advanced ? "unreadable" : alarms::shouldAlert(*advanced, *now) ? "alert" : "silent");
         return 0;
     }
     if (command == "reschedule" && argc == 4) {

@@ -20,8 +20,8 @@ protected:
                 const auto next = NextOccurrence(alarm, From::Now, now);
                 if (next) {
                     alarm.alarmTime = fileTimeOf(ticksAt(*next));
-                    alarm.hNotification = RegisterAlarmWakeUp(u"\\Application Data\\Orvane Tickwell Pro\\TkEvents.exe",
-                        AlarmArgument(index + 1), *next, WakeUpEnd::FiveMinutesLater);
+                    alarm.hNotification = registerAlarmWakeUp(u"\\Application Data\\Orvane Tickwell Pro\\TkEvents.exe",
+                        alarmArgument(index + 1), *next, WakeUpEnd::FiveMinutesLater);
                 }
             }
             m_table[std::size_t(index)] = alarm;
@@ -48,7 +48,7 @@ TEST_F(Runner, ARingMovesTheAlarmToItsNextWeekdayUnderTheRunnersOwnRegistration)
     ASSERT_TRUE(advanced);
     EXPECT_TRUE(advanced->written);
     EXPECT_EQ(ticksOf(advanced->rang), ticksAt(at(2026, 3, 14, 7, 0)));
-    EXPECT_TRUE(ShouldAlert(*advanced, now));
+    EXPECT_TRUE(shouldAlert(*advanced, now));
 
     const auto registered = wakeUps();
     ASSERT_EQ(registered.size(), 1u);
@@ -72,16 +72,16 @@ TEST_F(Runner, ALateWakeUpMovesTheAlarmOnButAlertsOnlyWithinTwentyWholeMinutes)
     storeAlarms({ { 0, alarmAt(7, 0, kMonday) } }, at(2026, 3, 8, 9, 0));
     const auto twentyAndABit = AdvanceAlarm(1, u"a01", kOwnPath, at(2026, 3, 9, 7, 20, 59), kQuick);
     ASSERT_TRUE(twentyAndABit);
-    EXPECT_TRUE(ShouldAlert(*twentyAndABit, at(2026, 3, 9, 7, 20, 59)));
+    EXPECT_TRUE(shouldAlert(*twentyAndABit, at(2026, 3, 9, 7, 20, 59)));
     EXPECT_EQ(ticksOf(recordOnDisk(0).alarmTime), ticksAt(at(2026, 3, 16, 7, 0)));
 
     storeAlarms({ { 0, alarmAt(7, 0, kMonday) } }, at(2026, 3, 8, 9, 0));
     const auto late = AdvanceAlarm(1, u"a01", kOwnPath, at(2026, 3, 9, 7, 25), kQuick);
     ASSERT_TRUE(late);
-    EXPECT_FALSE(ShouldAlert(*late, at(2026, 3, 9, 7, 25)));
+    EXPECT_FALSE(shouldAlert(*late, at(2026, 3, 9, 7, 25)));
     EXPECT_EQ(ticksOf(recordOnDisk(0).alarmTime), ticksAt(at(2026, 3, 16, 7, 0)));
     // Early by as much counts the same way.
-    EXPECT_FALSE(ShouldAlert(*late, at(2026, 3, 9, 6, 39)));
+    EXPECT_FALSE(shouldAlert(*late, at(2026, 3, 9, 6, 39)));
 }
 
 TEST_F(Runner, AnAlarmSwitchedOffMeanwhileIsClearedAndNotRenewed)
@@ -89,10 +89,10 @@ TEST_F(Runner, AnAlarmSwitchedOffMeanwhileIsClearedAndNotRenewed)
     storeAlarms({ { 4, alarmAt(7, 0, kMonday) } }, at(2026, 3, 8, 9, 0));
     AlarmRecord off = m_table[4];
     off.enabled = 0;
-    ASSERT_TRUE(WriteAlarm(4, off)); // the wake-up is still registered
+    ASSERT_TRUE(writeAlarm(4, off)); // the wake-up is still registered
     const auto advanced = AdvanceAlarm(5, u"a05", kOwnPath, at(2026, 3, 9, 7, 0), kQuick);
     ASSERT_TRUE(advanced);
-    EXPECT_FALSE(ShouldAlert(*advanced, at(2026, 3, 9, 7, 0)));
+    EXPECT_FALSE(shouldAlert(*advanced, at(2026, 3, 9, 7, 0)));
     EXPECT_TRUE(wakeUps().empty());
     EXPECT_EQ(recordOnDisk(4).hNotification, 0u);
 }

@@ -73,8 +73,8 @@ TEST(NextOccurrence, AnAlarmWithoutWeekdaysHasNone)
 
 TEST(AlarmArgument, CarriesAtLeastTwoDigits)
 {
-    EXPECT_EQ(AlarmArgument(1), u"a01");
-    EXPECT_EQ(AlarmArgument(9), u"a09");
-    EXPECT_EQ(AlarmArgument(10), u"a10");
-    EXPECT_EQ(AlarmArgument(20), u"a20");
+    EXPECT_EQ(alarmArgument(1), u"a01");
+    EXPECT_EQ(alarmArgument(9), u"a09");
+    EXPECT_EQ(alarmArgument(10), u"a10");
+    EXPECT_EQ(alarmArgument(20), u"a20");
 }

@@ -72,7 +72,7 @@ protected:
     static alarms::AlarmRecord onDisk(int index)
     {
         alarms::AlarmRecord record { };
-        EXPECT_TRUE(alarms::ReadAlarm(index, record));
+        EXPECT_TRUE(alarms::readAlarm(index, record));
         return record;
     }
 };
@@ -141,9 +141,9 @@ TEST_F(AlarmsViewTest, SwitchingOnWithoutWeekdaysHintsOnceThenBlinks)
     EXPECT_TRUE(hinted);
     EXPECT_FALSE(row.onOff->isChecked());
     EXPECT_EQ(onDisk(0).enabled, 0);
-    EXPECT_EQ(store::Settings().hintsOff & 1, 1);
+    EXPECT_EQ(store::settings().hintsOff & 1, 1);
     store::SettingsRecord saved { };
-    ASSERT_TRUE(store::ReadTodaySettings(saved));
+    ASSERT_TRUE(store::readTodaySettings(saved));
     EXPECT_EQ(saved.hintsOff & 1, 1);
 
     // Told once: now the boxes blink instead.
@@ -165,7 +165,7 @@ TEST_F(AlarmsViewTest, PagesHoldFourRowsAndTheStartCommandOpensTheAlarmsPage)
     EXPECT_EQ(view.rows()[1].onOff->text(), QStringLiteral("10"));
     window.shutDown();
     store::SettingsRecord saved { };
-    ASSERT_TRUE(store::ReadTodaySettings(saved));
+    ASSERT_TRUE(store::readTodaySettings(saved));
     EXPECT_EQ(saved.lastView, 3u);
     EXPECT_EQ(saved.lastViewItem, 8u); // the first alarm shown
 }

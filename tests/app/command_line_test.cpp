@@ -11,7 +11,7 @@ namespace {
 
 StartRequest parse(std::u16string_view line)
 {
-    const auto request = ParseCommandLine(line);
+    const auto request = parseCommandLine(line);
     EXPECT_TRUE(request) << std::string(line.begin(), line.end());
     return request.value_or(StartRequest { });
 }
@@ -43,23 +43,23 @@ TEST(CommandLine, TheFirstCharacterChoosesTheModeAndTheRestIsReadByPosition)
     EXPECT_EQ(parse(u"dx").mode, StartMode::TimeAndLocation);
     EXPECT_EQ(parse(u"df").mode, StartMode::FirstRunSetup);
     EXPECT_EQ(parse(u"o").mode, StartMode::Preferences);
-    EXPECT_EQ(NumberAt(u"ptds", 4), 0u);
-    EXPECT_EQ(NumberAt(u"na12x5", 2), 12u);
+    EXPECT_EQ(numberAt(u"ptds", 4), 0u);
+    EXPECT_EQ(numberAt(u"na12x5", 2), 12u);
 }
 
 TEST(CommandLine, RemindersOutOfRangeOrOfUnknownKindEndTheStart)
 {
     EXPECT_EQ(parse(u"na1").reminderNumber, 0u);
     EXPECT_EQ(parse(u"na20").reminderNumber, 19u);
-    EXPECT_FALSE(ParseCommandLine(u"na21"));
-    EXPECT_FALSE(ParseCommandLine(u"na0")); // wraps round above 19
+    EXPECT_FALSE(parseCommandLine(u"na21"));
+    EXPECT_FALSE(parseCommandLine(u"na0")); // wraps round above 19
     EXPECT_EQ(parse(u"nt20").reminderNumber, 20u);
     EXPECT_EQ(parse(u"nt0").reminderNumber, 0u);
-    EXPECT_FALSE(ParseCommandLine(u"nt21"));
+    EXPECT_FALSE(parseCommandLine(u"nt21"));
     EXPECT_EQ(parse(u"ne7").reminderKind, ReminderKind::Event);
-    EXPECT_FALSE(ParseCommandLine(u"ne0"));
-    EXPECT_FALSE(ParseCommandLine(u"nx3"));
-    EXPECT_FALSE(ParseCommandLine(u"n"));
+    EXPECT_FALSE(parseCommandLine(u"ne0"));
+    EXPECT_FALSE(parseCommandLine(u"nx3"));
+    EXPECT_FALSE(parseCommandLine(u"n"));
 }
 
 TEST(ProgramArguments, ScreenshotTakesTheNextWordAsItsFileAndTheRestIsTheCommandLine)
@@ -92,33 +92,33 @@ TEST(ProgramArguments, ScreenshotWithoutAFileNameIsRefused)
 
 TEST(CommandLine, EachModeHasItsWindow)
 {
-    const auto reminder = WindowFor(parse(u"nt3"), u"nt3");
+    const auto reminder = windowFor(parse(u"nt3"), u"nt3");
     EXPECT_EQ(reminder.className, u"Tickwell Prot3");
     EXPECT_EQ(reminder.title, u"Tickwell Pro Reminder");
-    EXPECT_EQ(WindowFor(parse(u"lock1Face"), u"lock1Face").className, u"Tickwell_Pro_Locker" u"ock1Face");
-    EXPECT_EQ(WindowFor(parse(u"ptds3"), u"ptds3").title, u"Tickwell Pro");
+    EXPECT_EQ(windowFor(parse(u"lock1Face"), u"lock1Face").className, u"Tickwell_Pro_Locker" u"ock1Face");
+    EXPECT_EQ(windowFor(parse(u"ptds3"), u"ptds3").title, u"Tickwell Pro");
 }
 
 TEST_F(SingleInstance, SecondStartHandsItsViewToTheRunningProgram)
 {
-    EXPECT_FALSE(HandedToRunningInstance(parse(u"ptds7"), u"ptds7"));
+    EXPECT_FALSE(handedToRunningInstance(parse(u"ptds7"), u"ptds7"));
     const std::string mainClass(kMainWindowClass.begin(), kMainWindowClass.end());
     ChildProcess running({ TKW_WINDOW_PROBE, mainClass, "Tickwell Pro" });
     ASSERT_EQ(running.readLine(), "ready");
 
-    EXPECT_TRUE(HandedToRunningInstance(parse(u"ptds7"), u"ptds7"));
+    EXPECT_TRUE(handedToRunningInstance(parse(u"ptds7"), u"ptds7"));
     EXPECT_EQ(running.readLine(), "got 1034 7 0");
     // View 13 is not sent; the program only comes forward, as for a plain second start.
-    EXPECT_TRUE(HandedToRunningInstance(parse(u"ptds13"), u"ptds13"));
-    EXPECT_TRUE(HandedToRunningInstance(parse(u""), u""));
-    EXPECT_TRUE(HandedToRunningInstance(parse(u"ssaveFace"), u"ssaveFace"));
+    EXPECT_TRUE(handedToRunningInstance(parse(u"ptds13"), u"ptds13"));
+    EXPECT_TRUE(handedToRunningInstance(parse(u""), u""));
+    EXPECT_TRUE(handedToRunningInstance(parse(u"ssaveFace"), u"ssaveFace"));
     EXPECT_EQ(running.readLine(std::chrono::milliseconds(300)), std::nullopt); // nothing but bring-forwards
 
     // Locks never wait for another; reminders only for the same item.
-    EXPECT_FALSE(HandedToRunningInstance(parse(u"lock2Face"), u"lock2Face"));
-    EXPECT_FALSE(HandedToRunningInstance(parse(u"na3"), u"na3"));
+    EXPECT_FALSE(handedToRunningInstance(parse(u"lock2Face"), u"lock2Face"));
+    EXPECT_FALSE(handedToRunningInstance(parse(u"na3"), u"na3"));
     ChildProcess reminder({ TKW_WINDOW_PROBE, "Tickwell Proa3", "Tickwell Pro Reminder" });
     ASSERT_EQ(reminder.readLine(), "ready");
-    EXPECT_TRUE(HandedToRunningInstance(parse(u"na3"), u"na3"));
-    EXPECT_FALSE(HandedToRunningInstance(parse(u"na4"), u"na4"));
+    EXPECT_TRUE(handedToRunningInstance(parse(u"na3"), u"na3"));
+    EXPECT_FALSE(handedToRunningInstance(parse(u"na4"), u"na4"));
 }

@@ -52,7 +52,7 @@ bool closesAt(app::MainWindow& window, QPoint point)
 
 std::u16string storedSkin()
 {
-    const auto& name = store::Settings().skinName;
+    const auto& name = store::settings().skinName;
     return std::u16string(name, std::char_traits<char16_t>::length(name));
 }
 
@@ -80,7 +80,7 @@ TEST(LookMissing, WithoutTheResourcePackTheProgramReportsACriticalError)
         text = app_testing::labelText(box);
         box.accept();
     });
-    app::ShowCriticalError(&window);
+    app::showCriticalError(&window);
     EXPECT_TRUE(text.contains(QStringLiteral("Critical error. One of the application components may be corrupted.")));
 
     // A damaged pack is the same.
@@ -113,7 +113,7 @@ TEST_F(Look, SkinMenuListsTheSkinsAndAChoiceIsKept)
     window.command(mine->data().toInt());
     EXPECT_EQ(storedSkin(), u"Mine");
     store::SettingsRecord saved { };
-    ASSERT_TRUE(store::ReadTodaySettings(saved));
+    ASSERT_TRUE(store::readTodaySettings(saved));
     EXPECT_EQ(std::u16string(saved.skinName), u"Mine");
     menu = window.findChild<QMenu*>(QStringLiteral("SkinMenu"));
     for (QAction* action : menu->actions())

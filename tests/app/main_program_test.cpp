@@ -163,7 +163,7 @@ TEST_F(MainProgram, ViewCommandsSwitchAndCloseSavesTheViewForTheNextStart)
     PostMessageW(window, WM_COMMAND, 1, 0);     // Ctrl+Q's command
     ASSERT_EQ(first.wait(10s), 0);
     store::SettingsRecord saved { };
-    ASSERT_TRUE(store::ReadTodaySettings(saved));
+    ASSERT_TRUE(store::readTodaySettings(saved));
     EXPECT_EQ(saved.lastView, 3u);
 
     ChildProcess again({ TKW_MAIN_PROGRAM });
@@ -194,7 +194,7 @@ protected:
     {
         const std::u16string sound = u"\\chime.wav";
         testing_support::writeTone(*platform::hostPathOf(sound), 0.6, 880, 0.5);
-        auto& settings = store::Settings();
+        auto& settings = store::settings();
         settings.chime = 1;
         settings.chimeInterval = 5; // on the hour
         std::memset(settings.chimeSound, 0, sizeof settings.chimeSound);
@@ -234,6 +234,6 @@ TEST_F(Chime, SoundsAtMinuteZero)
 
 TEST_F(Chime, LeavesItToTheHomeScreenItemWhileThatRuns)
 {
-    SetEvent(store::SharedEventHandles().todayPluginRunning);
+    SetEvent(store::sharedEventHandles().todayPluginRunning);
     EXPECT_EQ(heardAtNoon(), 0.0);
 }

@@ -45,7 +45,7 @@ TEST_F(MainWindowTest, StatusBarPartsOpenTheViewsOfTheirContents)
     ui::tap(window.screen(), QPoint(20, 255));
     EXPECT_EQ(window.currentView(), 0);
     // None does not react.
-    store::Settings().statusField2 = 0;
+    store::settings().statusField2 = 0;
     ui::tap(window.screen(), QPoint(120, 255));
     EXPECT_EQ(window.currentView(), 0);
     EXPECT_EQ(window.selectView(13), !window.views().pluginFaces.empty()); // view 13 is the first face
@@ -59,7 +59,7 @@ TEST_F(MainWindowTest, MinimisingEndsTheProgramAfterSavingItsView)
     window.setWindowState(Qt::WindowMinimized);
     QApplication::processEvents();
     store::SettingsRecord saved { };
-    ASSERT_TRUE(store::ReadTodaySettings(saved));
+    ASSERT_TRUE(store::readTodaySettings(saved));
     EXPECT_EQ(saved.lastView, 8u);
 }
 
@@ -102,11 +102,11 @@ TEST_F(MainWindowTest, FirstStartAsksTheLanguageAndKeepsItEverywhere)
         step.choose(store::kItalian);
         step.accept();
     });
-    EXPECT_EQ(app::RunFirstRunSetUp(nullptr), store::kItalian);
+    EXPECT_EQ(app::runFirstRunSetUp(nullptr), store::kItalian);
     EXPECT_EQ(platform::readRegistryDword(platform::RegistryRoot::CurrentUser, u"SOFTWARE\\Orvane\\Tickwell Pro", u"Lang"), 4u);
     EXPECT_EQ(storedLanguageFile(), store::kItalian);
     store::SettingsRecord saved { };
-    ASSERT_TRUE(store::ReadTodaySettings(saved));
+    ASSERT_TRUE(store::readTodaySettings(saved));
     EXPECT_EQ(saved.worldCity, (store::CityRef { 3, 62 }));
     EXPECT_EQ(saved.visitingCity, (store::CityRef { 4, 97 }));
     // Italian has no own home-screen page: the item is switched on for the user.
@@ -123,7 +123,7 @@ TEST_F(MainWindowTest, LanguagesWithTheirOwnHomeScreenPageLeaveTheItemAlone)
         step.choose(store::kRussian);
         step.reject(); // dismissed: what it shows is taken
     });
-    EXPECT_EQ(app::RunFirstRunSetUp(nullptr), store::kRussian);
+    EXPECT_EQ(app::runFirstRunSetUp(nullptr), store::kRussian);
     EXPECT_EQ(storedLanguageFile(), store::kRussian);
     EXPECT_FALSE(platform::readRegistryDword(platform::RegistryRoot::LocalMachine,
         u"Software\\Microsoft\\Today\\Items\\Tickwell Pro", u"Enabled"));
@@ -132,7 +132,7 @@ TEST_F(MainWindowTest, LanguagesWithTheirOwnHomeScreenPageLeaveTheItemAlone)
     app::MainWindow window(app::StartRequest { });
     window.retranslate();
     EXPECT_EQ(window.viewManager()->items().value(1), QString::fromUtf8("Цифровые часы"));
-    store::SetCurrentLanguage(store::kEnglish);
+    store::setCurrentLanguage(store::kEnglish);
 }
 
 TEST_F(MainWindowTest, ViewsAreActivatedLeftAndRefreshedInTurn)
@@ -157,7 +157,7 @@ TEST_F(MainWindowTest, ViewsAreActivatedLeftAndRefreshedInTurn)
     window.viewObject(4).setSubSelection(3);
     window.shutDown();
     store::SettingsRecord saved { };
-    ASSERT_TRUE(store::ReadTodaySettings(saved));
+    ASSERT_TRUE(store::readTodaySettings(saved));
     EXPECT_EQ(saved.lastView, 4u);
     EXPECT_EQ(saved.lastViewItem, 3u);
 }

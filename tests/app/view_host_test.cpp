@@ -71,7 +71,7 @@ TEST_F(ViewHostTest, ViewsAnswerTheHooksTheWindowAsksThemBy)
     const std::set<int> perSecond { app::kSunView, app::kInternetTimeView, app::kTimeCalcView };
     const std::set<int> restoring { app::kAlarmsView, app::kTimersView, app::kCityTimeView,
         app::kTimeCalcView };
-    store::Settings().stopwatchRunning = 0;
+    store::settings().stopwatchRunning = 0;
     for (int view = 0; view < app::kBuiltInViewCount; ++view) {
         const app::View& object = window.viewObject(view);
         EXPECT_EQ(object.takesPerSecondUpdate(), perSecond.count(view) == 1) << view;
@@ -79,15 +79,15 @@ TEST_F(ViewHostTest, ViewsAnswerTheHooksTheWindowAsksThemBy)
         EXPECT_FALSE(object.wantsEveryTick()) << view;
     }
     // A running stopwatch is drawn on every tick; no other view asks for it.
-    store::Settings().stopwatchRunning = 1;
+    store::settings().stopwatchRunning = 1;
     for (int view = 0; view < app::kBuiltInViewCount; ++view)
         EXPECT_EQ(window.viewObject(view).wantsEveryTick(), view == app::kStopwatchView) << view;
-    store::Settings().stopwatchRunning = 0;
+    store::settings().stopwatchRunning = 0;
 }
 
 TEST_F(ViewHostTest, StartWithTheLastViewRestoresTheSubSelectionOnlyWhereTheViewKeepsOne)
 {
-    auto& settings = store::Settings();
+    auto& settings = store::settings();
     settings.startView = 0; // the last view
     settings.lastViewItem = 2;
     settings.lastView = app::kCityTimeView;

@@ -141,7 +141,7 @@ TEST_F(EventDeletion, DeletingTheThirdOfFiveShiftsTheRestAndRemovesItsFilesAndWa
         records.push_back(eventAt(at(2009, 2, day, 9, 0), kOnce));
     auto list = savedList(records, now);
     for (std::uint32_t id = 1; id <= 5; ++id)
-        ASSERT_TRUE(WriteEventSound(id, u"\\Windows\\Alarm2.wav"));
+        ASSERT_TRUE(writeEventSound(id, u"\\Windows\\Alarm2.wav"));
     ASSERT_EQ(SaveNote(list.header, list.records[2], u"third"), NoteOutcome::Saved);
     ASSERT_EQ(SaveNote(list.header, list.records[3], u"fourth"), NoteOutcome::Saved);
     const std::uint32_t goneHandle = list.records[2].hNotification;
@@ -151,7 +151,7 @@ TEST_F(EventDeletion, DeletingTheThirdOfFiveShiftsTheRestAndRemovesItsFilesAndWa
     EXPECT_EQ(platform::listWakeUps()->size(), 4u);
     EXPECT_FALSE(std::filesystem::exists(hostDataFile(u"es3.dat")));
     EXPECT_FALSE(std::filesystem::exists(hostDataFile(u"1.dat")));
-    EXPECT_EQ(ReadEventSound(4), u"\\Windows\\Alarm2.wav");
+    EXPECT_EQ(readEventSound(4), u"\\Windows\\Alarm2.wav");
     EXPECT_TRUE(isZero(list.records[4]));
 
     EventList loaded;

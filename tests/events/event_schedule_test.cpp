@@ -68,7 +68,7 @@ TEST_F(EventRegistration, AWakeUpStartsTheRunnerWithItsOwnHandleAndIsReplacedOrR
 {
     const SYSTEMTIME now = at(2009, 6, 20, 12, 0);
     EventRecord record = eventAt(at(2009, 1, 15, 9, 0), kEveryMonth);
-    ASSERT_TRUE(ScheduleEvent(record, now));
+    ASSERT_TRUE(scheduleEvent(record, now));
     const auto wakeUp = platform::findWakeUp(record.hNotification);
     ASSERT_TRUE(wakeUp);
     EXPECT_EQ(wakeUp->application, store::kRunnerPath);
@@ -79,11 +79,11 @@ TEST_F(EventRegistration, AWakeUpStartsTheRunnerWithItsOwnHandleAndIsReplacedOrR
     // Confirmed again, the same wake-up moves; once it has fired, a new one is made.
     const std::uint32_t first = record.hNotification;
     record.eventTime = testing_support::fileTimeAt(at(2009, 1, 16, 9, 0));
-    ASSERT_TRUE(ScheduleEvent(record, now));
+    ASSERT_TRUE(scheduleEvent(record, now));
     EXPECT_EQ(record.hNotification, first);
     EXPECT_EQ(platform::findWakeUp(first)->startLocalTicks, ticksAt(at(2009, 7, 16, 9, 0)));
     ASSERT_TRUE(platform::takeWakeUpForFiring(first));
-    ASSERT_TRUE(ScheduleEvent(record, now));
+    ASSERT_TRUE(scheduleEvent(record, now));
     EXPECT_NE(record.hNotification, first);
     EXPECT_EQ(platform::findWakeUp(record.hNotification)->arguments, argumentFor(record.hNotification));
 }
@@ -93,11 +93,11 @@ TEST_F(EventRegistration, AOneTimeEventLessThanASecondAheadIsNotRegisteredAndKee
     const SYSTEMTIME moment = at(2009, 6, 20, 12, 0);
     EventRecord record = eventAt(moment, kOnce);
     record.hNotification = 77;
-    EXPECT_FALSE(ScheduleEvent(record, later(moment, -900)));
+    EXPECT_FALSE(scheduleEvent(record, later(moment, -900)));
     EXPECT_EQ(record.hNotification, 77u);
     EXPECT_TRUE(platform::listWakeUps()->empty());
     record.hNotification = 0;
-    EXPECT_TRUE(ScheduleEvent(record, later(moment, -1100)));
+    EXPECT_TRUE(scheduleEvent(record, later(moment, -1100)));
 }
 
 TEST_F(RunnerEvents, AFiredMonthlyEventIsReregisteredAndWrittenBackAOneTimeEventIsNot)

@@ -18,7 +18,7 @@ namespace {
 
 class AlertParameterFiles : public testing_support::DeviceTest {
 protected:
-    AlertParameterFiles() { (void)store::CreateDataDirectory(); }
+    AlertParameterFiles() { (void)store::createDataDirectory(); }
 };
 
 std::size_t count(const std::u16string& text, std::u16string_view part)
@@ -35,18 +35,18 @@ TEST(AlertParameters, RepeatingAlarmsComeBackByTheirCountAndInterval)
 {
     const int counts[] = { 1, 2, 3, 4, 5, 7, 10 };
     for (std::uint8_t i = 0; i < 7; ++i)
-        EXPECT_EQ(RepetitionCount(i), counts[i]);
-    EXPECT_EQ(RepetitionCount(7), 0);
+        EXPECT_EQ(repetitionCount(i), counts[i]);
+    EXPECT_EQ(repetitionCount(7), 0);
     const int seconds[] = { 60, 120, 180, 300, 600, 900 };
     for (std::uint8_t i = 0; i < 6; ++i)
-        EXPECT_EQ(RepetitionIntervalSeconds(i), seconds[i]);
-    EXPECT_EQ(RepetitionIntervalSeconds(6), 300);
+        EXPECT_EQ(repetitionIntervalSeconds(i), seconds[i]);
+    EXPECT_EQ(repetitionIntervalSeconds(6), 300);
     const DWORD keepAwake[] = { 300000, 600000, 900000, 1200000, 1800000, 3600000 };
     for (std::uint32_t i = 0; i < 6; ++i)
-        EXPECT_EQ(KeepAwakeMs(i), keepAwake[i]);
-    EXPECT_EQ(KeepAwakeMs(6), 0u);
-    EXPECT_EQ(ActionOf(2), Action::ExecuteProgram);
-    EXPECT_EQ(ActionOf(7), Action::Notification); // never stuck without a way to dismiss
+        EXPECT_EQ(keepAwakeMs(i), keepAwake[i]);
+    EXPECT_EQ(keepAwakeMs(6), 0u);
+    EXPECT_EQ(actionOf(2), Action::ExecuteProgram);
+    EXPECT_EQ(actionOf(7), Action::Notification); // never stuck without a way to dismiss
 }
 
 TEST_F(AlertParameterFiles, AnAlarmTakesItsPlaysPausesRepetitionsAndSoundFile)
@@ -60,7 +60,7 @@ TEST_F(AlertParameterFiles, AnAlarmTakesItsPlaysPausesRepetitionsAndSoundFile)
     alarm.repeatAlarmIntervalIndex = 1;
     alarms::setFieldText(alarm.programPath, u"Dezod");
     ASSERT_TRUE(alarms::WriteAlarmSound(6, u"\\Windows\\Tone.wav"));
-    const auto alert = AlarmAlert(alarm, 7);
+    const auto alert = alarmAlert(alarm, 7);
     EXPECT_TRUE(alert.soundOn);
     EXPECT_EQ(alert.playsPerAlert, 3);
     EXPECT_EQ(alert.pauseSeconds, 5);
@@ -71,7 +71,7 @@ TEST_F(AlertParameterFiles, AnAlarmTakesItsPlaysPausesRepetitionsAndSoundFile)
 
     alarm.repeatAlarm = 0;
     alarm.soundIndex = 0;
-    const auto plain = AlarmAlert(alarm, 8); // no sound file for alarm 8
+    const auto plain = alarmAlert(alarm, 8); // no sound file for alarm 8
     EXPECT_FALSE(plain.soundOn);
     EXPECT_EQ(plain.repetitions, 0);
     EXPECT_EQ(plain.soundPath, kNoSound);
@@ -84,29 +84,29 @@ TEST_F(AlertParameterFiles, EventsAndTimersNeverRepeatAndAMissingSoundFilePlaysN
     event.soundIndex = 1;
     event.actionKind = 2;
     event.keepAwakeIndex = 5;
-    EXPECT_EQ(EventAlert(event).soundPath, kNoSound);
-    ASSERT_TRUE(events::WriteEventSound(4, u"\\Windows\\Chord.wav"));
-    const auto eventAlert = EventAlert(event);
-    EXPECT_EQ(eventAlert.soundPath, u"\\Windows\\Chord.wav");
-    EXPECT_EQ(eventAlert.action, Action::ExecuteProgram);
-    EXPECT_EQ(eventAlert.repetitions, 0);
-    EXPECT_EQ(eventAlert.repetitionIntervalSeconds, 300);
+    EXPECT_EQ(eventAlert(event).soundPath, kNoSound);
+    ASSERT_TRUE(events::writeEventSound(4, u"\\Windows\\Chord.wav"));
+    const auto fromEvent = eventAlert(event);
+    EXPECT_EQ(fromEvent.soundPath, u"\\Windows\\Chord.wav");
+    EXPECT_EQ(fromEvent.action, Action::ExecuteProgram);
+    EXPECT_EQ(fromEvent.repetitions, 0);
+    EXPECT_EQ(fromEvent.repetitionIntervalSeconds, 300);
 
     timers::TimerRecord timer { };
     timer.soundIndex = 2;
     timer.repeatIndex = 1;
     // The timers' own reader would give "\Windows\Alarm1.wav" here.
-    EXPECT_EQ(TimerAlert(timer, 3).soundPath, kNoSound);
-    ASSERT_TRUE(timers::WriteTimerSound(3, u"\\Windows\\Bell.wav"));
-    const auto timerAlert = TimerAlert(timer, 3);
-    EXPECT_EQ(timerAlert.soundPath, u"\\Windows\\Bell.wav");
-    EXPECT_EQ(timerAlert.playsPerAlert, 2);
-    EXPECT_EQ(timerAlert.repetitions, 0);
+    EXPECT_EQ(timerAlert(timer, 3).soundPath, kNoSound);
+    ASSERT_TRUE(timers::writeTimerSound(3, u"\\Windows\\Bell.wav"));
+    const auto fromTimer = timerAlert(timer, 3);
+    EXPECT_EQ(fromTimer.soundPath, u"\\Windows\\Bell.wav");
+    EXPECT_EQ(fromTimer.playsPerAlert, 2);
+    EXPECT_EQ(fromTimer.repetitions, 0);
 }
 
 TEST(ReminderText, AlarmTitleHasTwoBlanksBeforeTheEndOfBold)
 {
-    const auto html = ReminderHtml(ItemKind::Alarm, 7, 0, u"7:00 AM", u"Mar 09, 2026", u"Wake up");
+    const auto html = reminderHtml(ItemKind::Alarm, 7, 0, u"7:00 AM", u"Mar 09, 2026", u"Wake up");
     EXPECT_EQ(html,
         u"<html><body>Tickwell Pro <b>Alarm 7  </b><a href=\"cmd:202\" align=\"right\">go to...</a><br><br>"
         u"<b>Time:</b> 7:00 AM<br><b>Date:</b> Mar 09, 2026<br><br><b>Note:</b> Wake up<br><br></body></html>");
@@ -114,32 +114,32 @@ TEST(ReminderText, AlarmTitleHasTwoBlanksBeforeTheEndOfBold)
 
 TEST(ReminderText, TimersCountFromOneEventsShowNoNumberAndEachLanguageHasItsWords)
 {
-    const auto timer = ReminderHtml(ItemKind::Timer, 3, 3, u"00:05:00", u"mars 09, 2026", u"Thé");
+    const auto timer = reminderHtml(ItemKind::Timer, 3, 3, u"00:05:00", u"mars 09, 2026", u"Thé");
     EXPECT_NE(timer.find(u"<b>Minuteur 4  </b>"), std::u16string::npos);
     EXPECT_NE(timer.find(u">Aller à...</a>"), std::u16string::npos);
     EXPECT_NE(timer.find(u"<b>Heure:</b> 00:05:00"), std::u16string::npos);
     EXPECT_NE(timer.find(u"<b>Notes:</b> Thé<br>"), std::u16string::npos);
 
-    const auto event = ReminderHtml(ItemKind::Event, 1234, 1, u"09:00", u"", u"");
+    const auto event = reminderHtml(ItemKind::Event, 1234, 1, u"09:00", u"", u"");
     EXPECT_NE(event.find(u"<b>Ereigniss  </b>"), std::u16string::npos);
     EXPECT_EQ(event.find(u"1234"), std::u16string::npos);
     EXPECT_NE(event.find(u"<b>Notiz:</b> <br><br></body></html>"), std::u16string::npos);
 
-    EXPECT_NE(ReminderHtml(ItemKind::Alarm, 2, 2, u"", u"", u"").find(u"<b>Alarma 2  </b>"), std::u16string::npos);
-    EXPECT_NE(ReminderHtml(ItemKind::Alarm, 2, 4, u"", u"", u"").find(u"<b>Sveglia 2  </b>"), std::u16string::npos);
+    EXPECT_NE(reminderHtml(ItemKind::Alarm, 2, 2, u"", u"", u"").find(u"<b>Alarma 2  </b>"), std::u16string::npos);
+    EXPECT_NE(reminderHtml(ItemKind::Alarm, 2, 4, u"", u"", u"").find(u"<b>Sveglia 2  </b>"), std::u16string::npos);
     EXPECT_NE(
-        ReminderHtml(ItemKind::Alarm, 2, 5, u"", u"", u"").find(u"<b>Будильник 2  </b>"), std::u16string::npos);
-    EXPECT_NE(ReminderHtml(ItemKind::Alarm, 2, 9, u"", u"", u"").find(u"<b>Alarm 2  </b>"), std::u16string::npos);
+        reminderHtml(ItemKind::Alarm, 2, 5, u"", u"", u"").find(u"<b>Будильник 2  </b>"), std::u16string::npos);
+    EXPECT_NE(reminderHtml(ItemKind::Alarm, 2, 9, u"", u"", u"").find(u"<b>Alarm 2  </b>"), std::u16string::npos);
 
-    EXPECT_EQ(SoftKeyTitle(SoftKey::Dismiss, 5), u"Принято");
-    EXPECT_EQ(SoftKeyTitle(SoftKey::Snooze, 1), u"Schlummern");
-    EXPECT_EQ(SoftKeyTitle(SoftKey::Dismiss, 2), u"Apagar");
-    EXPECT_EQ(SoftKeyTitle(SoftKey::Snooze, 4), u"Posponi");
+    EXPECT_EQ(softKeyTitle(SoftKey::Dismiss, 5), u"Принято");
+    EXPECT_EQ(softKeyTitle(SoftKey::Snooze, 1), u"Schlummern");
+    EXPECT_EQ(softKeyTitle(SoftKey::Dismiss, 2), u"Apagar");
+    EXPECT_EQ(softKeyTitle(SoftKey::Snooze, 4), u"Posponi");
 }
 
 TEST(ReminderText, TheUsersLabelCannotBecomeMarkupOrACommandLink)
 {
-    const auto html = ReminderHtml(ItemKind::Alarm, 1, 0, u"", u"", u"<a href=\"cmd:200\">Tom & Jerry</a>");
+    const auto html = reminderHtml(ItemKind::Alarm, 1, 0, u"", u"", u"<a href=\"cmd:200\">Tom & Jerry</a>");
     EXPECT_EQ(count(html, u"href=\"cmd:"), 1u); // only the "go to..." link
     EXPECT_NE(html.find(u"&lt;a href=&quot;cmd:200&quot;&gt;Tom &amp; Jerry&lt;/a&gt;"), std::u16string::npos);
 }
@@ -149,10 +149,10 @@ TEST_F(AlertParameterFiles, TimesShowWithoutSecondsExceptForTimersAndTheDateByIt
     ASSERT_TRUE(platform::writeRegistryString(platform::RegistryRoot::LocalMachine, u"SYSTEM\\Tickwell\\Profile",
         u"Locale", u"de_DE"));
     const FILETIME moment = fileTimeOf(ticksAt(at(2026, 3, 9, 7, 5, 3)));
-    EXPECT_EQ(ReminderItemTime(ItemKind::Alarm, moment), u"07:05");
-    EXPECT_EQ(ReminderItemTime(ItemKind::Event, moment), u"07:05");
-    EXPECT_EQ(ReminderItemTime(ItemKind::Timer, moment), u"07:05:03");
-    const auto date = ReminderDate(at(2026, 3, 9, 12, 0));
+    EXPECT_EQ(reminderItemTime(ItemKind::Alarm, moment), u"07:05");
+    EXPECT_EQ(reminderItemTime(ItemKind::Event, moment), u"07:05");
+    EXPECT_EQ(reminderItemTime(ItemKind::Timer, moment), u"07:05:03");
+    const auto date = reminderDate(at(2026, 3, 9, 12, 0));
     EXPECT_TRUE(date.ends_with(u" 09, 2026")) << platform::userLocaleName();
     EXPECT_TRUE(date.starts_with(u"Mär")) << platform::userLocaleName();
 }

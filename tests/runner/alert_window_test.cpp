@@ -122,7 +122,7 @@ TEST_F(AlertWindows, TheBubbleCarriesTheReminderAndDismissEndsTheRunWithTheVolum
     window.start();
 
     const ui::BubbleSpec& bubble = window.bubble();
-    EXPECT_EQ(bubble.owner, BubbleOwner());
+    EXPECT_EQ(bubble.owner, bubbleOwner());
     EXPECT_EQ(bubble.id, platform::windowIdOf(window.handle()));
     EXPECT_EQ(bubble.sink, window.handle());
     EXPECT_EQ(bubble.priority, ui::kBubbleShown);
@@ -135,7 +135,7 @@ TEST_F(AlertWindows, TheBubbleCarriesTheReminderAndDismissEndsTheRunWithTheVolum
     EXPECT_EQ(bubble.keys[0].command, kDismissCommand);
     EXPECT_EQ(bubble.keys[1].title, QStringLiteral("Snooze"));
     EXPECT_EQ(bubble.keys[1].command, kSnoozeCommand);
-    const AlertState state = DecodeAlertState(SendMessageW(window.handle(), kAlertStateQuery, 0, 0));
+    const AlertState state = decodeAlertState(SendMessageW(window.handle(), kAlertStateQuery, 0, 0));
     EXPECT_TRUE(state.bubbleOpen);
     EXPECT_TRUE(state.volumeRaised);
     EXPECT_EQ(state.alertsShown, 1);
@@ -143,7 +143,7 @@ TEST_F(AlertWindows, TheBubbleCarriesTheReminderAndDismissEndsTheRunWithTheVolum
     EXPECT_TRUE(signalIsSet(store::kSoundVolumeTaken));
 
     dismiss(window);
-    EXPECT_FALSE(ui::bubbleOpen(BubbleOwner(), bubble.id));
+    EXPECT_FALSE(ui::bubbleOpen(bubbleOwner(), bubble.id));
     EXPECT_EQ(FindWindowW(u"EventsClassa03", u" Reminder"), nullptr);
     EXPECT_EQ(registryVolume(), kUserVolume);
     EXPECT_FALSE(signalIsSet(store::kSoundVolumeTaken));
@@ -166,7 +166,7 @@ TEST_F(AlertWindows, SnoozingTwiceRegistersOneWakeUpAndTheSnoozeSignalBringsTheA
     EXPECT_TRUE(registryVolume() == 0xffffffffu); // the override stays while snoozing
 
     // The "sn" runner's signal: the next tick shows the alert again.
-    store::SignalByName(store::kSnoozeActive);
+    store::signalByName(store::kSnoozeActive);
     ASSERT_TRUE(pumpUntil([&] { return window.state().alertsShown == 2; }, 3000));
     EXPECT_TRUE(window.state().bubbleOpen);
     EXPECT_FALSE(window.state().snoozePending);
@@ -267,7 +267,7 @@ TEST_F(AlertWindows, APluginViewWithNoMainProgramToStartAlertsInTheRunnersOwnBub
     SendMessageW(window.handle(), WM_COMMAND, kSnoozeCommand, 0);
     EXPECT_TRUE(window.state().snoozePending);
     EXPECT_EQ(wakeUpsWithArguments(u"sn").size(), 1u);
-    store::SignalByName(store::kSnoozeActive);
+    store::signalByName(store::kSnoozeActive);
     ASSERT_TRUE(pumpUntil([&] { return window.state().alertsShown == 2; }, 3000));
     EXPECT_TRUE(window.state().bubbleHasSoftKeys);
     EXPECT_TRUE(probeStarts().empty());
@@ -325,7 +325,7 @@ TEST_F(AlertWindows, DismissInThePauseBetweenPlaysIsTakenAtOnceAndNoOtherPlayFol
     // 1.2 s in: the first play is over and its five-second pause has begun.
     AlertState inPause;
     QTimer::singleShot(1200, [&] {
-        inPause = DecodeAlertState(SendMessageW(window.handle(), kAlertStateQuery, 0, 0));
+        inPause = decodeAlertState(SendMessageW(window.handle(), kAlertStateQuery, 0, 0));
         SendMessageW(window.handle(), WM_COMMAND, kDismissCommand, 0);
     });
     QElapsedTimer took;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 using runner::Job;
-using runner::ParseCommandLine;
+using runner::parseCommandLine;
 
 namespace {
 
@@ -35,7 +35,7 @@ TEST(RunnerCommandLine, EachJobIsRecognisedExactly)
         { u"x01", Job::None, 0 },
     };
     for (const auto& c : cases) {
-        const auto command = ParseCommandLine(c.line);
+        const auto command = parseCommandLine(c.line);
         EXPECT_EQ(command.job, c.job) << std::string(c.line, c.line + std::char_traits<char16_t>::length(c.line));
     }
 }
@@ -64,7 +64,7 @@ TEST(RunnerCommandLine, ItemNumbersAreDecimalWithLeadingZerosAndMustNameAnItem)
         { u"e", Job::None, 0 },
     };
     for (const auto& c : cases) {
-        const auto command = ParseCommandLine(c.line);
+        const auto command = parseCommandLine(c.line);
         const std::string shown(c.line, c.line + std::char_traits<char16_t>::length(c.line));
         EXPECT_EQ(command.job, c.job) << shown;
         EXPECT_EQ(command.number, c.number) << shown;
@@ -73,9 +73,9 @@ TEST(RunnerCommandLine, ItemNumbersAreDecimalWithLeadingZerosAndMustNameAnItem)
 
 TEST(RunnerCommandLine, TheWholeLineIsKeptAsTheArgumentForLaterRegistrations)
 {
-    EXPECT_EQ(ParseCommandLine(u"a5").argument, u"a5");
-    EXPECT_EQ(ParseCommandLine(u"t03").argument, u"t03");
-    EXPECT_EQ(runner::KindOf(Job::Timer), runner::ItemKind::Timer);
-    EXPECT_EQ(runner::KindOf(Job::Event), runner::ItemKind::Event);
-    EXPECT_EQ(runner::KindOf(Job::Alarm), runner::ItemKind::Alarm);
+    EXPECT_EQ(parseCommandLine(u"a5").argument, u"a5");
+    EXPECT_EQ(parseCommandLine(u"t03").argument, u"t03");
+    EXPECT_EQ(runner::kindOf(Job::Timer), runner::ItemKind::Timer);
+    EXPECT_EQ(runner::kindOf(Job::Event), runner::ItemKind::Event);
+    EXPECT_EQ(runner::kindOf(Job::Alarm), runner::ItemKind::Alarm);
 }

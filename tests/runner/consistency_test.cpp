@@ -73,7 +73,7 @@ protected:
     static alarms::AlarmTable alarmsOnDisk()
     {
         alarms::AlarmTable table { };
-        EXPECT_TRUE(alarms::ReadAlarmsFile(table));
+        EXPECT_TRUE(alarms::readAlarmsFile(table));
         return table;
     }
 
@@ -84,7 +84,7 @@ protected:
         const auto table = alarmsOnDisk();
         for (int i = 0; i < alarms::kAlarmCount; ++i) {
             const auto& alarm = table[std::size_t(i)];
-            const auto found = wakeUpsWithArguments(alarms::AlarmArgument(i + 1));
+            const auto found = wakeUpsWithArguments(alarms::alarmArgument(i + 1));
             if (alarm.enabled) {
                 ASSERT_EQ(found.size(), 1u) << "alarm " << i + 1;
                 EXPECT_EQ(found[0].handle, alarm.hNotification) << "alarm " << i + 1;
@@ -130,7 +130,7 @@ TEST_F(Consistency, TwentyToolsChangingTwentyAlarmsAtOnceLoseNothing)
         for (int n = 1; n <= 20; ++n) {
             const auto& alarm = table[std::size_t(n - 1)];
             EXPECT_TRUE(alarm.enabled) << "alarm " << n << " in round " << round;
-            EXPECT_EQ(platform::toUtf8(alarms::AlarmLabel(alarm)), "L" + std::to_string(n) + "r" + std::to_string(round));
+            EXPECT_EQ(platform::toUtf8(alarms::alarmLabel(alarm)), "L" + std::to_string(n) + "r" + std::to_string(round));
         }
         expectOneRegistrationPerAlarmThatIsOn();
     }
@@ -163,7 +163,7 @@ TEST_F(Consistency, TwentyEventsAddedAtOnceAreAllKeptEachWithItsWakeUp)
         ASSERT_EQ(list.count(), std::size_t(20 * (round + 1)));
         std::set<std::string> names;
         for (std::size_t i = 0; i < list.count(); ++i) {
-            names.insert(platform::toUtf8(events::EventName(list.records[i])));
+            names.insert(platform::toUtf8(events::eventName(list.records[i])));
             const auto found
                 = wakeUpsWithArguments(u"e" + platform::toUtf16(std::to_string(list.records[i].hNotification)));
             EXPECT_EQ(found.size(), 1u) << "event " << i + 1;
@@ -191,9 +191,9 @@ TEST_F(Consistency, AMixedRoundOfAlarmsTimersEventsAndSettingsKeepsEveryChange)
         const auto table = alarmsOnDisk();
         EXPECT_FALSE(table[4].enabled);
         EXPECT_TRUE(table[5].enabled);
-        EXPECT_EQ(platform::toUtf8(alarms::AlarmLabel(table[5])), "Renamed");
+        EXPECT_EQ(platform::toUtf8(alarms::alarmLabel(table[5])), "Renamed");
         timers::TimerTable timerTable { };
-        ASSERT_TRUE(timers::ReadTimersFile(timerTable));
+        ASSERT_TRUE(timers::readTimersFile(timerTable));
         EXPECT_TRUE(timerTable[1].running);
         EXPECT_EQ(wakeUpsWithArguments(u"t01").size(), 1u);
         EXPECT_EQ(wakeUpsWithArguments(u"t01")[0].handle, timerTable[1].hNotification);
@@ -243,9 +243,9 @@ TEST_F(Consistency, ATimeChangeRacingTheRingLeavesOneWakeUpAndTheAlarmStillAlert
                   .exitCode,
         0);
     alarms::AlarmRecord alarm { };
-    ASSERT_TRUE(alarms::ReadAlarm(2, alarm));
+    ASSERT_TRUE(alarms::readAlarm(2, alarm));
     alarm.actionKind = alarms::kShowNotification;
-    ASSERT_TRUE(alarms::WriteAlarm(2, alarm));
+    ASSERT_TRUE(alarms::writeAlarm(2, alarm));
     store::SettingsRecord settings { };
     store::DefaultSettings(settings, 0);
     ASSERT_TRUE(store::SaveSettings(settings)); // the runner would wait for it otherwise
@@ -266,14 +266,14 @@ TEST_F(Consistency, ATimeChangeRacingTheRingLeavesOneWakeUpAndTheAlarmStillAlert
         ChildProcess renewal({ TKW_RUNNER, "AppRunAfterTimeChange" });
         ChildProcess ring({ TKW_RUNNER, "a03" });
         ASSERT_TRUE(renewal.wait(60s).has_value());
-        const std::u16string cls = runner::AlertWindowClass(u"a03");
+        const std::u16string cls = runner::alertWindowClass(u"a03");
         if (waitUntil([&] { return FindWindowW(cls.c_str(), nullptr) != nullptr; }, 20s))
             ++alerted;
         ring.kill(SIGKILL);
         (void)ring.wait(10s);
         const auto after = wakeUpsWithArguments(u"a03");
         ASSERT_EQ(after.size(), 1u) << "round " << round;
-        ASSERT_TRUE(alarms::ReadAlarm(2, alarm));
+        ASSERT_TRUE(alarms::readAlarm(2, alarm));
         EXPECT_EQ(after[0].handle, alarm.hNotification) << "round " << round;
         EXPECT_EQ(after[0].startLocalTicks, before[0].startLocalTicks + 24 * 3600 * kSecond) << "round " << round;
     }
@@ -288,7 +288,7 @@ TEST_F(Consistency, AnAlarmSetWithTkwctlOnANewDeviceRingsWithoutTheMainProgramEv
     ASSERT_EQ(tkwctl({ "alarm", "set", "1", "--time", "07:00", "--days", "Mon", "--on" }).exitCode, 0);
     startService();
     setClock(at(2026, 3, 9, 6, 59, 58));
-    const std::u16string cls = runner::AlertWindowClass(u"a01");
+    const std::u16string cls = runner::alertWindowClass(u"a01");
     EXPECT_TRUE(waitUntil([&] { return FindWindowW(cls.c_str(), nullptr) != nullptr; }, 30s));
 }
 
@@ -322,7 +322,7 @@ TEST_F(Consistency, ADamagedWakeUpDatabaseIsRebuiltFromTheRecordsRunningTimersIn
     }, 30s));
     EXPECT_TRUE(waitForNoRunner());
     timers::TimerTable timerTable { };
-    ASSERT_TRUE(timers::ReadTimersFile(timerTable));
+    ASSERT_TRUE(timers::readTimersFile(timerTable));
     EXPECT_EQ(wakeUpsWithArguments(u"t03")[0].handle, timerTable[3].hNotification);
     expectOneRegistrationPerAlarmThatIsOn();
     bool setAside = false;
@@ -368,18 +368,18 @@ TEST_F(Consistency, BusyFilesAreWaitedForAndUnreadableOnesRefused)
         EXPECT_NE(shown.find("\"source\":\"file\""), std::string::npos);
     }
     timers::TimerTable timerTable { };
-    ASSERT_TRUE(timers::ReadTimersFile(timerTable));
+    ASSERT_TRUE(timers::readTimersFile(timerTable));
     EXPECT_EQ(platform::toUtf8(alarms::fieldText(timerTable[2].name)), "Pasta");
 
     // Start on a running timer is refused and moves nothing.
     ASSERT_EQ(tkwctl({ "timer", "start", "3" }).exitCode, 0);
-    ASSERT_TRUE(timers::ReadTimersFile(timerTable));
+    ASSERT_TRUE(timers::readTimersFile(timerTable));
     const auto end = ticksOf(timerTable[2].value);
     const auto wakeUp = wakeUpsWithArguments(u"t02");
     ASSERT_EQ(wakeUp.size(), 1u);
     setClock(at(2026, 3, 9, 6, 2));
     EXPECT_EQ(tkwctl({ "timer", "start", "3" }).exitCode, 1);
-    ASSERT_TRUE(timers::ReadTimersFile(timerTable));
+    ASSERT_TRUE(timers::readTimersFile(timerTable));
     EXPECT_EQ(ticksOf(timerTable[2].value), end);
     EXPECT_EQ(wakeUpsWithArguments(u"t02")[0].startLocalTicks, wakeUp[0].startLocalTicks);
 

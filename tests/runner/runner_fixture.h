@@ -126,8 +126,8 @@ inline DWORD registryVolume()
 // the alert volume `alarmVolume`) and the user's volume is kUserVolume.
 inline void prepareDevice(std::uint32_t alarmVolume = 2)
 {
-    (void)store::CreateDataDirectory();
-    store::StoreInstallFolder(store::kDefaultInstallFolder);
+    (void)store::createDataDirectory();
+    store::storeInstallFolder(store::kDefaultInstallFolder);
     store::SettingsRecord settings { };
     store::DefaultSettings(settings, 0);
     settings.alarmVolume = alarmVolume;

@@ -80,22 +80,22 @@ protected:
                       .exitCode,
             0);
         alarms::AlarmRecord alarm { };
-        ASSERT_TRUE(alarms::ReadAlarm(0, alarm));
+        ASSERT_TRUE(alarms::readAlarm(0, alarm));
         alarm.actionKind = alarms::kShowNotification; // a new alarm shows a plug-in view
         edit(alarm);
-        ASSERT_TRUE(alarms::WriteAlarm(0, alarm));
+        ASSERT_TRUE(alarms::writeAlarm(0, alarm));
     }
 
     static HWND waitForAlertWindow(std::u16string_view argument, std::chrono::milliseconds timeout = 20s)
     {
-        const std::u16string cls = AlertWindowClass(argument);
+        const std::u16string cls = alertWindowClass(argument);
         HWND window = nullptr;
         const std::u16string title(kAlertWindowTitle);
         (void)waitUntil([&] { return (window = FindWindowW(cls.c_str(), title.c_str())) != nullptr; }, timeout);
         return window;
     }
 
-    static AlertState stateOf(HWND window) { return DecodeAlertState(SendMessageW(window, kAlertStateQuery, 0, 0)); }
+    static AlertState stateOf(HWND window) { return decodeAlertState(SendMessageW(window, kAlertStateQuery, 0, 0)); }
 
     // Waits until the alert's sound loop has played `plays` times in all and is over.
     static bool waitForPlays(HWND window, int plays)
@@ -193,7 +193,7 @@ protected:
     static alarms::AlarmRecord alarmOnDisk()
     {
         alarms::AlarmRecord alarm { };
-        EXPECT_TRUE(alarms::ReadAlarm(0, alarm));
+        EXPECT_TRUE(alarms::readAlarm(0, alarm));
         return alarm;
     }
 
@@ -209,7 +209,7 @@ TEST_F(RunnerProcesses, AnAlarmSwitchedOnWithTkwctlRingsAsTheClockPassesItsMomen
     switchOnAlarm([](alarms::AlarmRecord& alarm) {
         alarm.repeatIndex = 1; // twice
         alarm.pauseIndex = 0;  // one second apart
-        alarms::SetAlarmLabel(alarm, u"Gym");
+        alarms::setAlarmLabel(alarm, u"Gym");
     });
     startService();
     setClock(at(2026, 3, 9, 6, 59, 58));
@@ -233,7 +233,7 @@ TEST_F(RunnerProcesses, AnAlarmSwitchedOnWithTkwctlRingsAsTheClockPassesItsMomen
     EXPECT_EQ(registryVolume(), 0xffffffffu);
     EXPECT_EQ(soundsHeard(), 2);
     dismissAndWaitForTheEnd(window);
-    EXPECT_EQ(FindWindowW(AlertWindowClass(u"a01").c_str(), nullptr), nullptr);
+    EXPECT_EQ(FindWindowW(alertWindowClass(u"a01").c_str(), nullptr), nullptr);
 }
 
 TEST_F(RunnerProcesses, SnoozeBringsTheAlertBackThroughAnSnWakeUpFiveMinutesLater)
@@ -305,10 +305,10 @@ TEST_F(RunnerProcesses, ATimerStartedForThreeSecondsFiresRewritesItsRecordAndSig
 {
     ASSERT_EQ(tkwctl({ "timer", "set", "1", "--value", "00:00:03", "--name", "Tea" }).exitCode, 0);
     timers::TimerTable table { };
-    ASSERT_TRUE(timers::ReadTimer(0, table[0]));
+    ASSERT_TRUE(timers::readTimer(0, table[0]));
     table[0].soundIndex = 1;
     ASSERT_TRUE(timers::SaveTimer(table, 0));
-    ASSERT_TRUE(timers::WriteTimerSound(0, u"\\Windows\\Tone.wav"));
+    ASSERT_TRUE(timers::writeTimerSound(0, u"\\Windows\\Tone.wav"));
     startService();
     ASSERT_EQ(tkwctl({ "timer", "start", "1" }).exitCode, 0);
     (void)takeSignal(store::kTimersChanged);
@@ -316,7 +316,7 @@ TEST_F(RunnerProcesses, ATimerStartedForThreeSecondsFiresRewritesItsRecordAndSig
     HWND window = waitForAlertWindow(u"t00");
     ASSERT_NE(window, nullptr);
     timers::TimerRecord finished { };
-    ASSERT_TRUE(timers::ReadTimer(0, finished));
+    ASSERT_TRUE(timers::readTimer(0, finished));
     EXPECT_EQ(finished.running, 0);
     EXPECT_EQ(finished.hNotification, 0u);
     SYSTEMTIME value { };
@@ -351,10 +351,10 @@ TEST_F(RunnerProcesses, ATimerResetWhileItsRunnerWaitsEndsTheRunnerWithoutAnAler
     ASSERT_EQ(tkwctl({ "timer", "reset", "1" }).exitCode, 0);
     EXPECT_EQ(runner.wait(10s), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - resetAt, 5s);
-    EXPECT_EQ(FindWindowW(AlertWindowClass(u"t00").c_str(), nullptr), nullptr);
-    EXPECT_FALSE(signalIsSet(timers::TimerResetEventName(0))); // consumed
+    EXPECT_EQ(FindWindowW(alertWindowClass(u"t00").c_str(), nullptr), nullptr);
+    EXPECT_FALSE(signalIsSet(timers::timerResetEventName(0))); // consumed
     timers::TimerRecord timer { };
-    ASSERT_TRUE(timers::ReadTimer(0, timer));
+    ASSERT_TRUE(timers::readTimer(0, timer));
     EXPECT_EQ(timer.running, 0);
 }
 

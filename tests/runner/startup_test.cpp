@@ -25,7 +25,7 @@ class StartUp : public testing_support::DeviceTest {
 protected:
     StartUp()
     {
-        (void)store::CreateDataDirectory();
+        (void)store::createDataDirectory();
         setClock(at(2026, 3, 9, 12, 0)); // a Monday
     }
 
@@ -41,7 +41,7 @@ protected:
         timer.running = running ? 1 : 0;
         timer.soundIndex = 1;
         timer.name[0] = u'T';
-        timer.hNotification = timers::RegisterTimerWakeUp(index, 0, platform::LocalTicks(endTicks), kOwnPath);
+        timer.hNotification = timers::registerTimerWakeUp(index, 0, platform::LocalTicks(endTicks), kOwnPath);
         EXPECT_NE(timer.hNotification, 0u);
         EXPECT_TRUE(timers::SaveAllTimers(table));
         return timer;
@@ -50,12 +50,12 @@ protected:
     static timers::TimerRecord timerOnDisk(int index)
     {
         timers::TimerRecord timer { };
-        EXPECT_TRUE(timers::ReadTimer(index, timer));
+        EXPECT_TRUE(timers::readTimer(index, timer));
         return timer;
     }
 };
 
-Command commandFor(std::u16string_view line) { return ParseCommandLine(line); }
+Command commandFor(std::u16string_view line) { return parseCommandLine(line); }
 
 } // namespace
 
@@ -65,16 +65,16 @@ TEST_F(StartUp, ADueEventIsFoundByItsHandleAndAMonthlyOneMovesToNextMonth)
     auto editor = events::OpenEditor(list, *events::NewEventSlot(list));
     ASSERT_TRUE(editor);
     editor->working.recurrence = events::kEveryMonth;
-    events::SetEventName(editor->working, u"Rent");
+    events::setEventName(editor->working, u"Rent");
     const FILETIME anchor = fileTimeOf(ticksAt(at(2026, 1, 15, 9, 0)));
     ASSERT_EQ(events::ApplyEditor(list, *editor, anchor, at(2026, 3, 9, 12, 0), kQuick), events::ApplyOutcome::Saved);
     const DWORD handle = list.records[0].hNotification;
     ASSERT_NE(handle, 0u);
 
     setClock(at(2026, 3, 15, 9, 0, 1));
-    EXPECT_FALSE(LoadDueItem(commandFor(u"e" + std::u16string(u"99999")), kOwnPath, kQuick));
+    EXPECT_FALSE(loadDueItem(commandFor(u"e" + std::u16string(u"99999")), kOwnPath, kQuick));
     const std::string digits = std::to_string(handle);
-    const auto item = LoadDueItem(commandFor(u"e" + std::u16string(digits.begin(), digits.end())), kOwnPath, kQuick);
+    const auto item = loadDueItem(commandFor(u"e" + std::u16string(digits.begin(), digits.end())), kOwnPath, kQuick);
     ASSERT_TRUE(item);
     EXPECT_EQ(item->kind, ItemKind::Event);
     EXPECT_EQ(item->note, u"Rent");
@@ -88,7 +88,7 @@ TEST_F(StartUp, ADueTimerAlertsOnlyWhileRunningAndWithinTwentyMinutesAndLosesIts
 {
     const std::uint64_t now = localNowTicks();
     const auto timer = startTimer(3, now + 30 * kSecond);
-    const auto item = LoadDueItem(commandFor(u"t03"), kOwnPath, kQuick);
+    const auto item = loadDueItem(commandFor(u"t03"), kOwnPath, kQuick);
     ASSERT_TRUE(item);
     EXPECT_EQ(item->kind, ItemKind::Timer);
     EXPECT_EQ(item->timerEnd.count(), now + 30 * kSecond);
@@ -96,23 +96,23 @@ TEST_F(StartUp, ADueTimerAlertsOnlyWhileRunningAndWithinTwentyMinutesAndLosesIts
     EXPECT_FALSE(platform::findWakeUp(timer.hNotification));
 
     startTimer(3, now - (21 * 60 + 1) * kSecond);
-    EXPECT_FALSE(LoadDueItem(commandFor(u"t03"), kOwnPath, kQuick));
+    EXPECT_FALSE(loadDueItem(commandFor(u"t03"), kOwnPath, kQuick));
     EXPECT_TRUE(wakeUps().empty()); // cleared all the same
     startTimer(3, now - 20 * 60 * kSecond);
-    EXPECT_TRUE(LoadDueItem(commandFor(u"t03"), kOwnPath, kQuick));
+    EXPECT_TRUE(loadDueItem(commandFor(u"t03"), kOwnPath, kQuick));
 
     // Stopped by the user after its wake-up was taken: its value is no end moment.
     startTimer(3, now + 30 * kSecond, false);
-    EXPECT_FALSE(LoadDueItem(commandFor(u"t03"), kOwnPath, kQuick));
+    EXPECT_FALSE(loadDueItem(commandFor(u"t03"), kOwnPath, kQuick));
 }
 
 TEST_F(StartUp, ATimerAtItsEndGoesBackToItsInitialValueAndTheMainProgramIsTold)
 {
     (void)takeSignal(store::kTimersChanged);
     startTimer(3, localNowTicks() + 1 * kSecond);
-    const auto item = LoadDueItem(commandFor(u"t03"), kOwnPath, kQuick);
+    const auto item = loadDueItem(commandFor(u"t03"), kOwnPath, kQuick);
     ASSERT_TRUE(item);
-    EXPECT_TRUE(AwaitTimerEnd(*item));
+    EXPECT_TRUE(awaitTimerEnd(*item));
     const auto finished = timerOnDisk(3);
     EXPECT_EQ(finished.running, 0);
     EXPECT_EQ(finished.hNotification, 0u);
@@ -131,7 +131,7 @@ TEST_F(StartUp, RenewalLeavesOneTimeChangeRegistrationAndBringsOverdueTimersBack
     startTimer(2, now - 60 * kSecond); // its wake-up was missed
     ASSERT_TRUE(alarms::SaveAlarms(alarms::AlarmTable { }));
 
-    RenewAllRegistrations(kOwnPath);
+    renewAllRegistrations(kOwnPath);
     const auto applications = platform::timeChangeApplications().value_or(std::vector<std::u16string> { });
     EXPECT_EQ(std::count(applications.begin(), applications.end(), runner), 1);
     EXPECT_EQ(std::count(applications.begin(), applications.end(), u"\\Windows\\Other.exe"), 1);
@@ -143,7 +143,7 @@ TEST_F(StartUp, RenewalLeavesOneTimeChangeRegistrationAndBringsOverdueTimersBack
 
     // Once more with nothing registered for time changes: still exactly one.
     ASSERT_TRUE(CeRunAppAtEvent(runner.c_str(), NOTIFICATION_EVENT_NONE));
-    RenewAllRegistrations(kOwnPath);
+    renewAllRegistrations(kOwnPath);
     const auto again = platform::timeChangeApplications().value_or(std::vector<std::u16string> { });
     EXPECT_EQ(std::count(again.begin(), again.end(), runner), 1);
 }
@@ -154,7 +154,7 @@ TEST_F(StartUp, ARenewalRequestRemovesWhatOlderVersionsRegisteredForTimeChanges)
              u"\\Application Data\\Orvane Tickwell\\TkEvents.exe", u"\\Application Data\\Orvane Tickwell\\TkTimer.exe" })
         ASSERT_TRUE(CeRunAppAtEvent(old, NOTIFICATION_EVENT_TIME_CHANGE));
     ASSERT_TRUE(CeRunAppAtEvent(u"\\Windows\\Mine.exe", NOTIFICATION_EVENT_TIME_CHANGE));
-    EXPECT_FALSE(store::RequestRenewal()); // no runner is installed on this device
+    EXPECT_FALSE(store::requestRenewal()); // no runner is installed on this device
     EXPECT_EQ(platform::timeChangeApplications(), std::vector<std::u16string> { u"\\Windows\\Mine.exe" });
 }
 
@@ -162,16 +162,16 @@ TEST(StartUpWaits, OnlyATestCanShortenThemAndNeverLengthenThem)
 {
     {
         testing_support::EnvironmentGuard scale("TKW_RUNNER_TIME_SCALE", nullptr);
-        EXPECT_EQ(StartUpTimeScale(), 1.0);
+        EXPECT_EQ(startUpTimeScale(), 1.0);
     }
     {
         testing_support::EnvironmentGuard scale("TKW_RUNNER_TIME_SCALE", "0.25");
-        EXPECT_EQ(StartUpTimeScale(), 0.25);
+        EXPECT_EQ(startUpTimeScale(), 0.25);
     }
     for (const char* invalid : { "3", "-1", "fast", "0.5s", "nan" }) {
         testing_support::EnvironmentGuard scale("TKW_RUNNER_TIME_SCALE", invalid);
-        EXPECT_EQ(StartUpTimeScale(), 1.0) << invalid;
+        EXPECT_EQ(startUpTimeScale(), 1.0) << invalid;
     }
-    EXPECT_TRUE(WithinAlertWindow(platform::LocalTicks(0), platform::LocalTicks(20 * 60 * kSecond + 59 * kSecond))); // 20 whole minutes
-    EXPECT_FALSE(WithinAlertWindow(platform::LocalTicks(21 * 60 * kSecond), platform::LocalTicks(0)));
+    EXPECT_TRUE(withinAlertWindow(platform::LocalTicks(0), platform::LocalTicks(20 * 60 * kSecond + 59 * kSecond))); // 20 whole minutes
+    EXPECT_FALSE(withinAlertWindow(platform::LocalTicks(21 * 60 * kSecond), platform::LocalTicks(0)));
 }

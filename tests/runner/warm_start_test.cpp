@@ -22,7 +22,7 @@ class WarmStart : public testing_support::DeviceTest {
 protected:
     WarmStart()
     {
-        (void)store::CreateDataDirectory();
+        (void)store::createDataDirectory();
         const SYSTEMTIME now = at(2026, 3, 9, 7, 0, 5);
         EXPECT_TRUE(SetLocalTime(&now));
     }
@@ -47,7 +47,7 @@ protected:
     }
 };
 
-Command commandFor(std::u16string_view line) { return ParseCommandLine(line); }
+Command commandFor(std::u16string_view line) { return parseCommandLine(line); }
 
 } // namespace
 
@@ -55,7 +55,7 @@ TEST_F(WarmStart, ADueAlarmPromisesItsSoundAndItsRecordIsLeftAsItWas)
 {
     saveAlarm(at(2026, 3, 9, 7, 0));
     const auto before = bytesOf(store::kAlarmsFile);
-    const auto alert = PeekDueAlert(commandFor(u"a02"));
+    const auto alert = peekDueAlert(commandFor(u"a02"));
     ASSERT_TRUE(alert);
     EXPECT_TRUE(alert->soundOn);
     EXPECT_EQ(alert->soundPath, u"\\Windows\\Tone.wav");
@@ -63,22 +63,22 @@ TEST_F(WarmStart, ADueAlarmPromisesItsSoundAndItsRecordIsLeftAsItWas)
     EXPECT_EQ(bytesOf(store::kAlarmsFile), before);
     EXPECT_TRUE(wakeUps().empty());
 
-    EXPECT_FALSE(PeekDueAlert(commandFor(u"a03"))); // no such alarm set
+    EXPECT_FALSE(peekDueAlert(commandFor(u"a03"))); // no such alarm set
 }
 
 TEST_F(WarmStart, AnAlarmThatWillNotAlertPromisesNothing)
 {
     saveAlarm(at(2026, 3, 9, 7, 0), false);
-    EXPECT_FALSE(PeekDueAlert(commandFor(u"a02")));
+    EXPECT_FALSE(peekDueAlert(commandFor(u"a02")));
     saveAlarm(at(2026, 3, 9, 6, 39)); // the wake-up came 21 minutes late
-    EXPECT_FALSE(PeekDueAlert(commandFor(u"a02")));
+    EXPECT_FALSE(peekDueAlert(commandFor(u"a02")));
 
     // Moved on meanwhile by a renewal: it rang at the moment its wake-up was registered for.
     saveAlarm(at(2026, 3, 10, 7, 0));
-    EXPECT_FALSE(PeekDueAlert(commandFor(u"a02")));
+    EXPECT_FALSE(peekDueAlert(commandFor(u"a02")));
     testing_support::EnvironmentGuard fired(
         platform::kWakeUpStartVariable, std::to_string(ticksAt(at(2026, 3, 9, 7, 0))).c_str());
-    EXPECT_TRUE(PeekDueAlert(commandFor(u"a02")));
+    EXPECT_TRUE(peekDueAlert(commandFor(u"a02")));
 }
 
 TEST_F(WarmStart, AnEventIsFoundByItsWakeUpHandle)
@@ -91,13 +91,13 @@ TEST_F(WarmStart, AnEventIsFoundByItsWakeUpHandle)
     list.records[1].eventId = 2;
     list.records[1].soundIndex = 1;
     ASSERT_TRUE(events::SaveEvents(list));
-    ASSERT_TRUE(events::WriteEventSound(2, u"\\Windows\\Bell.wav"));
+    ASSERT_TRUE(events::writeEventSound(2, u"\\Windows\\Bell.wav"));
 
-    const auto alert = PeekDueAlert(commandFor(u"e42"));
+    const auto alert = peekDueAlert(commandFor(u"e42"));
     ASSERT_TRUE(alert);
     EXPECT_TRUE(alert->soundOn);
     EXPECT_EQ(alert->soundPath, u"\\Windows\\Bell.wav");
-    EXPECT_FALSE(PeekDueAlert(commandFor(u"e43")));
+    EXPECT_FALSE(peekDueAlert(commandFor(u"e43")));
 }
 
 TEST_F(WarmStart, ATimerPromisesItsAlertOnlyRunningAndAtItsEnd)
@@ -110,13 +110,13 @@ TEST_F(WarmStart, ATimerPromisesItsAlertOnlyRunningAndAtItsEnd)
     table[4].value = fileTimeOf(ticksAt(at(2026, 3, 9, 7, 0, 35))); // the runner waits first
     table[5].value = fileTimeOf(ticksAt(at(2026, 3, 9, 7, 0, 5)));  // stopped
     ASSERT_TRUE(timers::SaveAllTimers(table));
-    ASSERT_TRUE(timers::WriteTimerSound(3, u"\\Windows\\Tone.wav"));
+    ASSERT_TRUE(timers::writeTimerSound(3, u"\\Windows\\Tone.wav"));
 
-    const auto alert = PeekDueAlert(commandFor(u"t03"));
+    const auto alert = peekDueAlert(commandFor(u"t03"));
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->soundPath, u"\\Windows\\Tone.wav");
-    EXPECT_FALSE(PeekDueAlert(commandFor(u"t04")));
-    EXPECT_FALSE(PeekDueAlert(commandFor(u"t05")));
+    EXPECT_FALSE(peekDueAlert(commandFor(u"t04")));
+    EXPECT_FALSE(peekDueAlert(commandFor(u"t05")));
 }
 
 TEST_F(WarmStart, OnlyASoundThatWillPlayIsMadeReady)
@@ -127,15 +127,15 @@ TEST_F(WarmStart, OnlyASoundThatWillPlayIsMadeReady)
     AlertParameters alert;
     alert.soundOn = true;
     alert.soundPath = u"\\Windows\\Tone.wav";
-    EXPECT_TRUE(WarmUpSound(alert));
+    EXPECT_TRUE(warmUpSound(alert));
 
     AlertParameters missing = alert;
     missing.soundPath = u"\\Windows\\Missing.wav";
-    EXPECT_FALSE(WarmUpSound(missing));
+    EXPECT_FALSE(warmUpSound(missing));
     AlertParameters silent = alert;
     silent.soundOn = false;
-    EXPECT_FALSE(WarmUpSound(silent));
+    EXPECT_FALSE(warmUpSound(silent));
     AlertParameters program = alert;
     program.action = Action::ExecuteProgram;
-    EXPECT_FALSE(WarmUpSound(program));
+    EXPECT_FALSE(warmUpSound(program));
 }

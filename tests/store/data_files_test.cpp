@@ -29,32 +29,32 @@ std::vector<char> utf16Bytes(std::u16string_view text)
 TEST(DataFilePaths, FoldersAreCutAfterTheLastBackslash)
 {
     EXPECT_EQ(DataFilePath(u"alarmsnd3.dat"), u"\\Application Data\\Orvane Tickwell Pro\\data\\alarmsnd3.dat");
-    EXPECT_EQ(FolderOfModulePath(u"\\Program Files\\Tickwell Pro\\Tickwell Pro.exe"), u"\\Program Files\\Tickwell Pro\\");
-    EXPECT_EQ(FolderOfModulePath(u"Tickwell Pro.exe"), u"\\");
+    EXPECT_EQ(folderOfModulePath(u"\\Program Files\\Tickwell Pro\\Tickwell Pro.exe"), u"\\Program Files\\Tickwell Pro\\");
+    EXPECT_EQ(folderOfModulePath(u"Tickwell Pro.exe"), u"\\");
     const std::u16string deep = u"\\" + std::u16string(300, u'x') + u"\\a.exe";
-    EXPECT_EQ(FolderOfModulePath(deep).size(), 260u);
+    EXPECT_EQ(folderOfModulePath(deep).size(), 260u);
 }
 
 TEST_F(InstallFolder, PathFileHoldsTheFolderAndTwoZerosAndIsLeftAloneWhenItMatches)
 {
-    StoreInstallFolder(u"\\Program Files\\Tickwell Pro\\");
+    storeInstallFolder(u"\\Program Files\\Tickwell Pro\\");
     auto expected = utf16Bytes(u"\\Program Files\\Tickwell Pro\\");
     expected.insert(expected.end(), 4, 0);
     EXPECT_EQ(readDataFile(kPathFile), expected);
 
     const auto written = std::filesystem::last_write_time(hostDataFile(kPathFile));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    StoreInstallFolder(u"\\Program Files\\Tickwell Pro\\");
+    storeInstallFolder(u"\\Program Files\\Tickwell Pro\\");
     EXPECT_EQ(std::filesystem::last_write_time(hostDataFile(kPathFile)), written);
 
     // A move is noted: case counts.
-    StoreInstallFolder(u"\\Storage Card\\tickwell pro\\");
+    storeInstallFolder(u"\\Storage Card\\tickwell pro\\");
     EXPECT_EQ(ReadInstallFolder(InstallFolderReader::TodayPlugin), u"\\Storage Card\\tickwell pro\\");
 }
 
 TEST_F(InstallFolder, RegistryCopyStandsInForAMissingPathFileExceptForTheTodayPlugin)
 {
-    StoreInstallFolder(u"\\Program Files\\Tickwell Pro\\");
+    storeInstallFolder(u"\\Program Files\\Tickwell Pro\\");
     const auto copy = platform::readRegistryValue(platform::RegistryRoot::CurrentUser, kInstallCopyKey, kInstallCopyValue);
     ASSERT_TRUE(copy);
     EXPECT_EQ(copy->type, 7u);
@@ -73,7 +73,7 @@ TEST_F(InstallFolder, RegistryCopyStandsInForAMissingPathFileExceptForTheTodayPl
 TEST_F(LanguageFile, MissingEverywhereMeansEnglishAndNoFileIsMade)
 {
     EXPECT_FALSE(ReadLanguage(LanguageReader::MainProgram, kQuick));
-    EXPECT_EQ(CurrentLanguage(), kEnglish);
+    EXPECT_EQ(currentLanguage(), kEnglish);
     EXPECT_FALSE(ReadLanguage(LanguageReader::Runner, kQuick));
     EXPECT_TRUE(readDataFile(kLanguageFile).empty());
     EXPECT_FALSE(std::filesystem::exists(hostDataFile(kLanguageFile)));
@@ -83,7 +83,7 @@ TEST_F(LanguageFile, RegistryValueBecomesTheFileUnlessTheMainProgramCannotUseIt)
 {
     ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::CurrentUser, kSuiteKey, kLanguageValue, kFrench));
     EXPECT_TRUE(ReadLanguage(LanguageReader::MainProgram, kQuick));
-    EXPECT_EQ(CurrentLanguage(), kFrench);
+    EXPECT_EQ(currentLanguage(), kFrench);
     const DWORD french = kFrench;
     EXPECT_EQ(readDataFile(kLanguageFile), std::vector<char>(reinterpret_cast<const char*>(&french),
                                                reinterpret_cast<const char*>(&french) + 4));
@@ -91,10 +91,10 @@ TEST_F(LanguageFile, RegistryValueBecomesTheFileUnlessTheMainProgramCannotUseIt)
     std::filesystem::remove(hostDataFile(kLanguageFile));
     ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::CurrentUser, kSuiteKey, kLanguageValue, kSpanish));
     EXPECT_FALSE(ReadLanguage(LanguageReader::MainProgram, kQuick));
-    EXPECT_EQ(CurrentLanguage(), kEnglish);
+    EXPECT_EQ(currentLanguage(), kEnglish);
     EXPECT_FALSE(std::filesystem::exists(hostDataFile(kLanguageFile)));
     EXPECT_TRUE(ReadLanguage(LanguageReader::Runner, kQuick));
-    EXPECT_EQ(CurrentLanguage(), kSpanish);
+    EXPECT_EQ(currentLanguage(), kSpanish);
 }
 
 TEST_F(LanguageFile, SpanishFileIsEnglishForTheMainProgramAndSpanishForTheOthers)
@@ -102,9 +102,9 @@ TEST_F(LanguageFile, SpanishFileIsEnglishForTheMainProgramAndSpanishForTheOthers
     const DWORD spanish = kSpanish;
     writeDataFile(kLanguageFile, &spanish, 4);
     EXPECT_FALSE(ReadLanguage(LanguageReader::MainProgram));
-    EXPECT_EQ(CurrentLanguage(), kEnglish);
+    EXPECT_EQ(currentLanguage(), kEnglish);
     EXPECT_TRUE(ReadLanguage(LanguageReader::Runner));
-    EXPECT_EQ(CurrentLanguage(), kSpanish);
+    EXPECT_EQ(currentLanguage(), kSpanish);
     EXPECT_TRUE(ReadLanguage(LanguageReader::TodayPlugin));
 
     // A short or out-of-range file is English, and the registry is not asked.
@@ -114,16 +114,16 @@ TEST_F(LanguageFile, SpanishFileIsEnglishForTheMainProgramAndSpanishForTheOthers
     const DWORD beyond = 9;
     writeDataFile(kLanguageFile, &beyond, 4);
     EXPECT_FALSE(ReadLanguage(LanguageReader::MainProgram));
-    EXPECT_EQ(CurrentLanguage(), kEnglish);
+    EXPECT_EQ(currentLanguage(), kEnglish);
 }
 
 TEST_F(LanguageFile, WritingTheLanguageStoresItInBothPlaces)
 {
     ASSERT_TRUE(WriteLanguage(kRussian));
     EXPECT_EQ(platform::readRegistryDword(platform::RegistryRoot::CurrentUser, kSuiteKey, kLanguageValue), kRussian);
-    SetCurrentLanguage(kEnglish);
+    setCurrentLanguage(kEnglish);
     EXPECT_TRUE(ReadLanguage(LanguageReader::TodayPlugin));
-    EXPECT_EQ(CurrentLanguage(), kRussian);
+    EXPECT_EQ(currentLanguage(), kRussian);
 }
 
 TEST_F(DiagnosticLog, EntriesAreUtf16WithOneByteOrderMarkAndCrLf)

@@ -37,15 +37,15 @@ TEST_F(PluginFile, DefaultsMatchTheDocumentedImageAndFollowTheScreenAndTheModel)
 {
     PluginSettings settings;
     std::memset(&settings, 0xcc, sizeof settings);
-    DefaultPluginSettings(settings);
+    defaultPluginSettings(settings);
     EXPECT_EQ(bytesOf(settings), fixture("plg_default_240x320.dat"));
-    EXPECT_TRUE(ValidatePluginSettings(settings));
+    EXPECT_TRUE(validatePluginSettings(settings));
 
     setProfile(platform::kScreenWidthValue, 480);
     setProfile(platform::kScreenHeightValue, 640);
     ASSERT_TRUE(platform::writeRegistryString(platform::RegistryRoot::LocalMachine, platform::kProfileKey,
         platform::kOemInfoValue, u"Palm Treo 800w"));
-    DefaultPluginSettings(settings);
+    defaultPluginSettings(settings);
     EXPECT_EQ(settings.shortcutCount, 5);
     EXPECT_EQ(settings.shortcutShown[7], 1);
     EXPECT_EQ(settings.lockKind, 0);
@@ -55,7 +55,7 @@ TEST_F(PluginFile, DefaultsMatchTheDocumentedImageAndFollowTheScreenAndTheModel)
     setProfile(platform::kScreenHeightValue, 480);
     ASSERT_TRUE(platform::writeRegistryString(platform::RegistryRoot::LocalMachine, platform::kProfileKey,
         platform::kOemInfoValue, u"Palm Treo 800wx"));
-    DefaultPluginSettings(settings);
+    defaultPluginSettings(settings);
     EXPECT_EQ(settings.shortcutCount, 5);
     EXPECT_EQ(settings.lockKind, 1);
 }
@@ -63,11 +63,11 @@ TEST_F(PluginFile, DefaultsMatchTheDocumentedImageAndFollowTheScreenAndTheModel)
 TEST_F(PluginFile, EveryRuleOfValidationRejects)
 {
     PluginSettings good;
-    DefaultPluginSettings(good);
+    defaultPluginSettings(good);
     const auto rejects = [&](auto&& spoil) {
         PluginSettings s = good;
         spoil(s);
-        return !ValidatePluginSettings(s);
+        return !validatePluginSettings(s);
     };
     EXPECT_TRUE(rejects([](PluginSettings& s) { s.formatMarker = 1; }));
     EXPECT_TRUE(rejects([](PluginSettings& s) { s.clockKind = 4; }));
@@ -97,32 +97,32 @@ TEST_F(PluginFile, EveryRuleOfValidationRejects)
 TEST_F(PluginFile, InvalidFileIsReplacedByTheDefaultsAndAValidOneIsKept)
 {
     PluginSettings settings;
-    DefaultPluginSettings(settings);
+    defaultPluginSettings(settings);
     settings.shortcutOrder[1] = 0; // a view listed twice
     writeDataFile(kPluginSettingsFile, &settings, sizeof settings);
     PluginSettings loaded { };
-    EXPECT_EQ(LoadPluginSettings(loaded), PluginSettingsLoad::Defaulted);
+    EXPECT_EQ(loadPluginSettings(loaded), PluginSettingsLoad::Defaulted);
     EXPECT_EQ(readDataFile(kPluginSettingsFile), fixture("plg_default_240x320.dat"));
 
-    DefaultPluginSettings(settings);
+    defaultPluginSettings(settings);
     settings.screenSaverMode = 2;
     std::u16string picture = u"dddd, MMMM dd, yyyy";
     std::copy(picture.begin(), picture.end(), settings.datePicture);
-    ASSERT_TRUE(SavePluginSettings(settings));
-    EXPECT_EQ(LoadPluginSettings(loaded), PluginSettingsLoad::Loaded);
+    ASSERT_TRUE(savePluginSettings(settings));
+    EXPECT_EQ(loadPluginSettings(loaded), PluginSettingsLoad::Loaded);
     EXPECT_EQ(bytesOf(loaded), bytesOf(settings));
 }
 
 TEST_F(PluginFile, ShortFileKeepsTheRestOfTheRecordAsItWas)
 {
     PluginSettings before;
-    DefaultPluginSettings(before);
+    defaultPluginSettings(before);
     before.screenSaverMode = 1;
     PluginSettings head = before;
     head.clockKind = 3;
     writeDataFile(kPluginSettingsFile, &head, 10); // only the first ten bytes
     PluginSettings loaded = before;
-    EXPECT_EQ(LoadPluginSettings(loaded), PluginSettingsLoad::Loaded);
+    EXPECT_EQ(loadPluginSettings(loaded), PluginSettingsLoad::Loaded);
     EXPECT_EQ(loaded.clockKind, 3);
     EXPECT_EQ(loaded.screenSaverMode, 1);
 }
@@ -131,20 +131,20 @@ TEST_F(PluginFile, SavingMakesTheDataDirectoryWhenItIsMissing)
 {
     std::filesystem::remove_all(*platform::hostPathOf(kDataDirectory));
     PluginSettings settings;
-    DefaultPluginSettings(settings);
-    EXPECT_TRUE(SavePluginSettings(settings));
+    defaultPluginSettings(settings);
+    EXPECT_TRUE(savePluginSettings(settings));
     EXPECT_EQ(readDataFile(kPluginSettingsFile).size(), sizeof settings);
 }
 
 TEST_F(ScreenSaverList, RowsAreWrittenLastFirstAndReadInFileOrder)
 {
-    ASSERT_TRUE(SaveScreenSaverList({ u"A.exe", u"B.exe", u"Cé.exe" }));
+    ASSERT_TRUE(saveScreenSaverList({ u"A.exe", u"B.exe", u"Cé.exe" }));
     EXPECT_EQ(readDataFile(kScreenSaverListFile), [] {
         const std::u16string text(u"Cé.exe\0B.exe\0A.exe\0", 19);
         const auto* p = reinterpret_cast<const char*>(text.data());
         return std::vector<char>(p, p + text.size() * 2);
     }());
-    EXPECT_EQ(LoadScreenSaverList(), (std::vector<std::u16string> { u"Cé.exe", u"B.exe", u"A.exe" }));
+    EXPECT_EQ(loadScreenSaverList(), (std::vector<std::u16string> { u"Cé.exe", u"B.exe", u"A.exe" }));
 }
 
 TEST_F(ScreenSaverList, EmptyStringsAnOddByteAndAMissingTerminatorAreHandled)
@@ -153,9 +153,9 @@ TEST_F(ScreenSaverList, EmptyStringsAnOddByteAndAMissingTerminatorAreHandled)
     std::vector<char> bytes(reinterpret_cast<const char*>(text.data()), reinterpret_cast<const char*>(text.data()) + 18);
     bytes.push_back('x');
     writeDataFile(kScreenSaverListFile, bytes.data(), bytes.size());
-    EXPECT_EQ(LoadScreenSaverList(), (std::vector<std::u16string> { u"one", u"two" }));
+    EXPECT_EQ(loadScreenSaverList(), (std::vector<std::u16string> { u"one", u"two" }));
     std::filesystem::remove(hostDataFile(kScreenSaverListFile));
-    EXPECT_TRUE(LoadScreenSaverList().empty());
+    EXPECT_TRUE(loadScreenSaverList().empty());
 }
 
 TEST_F(SharedSignals, ChangedEventIsSeenOnceAndTheLockFlagOnlyInLockModes)

@@ -45,21 +45,21 @@ TEST_F(SettingsFile, LanguageChoosesTheWorldAndVisitingCities)
     EXPECT_EQ(record.homeCity, (CityRef { 3, 8 }));
     EXPECT_EQ(record.visitingCity, (CityRef { 3, 35 }));
     EXPECT_EQ(record.cityChooserB, record.worldCity);
-    ResetCitiesForLanguage(record, kItalian);
+    resetCitiesForLanguage(record, kItalian);
     EXPECT_EQ(record.worldCity, (CityRef { 3, 62 }));
     EXPECT_EQ(record.visitingCity, (CityRef { 4, 97 }));
-    ResetCitiesForLanguage(record, kSpanish); // no cities of its own
+    resetCitiesForLanguage(record, kSpanish); // no cities of its own
     EXPECT_EQ(record.worldCity, (CityRef { 4, 97 }));
 }
 
 TEST_F(SettingsFile, MissingFileGivesDefaultsWrittenBackAndReportsItMissing)
 {
-    SetCurrentLanguage(kEnglish);
+    setCurrentLanguage(kEnglish);
     // A German device: the language is read only once settings.dat exists, so the first
     // run keeps the English cities.
     ASSERT_TRUE(platform::writeRegistryDword(platform::RegistryRoot::CurrentUser, kSuiteKey, kLanguageValue, kGerman));
     EXPECT_FALSE(LoadSettings());
-    EXPECT_EQ(Settings().worldCity, (CityRef { 4, 97 }));
+    EXPECT_EQ(settings().worldCity, (CityRef { 4, 97 }));
     EXPECT_EQ(readDataFile(kSettingsFile), fixture("settings_default_en.dat"));
     // Shared initialisation registered the runner for time changes and noted the folder.
     const auto applications = platform::timeChangeApplications();
@@ -84,7 +84,7 @@ TEST_F(SettingsFile, ADamagedFileIsKeptBesideTheDefaultsAndLogged)
     std::vector<char> damaged(kSettingsSize - 1, 0x22);
     writeDataFile(kSettingsFile, damaged.data(), damaged.size());
     EXPECT_TRUE(LoadSettings());
-    EXPECT_EQ(LastSettingsLoad(), SettingsLoad::Damaged);
+    EXPECT_EQ(lastSettingsLoad(), SettingsLoad::Damaged);
     std::vector<std::filesystem::path> kept;
     for (const auto& entry : std::filesystem::directory_iterator(*platform::hostPathOf(kDataDirectory))) {
         if (entry.path().filename().string().starts_with("settings.dat.damaged-"))
@@ -110,7 +110,7 @@ TEST_F(SettingsFile, AFileHeldByAnotherProgramIsNeverTakenForAMissingOne)
     ASSERT_EQ(holder.readLine(), "open");
     // Held throughout: this run goes on with the defaults but writes none of them.
     EXPECT_TRUE(LoadSettings());
-    EXPECT_EQ(LastSettingsLoad(), SettingsLoad::Busy);
+    EXPECT_EQ(lastSettingsLoad(), SettingsLoad::Busy);
     EXPECT_FALSE(SaveSettings());
     holder.kill(SIGKILL);
     (void)holder.wait();
@@ -125,8 +125,8 @@ TEST_F(SettingsFile, AFileHeldByAnotherProgramIsNeverTakenForAMissingOne)
     });
     EXPECT_TRUE(LoadSettings());
     release.join();
-    EXPECT_EQ(LastSettingsLoad(), SettingsLoad::Loaded);
-    EXPECT_EQ(Settings().chime, 1);
+    EXPECT_EQ(lastSettingsLoad(), SettingsLoad::Loaded);
+    EXPECT_EQ(settings().chime, 1);
 }
 
 TEST_F(SettingsFile, TheMainProgramsSaveKeepsWhatAnotherProgramChangedMeanwhile)
@@ -141,10 +141,10 @@ TEST_F(SettingsFile, TheMainProgramsSaveKeepsWhatAnotherProgramChangedMeanwhile)
     theirs.worldCity = CityRef { 5, 3 };
     ASSERT_TRUE(SaveSettings(theirs));
     // ...and this one changes others, and one of the same.
-    Settings().alarmVolume = 2;
-    Settings().worldCity = CityRef { 2, 26 };
+    settings().alarmVolume = 2;
+    settings().worldCity = CityRef { 2, 26 };
     const std::u16string skin = u"Graphite";
-    std::copy(skin.begin(), skin.end(), Settings().skinName);
+    std::copy(skin.begin(), skin.end(), settings().skinName);
     ASSERT_TRUE(SaveSettings());
 
     SettingsRecord expected = record;
@@ -153,7 +153,7 @@ TEST_F(SettingsFile, TheMainProgramsSaveKeepsWhatAnotherProgramChangedMeanwhile)
     expected.worldCity = CityRef { 2, 26 }; // the same field: this save's own value wins
     std::copy(skin.begin(), skin.end(), expected.skinName);
     EXPECT_EQ(readDataFile(kSettingsFile), bytesOf(expected));
-    EXPECT_EQ(bytesOf(Settings()), bytesOf(expected));
+    EXPECT_EQ(bytesOf(settings()), bytesOf(expected));
 }
 
 TEST_F(SettingsFile, WatcherStartedModesLeaveADamagedFileAsItIs)
@@ -161,7 +161,7 @@ TEST_F(SettingsFile, WatcherStartedModesLeaveADamagedFileAsItIs)
     std::vector<char> damaged(10, 0x11);
     writeDataFile(kSettingsFile, damaged.data(), damaged.size());
     EXPECT_TRUE(LoadSettings(StartMode::StartedByWatcher));
-    EXPECT_EQ(Settings().alarmVolume, 1u); // defaults in memory
+    EXPECT_EQ(settings().alarmVolume, 1u); // defaults in memory
     EXPECT_EQ(readDataFile(kSettingsFile), damaged);
 }
 
@@ -175,7 +175,7 @@ TEST_F(SettingsFile, SavedRecordLoadsBackUnchanged)
     std::copy(skin.begin(), skin.end(), record.skinName);
     ASSERT_TRUE(SaveSettings(record));
     ASSERT_TRUE(LoadSettings());
-    EXPECT_EQ(bytesOf(Settings()), bytesOf(record));
+    EXPECT_EQ(bytesOf(settings()), bytesOf(record));
 }
 
 TEST_F(SettingsFile, SaveRetriesWhileAnotherProgramHoldsTheFile)
@@ -224,12 +224,12 @@ TEST_F(SettingsFile, RunnerTakesTheAlertSwitchesOrGoesOnWithAllOff)
 TEST_F(SettingsFile, TodayPluginNeedsAWholeRecordAndNeverCreatesTheFile)
 {
     SettingsRecord record { };
-    EXPECT_FALSE(WriteTodaySettings(record));
+    EXPECT_FALSE(writeTodaySettings(record));
     EXPECT_TRUE(readDataFile(kSettingsFile).empty());
 
     std::vector<char> shortFile(kSettingsSize - 1, 0x22);
     writeDataFile(kSettingsFile, shortFile.data(), shortFile.size());
-    EXPECT_FALSE(ReadTodaySettings(record));
+    EXPECT_FALSE(readTodaySettings(record));
     EXPECT_EQ(record.cityListA[0], (CityRef { 4, 97 }));
     EXPECT_EQ(record.cityListA[3], (CityRef { 1, 129 }));
     EXPECT_EQ(record.cityListA[4], (CityRef { 0, 0 }));
@@ -237,8 +237,8 @@ TEST_F(SettingsFile, TodayPluginNeedsAWholeRecordAndNeverCreatesTheFile)
 
     // Writing over an existing file leaves exactly one record.
     DefaultSettings(record, kEnglish);
-    ASSERT_TRUE(WriteTodaySettings(record));
+    ASSERT_TRUE(writeTodaySettings(record));
     SettingsRecord back;
-    EXPECT_TRUE(ReadTodaySettings(back));
+    EXPECT_TRUE(readTodaySettings(back));
     EXPECT_EQ(bytesOf(back), bytesOf(record));
 }

@@ -16,7 +16,7 @@ namespace testing_support {
 
 class StoreTest : public DeviceTest {
 protected:
-    StoreTest() { (void)store::CreateDataDirectory(); }
+    StoreTest() { (void)store::createDataDirectory(); }
 
     std::filesystem::path hostDataFile(std::u16string_view name) const
     {

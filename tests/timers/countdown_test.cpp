@@ -69,13 +69,13 @@ TEST(StatusBarTimer, ShowsTheFirstOfTimersOneToFourThatEnds)
 {
     TimerTable table { };
     const std::uint64_t now = at(2026, 3, 8, 9, 0, 0);
-    EXPECT_EQ(StatusBarTimerText(table, platform::LocalTicks(now)), u"--:--");
+    EXPECT_EQ(statusBarTimerText(table, platform::LocalTicks(now)), u"--:--");
     table[4].running = 1; // timer 5 does not count
     table[4].value = fileTimeOf(now + 10 * kSecond);
-    EXPECT_EQ(StatusBarTimerText(table, platform::LocalTicks(now)), u"--:--");
+    EXPECT_EQ(statusBarTimerText(table, platform::LocalTicks(now)), u"--:--");
     table[3].running = 1;
     table[3].value = fileTimeOf(now + 90 * kSecond);
     table[1].running = 1;
     table[1].value = fileTimeOf(now + 3600 * kSecond);
-    EXPECT_EQ(StatusBarTimerText(table, platform::LocalTicks(now)), u"00:01:30");
+    EXPECT_EQ(statusBarTimerText(table, platform::LocalTicks(now)), u"00:01:30");
 }

@@ -31,8 +31,8 @@ class Timers : public testing_support::DeviceTest {
 protected:
     Timers()
     {
-        (void)store::CreateDataDirectory();
-        m_board.Load(platform::LocalTicks(m_now));
+        (void)store::createDataDirectory();
+        m_board.load(platform::LocalTicks(m_now));
     }
     std::uint64_t m_now = at(2026, 3, 8, 9, 0, 0);
     TimerBoard m_board;
@@ -55,16 +55,16 @@ TEST_F(Timers, NewInstallationHasTodaysDateInTheFirstFourTimers)
 
 TEST_F(Timers, StartRegistersTheRunnerWithTheTimersArgument)
 {
-    EXPECT_EQ(TimerArgument(0), u"t00");
-    EXPECT_EQ(TimerArgument(9), u"t09");
-    EXPECT_EQ(TimerArgument(10), u"t10");
-    EXPECT_EQ(std::u16string(timers::TimerResetEventName(9)), u"TkTimers_10_Reset");
-    EXPECT_EQ(std::u16string(timers::TimerResetEventName(10)), u"TkTimers_11_Reset");
-    EXPECT_EQ(std::u16string(timers::TimerResetEventName(0)), u"TkTimers_1_Reset");
-    EXPECT_EQ(std::u16string(timers::TimerResetEventName(15)), u"TkTimers_16_Reset");
-    EXPECT_EQ(timers::TimerResetEventName(16), nullptr);
+    EXPECT_EQ(timerArgument(0), u"t00");
+    EXPECT_EQ(timerArgument(9), u"t09");
+    EXPECT_EQ(timerArgument(10), u"t10");
+    EXPECT_EQ(std::u16string(timers::timerResetEventName(9)), u"TkTimers_10_Reset");
+    EXPECT_EQ(std::u16string(timers::timerResetEventName(10)), u"TkTimers_11_Reset");
+    EXPECT_EQ(std::u16string(timers::timerResetEventName(0)), u"TkTimers_1_Reset");
+    EXPECT_EQ(std::u16string(timers::timerResetEventName(15)), u"TkTimers_16_Reset");
+    EXPECT_EQ(timers::timerResetEventName(16), nullptr);
 
-    m_board.SetInitialValue(9, 0, 5, 0, platform::LocalTicks(m_now));
+    m_board.setInitialValue(9, 0, 5, 0, platform::LocalTicks(m_now));
     ASSERT_TRUE(m_board.StartTimer(9, platform::LocalTicks(m_now)).registered);
     const auto& timer = m_board.records()[9];
     EXPECT_TRUE(timer.running);
@@ -75,13 +75,13 @@ TEST_F(Timers, StartRegistersTheRunnerWithTheTimersArgument)
     EXPECT_EQ(wakeUp->startLocalTicks, m_now + 300 * kSecond);
     // What was started is on disk, for the runner.
     TimerRecord onDisk { };
-    ASSERT_TRUE(ReadTimer(9, onDisk));
+    ASSERT_TRUE(readTimer(9, onDisk));
     EXPECT_EQ(onDisk.hNotification, timer.hNotification);
 }
 
 TEST_F(Timers, PauseKeepsTheWholeSecondsLeftAndResetBringsBackTheInitialValue)
 {
-    m_board.SetInitialValue(0, 2, 0, 0, platform::LocalTicks(m_now));
+    m_board.setInitialValue(0, 2, 0, 0, platform::LocalTicks(m_now));
     ASSERT_TRUE(m_board.StartTimer(0, platform::LocalTicks(m_now)).registered);
     const std::uint32_t handle = m_board.records()[0].hNotification;
     // 1 h 2 min 3.9 s before the end.
@@ -104,7 +104,7 @@ TEST_F(Timers, PauseKeepsTheWholeSecondsLeftAndResetBringsBackTheInitialValue)
 
 TEST_F(Timers, StoppingATimerWhoseEndHasPassedResetsIt)
 {
-    m_board.SetInitialValue(2, 0, 0, 30, platform::LocalTicks(m_now));
+    m_board.setInitialValue(2, 0, 0, 30, platform::LocalTicks(m_now));
     m_board.StartTimer(2, platform::LocalTicks(m_now));
     m_board.StopTimer(2, platform::LocalTicks(m_now + 45 * kSecond)); // the runner is late
     EXPECT_EQ(displayText(DisplayValue(m_board.records()[2], platform::LocalTicks(m_now))), u"00:00:30");
@@ -112,8 +112,8 @@ TEST_F(Timers, StoppingATimerWhoseEndHasPassedResetsIt)
 
 TEST_F(Timers, TwoTimersFiringBeforeARepaintAreResynchronisedOneAtATime)
 {
-    m_board.SetInitialValue(2, 0, 1, 0, platform::LocalTicks(m_now));
-    m_board.SetInitialValue(4, 0, 2, 0, platform::LocalTicks(m_now));
+    m_board.setInitialValue(2, 0, 1, 0, platform::LocalTicks(m_now));
+    m_board.setInitialValue(4, 0, 2, 0, platform::LocalTicks(m_now));
     m_board.StartTimer(2, platform::LocalTicks(m_now));
     m_board.StartTimer(4, platform::LocalTicks(m_now));
     EXPECT_FALSE(m_board.PollTimerChanges(platform::LocalTicks(m_now))); // nothing happened yet
@@ -129,21 +129,21 @@ TEST_F(Timers, TwoTimersFiringBeforeARepaintAreResynchronisedOneAtATime)
 
 TEST_F(Timers, RunnerWaitingForTheEndLeavesWhenTheTimerIsStopped)
 {
-    m_board.SetInitialValue(1, 0, 0, 30, platform::LocalTicks(m_now));
+    m_board.setInitialValue(1, 0, 0, 30, platform::LocalTicks(m_now));
     m_board.StartTimer(1, platform::LocalTicks(m_now));
     std::thread user([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         m_board.StopTimer(1, platform::LocalTicks(m_now + 10 * kSecond));
     });
-    EXPECT_EQ(WaitForTimerEnd(1, platform::LocalTicks(m_now + 30 * kSecond), platform::LocalTicks(m_now + 10 * kSecond)), TimerWait::Cancelled);
+    EXPECT_EQ(waitForTimerEnd(1, platform::LocalTicks(m_now + 30 * kSecond), platform::LocalTicks(m_now + 10 * kSecond)), TimerWait::Cancelled);
     user.join();
-    EXPECT_EQ(WaitForTimerEnd(1, platform::LocalTicks(m_now), platform::LocalTicks(m_now + kSecond)), TimerWait::Ended);
+    EXPECT_EQ(waitForTimerEnd(1, platform::LocalTicks(m_now), platform::LocalTicks(m_now + kSecond)), TimerWait::Ended);
 }
 
 TEST_F(Timers, RenewalRegistersLateTimersTwentySecondsOnAndReplacesFiredHandles)
 {
-    m_board.SetInitialValue(0, 0, 1, 0, platform::LocalTicks(m_now));
-    m_board.SetInitialValue(1, 1, 0, 0, platform::LocalTicks(m_now));
+    m_board.setInitialValue(0, 0, 1, 0, platform::LocalTicks(m_now));
+    m_board.setInitialValue(1, 1, 0, 0, platform::LocalTicks(m_now));
     m_board.StartTimer(0, platform::LocalTicks(m_now));
     m_board.StartTimer(1, platform::LocalTicks(m_now));
     // The first timer's wake-up fired without the runner rewriting its record.
@@ -171,7 +171,7 @@ TEST_F(Timers, SettingsStoreNameSoundAndProgram)
     const auto& timer = m_board.records()[5];
     EXPECT_EQ(std::u16string(timer.name), std::u16string(31, u'x'));
     EXPECT_EQ(timer.soundIndex, 3u);
-    EXPECT_EQ(ReadTimerSound(5), u"\\Windows\\Alarm3.wav");
-    EXPECT_EQ(ReadTimerSound(6), u"\\Windows\\Alarm1.wav"); // no file: the default
+    EXPECT_EQ(readTimerSound(5), u"\\Windows\\Alarm3.wav");
+    EXPECT_EQ(readTimerSound(6), u"\\Windows\\Alarm1.wav"); // no file: the default
     EXPECT_EQ(SoundFileName(15), u"timersnd15.dat");
 }

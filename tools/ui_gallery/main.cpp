@@ -63,7 +63,7 @@ int main(int argc, char** argv)
 
     bool allSaved = true;
     for (const unsigned language : languages) {
-        store::SetCurrentLanguage(language);
+        store::setCurrentLanguage(language);
         ui::prepareApplication(application, language);
         // English shows the 12-hour form, the others the 24-hour one.
         ui::TimeDialog time(nullptr, ui::text(ui::kAlarmTimeString), 13, 5, language != store::kEnglish);
