@@ -28,28 +28,6 @@ namespace app {
 
 namespace {
 
-constexpr unsigned kNotificationWindowString = 41125;
-constexpr unsigned kExecuteString = 41135;
-constexpr unsigned kShowString = 41145;
-constexpr unsigned kPluginString = 41155;
-constexpr unsigned kStopString = 40735;
-constexpr unsigned kTestString = 41335;
-constexpr unsigned kSoundLabel = 41035;
-constexpr unsigned kRepeatList = 40465;
-constexpr unsigned kPauseList = 40475;
-constexpr unsigned kRepeatCountList = 40485;
-constexpr unsigned kRepeatIntervalList = 40495;
-constexpr unsigned kKeepAwakeList = 40645;
-constexpr unsigned kCaptionString = 45085;
-constexpr unsigned kActionLabel = 45095;
-constexpr unsigned kRepeatLabel = 45105;
-constexpr unsigned kPauseLabel = 45115;
-constexpr unsigned kRepeatingAlarmString = 45125;
-constexpr unsigned kIntervalLabel = 45135;
-constexpr unsigned kPathLabel = 45145;
-constexpr unsigned kParametersLabel = 45155;
-constexpr unsigned kKeepAwakeLabel = 45165;
-constexpr unsigned kCountLabel = 45175;
 constexpr int kProgramArgsLimit = 259; // the record's 260 characters with their zero
 
 QComboBox* listBox(QWidget* parent, unsigned listString, int current)
@@ -94,7 +72,7 @@ AlarmSettingsWindow::AlarmSettingsWindow(
     , m_faces(faces)
 {
     setObjectName(QStringLiteral("Alarm Settings"));
-    setWindowTitle(ui::text(kCaptionString) + QStringLiteral(" %1").arg(alarm + 1, 2, 10, QLatin1Char('0')));
+    setWindowTitle(ui::text(ui::kCaptionString) + QStringLiteral(" %1").arg(alarm + 1, 2, 10, QLatin1Char('0')));
     auto* layout = new QVBoxLayout(this);
 
     // A face the alarm shows that is gone keeps its entry, so that "OK" changes nothing
@@ -105,19 +83,19 @@ AlarmSettingsWindow::AlarmSettingsWindow(
     auto* actionRow = new QFormLayout;
     m_action = new QComboBox(this);
     m_action->setObjectName(QStringLiteral("ActionList"));
-    m_action->addItem(ui::list(kNotificationWindowString).value(0));
-    const QString show = ui::text(kShowString);
-    const QString plugin = ui::splitList(ui::text(kPluginString)).value(0);
+    m_action->addItem(ui::list(ui::kNotificationWindowString).value(0));
+    const QString show = ui::text(ui::kShowString);
+    const QString plugin = ui::splitList(ui::text(ui::kPluginString)).value(0);
     for (const QString& face : m_faces)
         m_action->addItem(show + face + plugin);
-    m_action->addItem(ui::list(kExecuteString).value(0));
+    m_action->addItem(ui::list(ui::kExecuteString).value(0));
     int action = 0;
     if (current.actionKind == alarms::kExecuteProgram)
         action = m_action->count() - 1;
     else if (current.actionKind == alarms::kShowPluginView)
         action = 1 + int(m_faces.indexOf(currentFace));
     m_action->setCurrentIndex(action);
-    actionRow->addRow(ui::text(kActionLabel), m_action);
+    actionRow->addRow(ui::text(ui::kActionLabel), m_action);
     layout->addLayout(actionRow);
 
     // Kinds 0 and 1: the sound.
@@ -127,23 +105,23 @@ AlarmSettingsWindow::AlarmSettingsWindow(
     m_sound = new ui::SoundChooser(m_soundPanel);
     if (current.soundIndex == 0 || !m_sound->setPath(current.soundPath))
         (void)m_sound->setPosition(0);
-    sound->addRow(ui::text(kSoundLabel), m_sound);
-    m_repeat = listBox(m_soundPanel, kRepeatList, current.repeatIndex);
-    sound->addRow(ui::text(kRepeatLabel), m_repeat);
+    sound->addRow(ui::text(ui::kSoundLabel), m_sound);
+    m_repeat = listBox(m_soundPanel, ui::kRepeatList, current.repeatIndex);
+    sound->addRow(ui::text(ui::kRepeatLabel), m_repeat);
     auto* pauseRow = new QHBoxLayout;
-    m_pause = listBox(m_soundPanel, kPauseList, current.pauseIndex);
-    m_test = new QPushButton(ui::text(kTestString), m_soundPanel);
+    m_pause = listBox(m_soundPanel, ui::kPauseList, current.pauseIndex);
+    m_test = new QPushButton(ui::text(ui::kTestString), m_soundPanel);
     m_test->setObjectName(QStringLiteral("TestButton"));
     pauseRow->addWidget(m_pause, 1);
     pauseRow->addWidget(m_test);
-    sound->addRow(ui::text(kPauseLabel), pauseRow);
-    m_repeatingAlarm = new QCheckBox(ui::text(kRepeatingAlarmString), m_soundPanel);
+    sound->addRow(ui::text(ui::kPauseLabel), pauseRow);
+    m_repeatingAlarm = new QCheckBox(ui::text(ui::kRepeatingAlarmString), m_soundPanel);
     m_repeatingAlarm->setChecked(current.repeatAlarm);
     sound->addRow(m_repeatingAlarm);
-    m_repeatCount = listBox(m_soundPanel, kRepeatCountList, current.repeatAlarmCountIndex);
-    m_repeatInterval = listBox(m_soundPanel, kRepeatIntervalList, current.repeatAlarmIntervalIndex);
-    sound->addRow(ui::text(kCountLabel), m_repeatCount);
-    sound->addRow(ui::text(kIntervalLabel), m_repeatInterval);
+    m_repeatCount = listBox(m_soundPanel, ui::kRepeatCountList, current.repeatAlarmCountIndex);
+    m_repeatInterval = listBox(m_soundPanel, ui::kRepeatIntervalList, current.repeatAlarmIntervalIndex);
+    sound->addRow(ui::text(ui::kCountLabel), m_repeatCount);
+    sound->addRow(ui::text(ui::kIntervalLabel), m_repeatInterval);
     layout->addWidget(m_soundPanel);
     connect(m_repeatingAlarm, &QCheckBox::toggled, this, [this](bool on) {
         m_repeatCount->setEnabled(on);
@@ -164,13 +142,13 @@ AlarmSettingsWindow::AlarmSettingsWindow(
     browse->setText(QStringLiteral("..."));
     pathRow->addWidget(m_path, 1);
     pathRow->addWidget(browse);
-    program->addRow(ui::text(kPathLabel), pathRow);
+    program->addRow(ui::text(ui::kPathLabel), pathRow);
     m_args = new QLineEdit(m_programPanel);
     m_args->setMaxLength(kProgramArgsLimit);
-    m_argsLabel = new QLabel(ui::text(kParametersLabel), m_programPanel);
+    m_argsLabel = new QLabel(ui::text(ui::kParametersLabel), m_programPanel);
     program->addRow(m_argsLabel, m_args);
-    m_keepAwake = listBox(m_programPanel, kKeepAwakeList, int(current.keepAwakeIndex));
-    program->addRow(ui::text(kKeepAwakeLabel), m_keepAwake);
+    m_keepAwake = listBox(m_programPanel, ui::kKeepAwakeList, int(current.keepAwakeIndex));
+    program->addRow(ui::text(ui::kKeepAwakeLabel), m_keepAwake);
     layout->addWidget(m_programPanel);
     if (current.actionKind == alarms::kExecuteProgram) {
         m_path->setText(qText(current.programPath));
@@ -225,7 +203,7 @@ void AlarmSettingsWindow::test()
         return;
     m_previewing = true;
     m_stopPreview = false;
-    m_test->setText(ui::text(kStopString));
+    m_test->setText(ui::text(ui::kStopString));
     const std::u16string path = m_sound->path();
     const int plays = m_repeat->currentIndex() + 1;
     const int pauseSteps = (m_pause->currentIndex() + 1) * 8; // 800 ms a second, 100 ms a step
@@ -250,7 +228,7 @@ void AlarmSettingsWindow::test()
     }
     PlaySoundW(nullptr, nullptr, 0);
     m_previewing = false;
-    m_test->setText(ui::text(kTestString));
+    m_test->setText(ui::text(ui::kTestString));
 }
 
 void AlarmSettingsWindow::accept()

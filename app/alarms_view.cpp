@@ -29,11 +29,6 @@ namespace app {
 
 namespace {
 
-constexpr unsigned kPlaceholderString = 41105;
-constexpr unsigned kNoWeekdayHint = 45055;
-constexpr unsigned kDoNotShowAgain = 45065;
-constexpr unsigned kSettingsButton = 45075;
-constexpr unsigned kPageTitle = 45185;
 constexpr int kBlinkMs = 196;
 constexpr int kTimeDialogGuardMs = 536;
 constexpr std::uint8_t kNoWeekdayHintOff = 0x01;
@@ -162,14 +157,14 @@ void AlarmsView::build()
         row.frame->setGeometry(0, bar + r * rowHeight, width, rowHeight);
         row.onOff = new QCheckBox(row.frame);
         row.onOff->setGeometry(g.scaled(2), g.scaled(2), g.scaled(40), line);
-        row.label = new ui::InputBox(31, ui::text(kPlaceholderString), row.frame);
+        row.label = new ui::InputBox(31, ui::text(ui::kPlaceholderString), row.frame);
         row.label->setGeometry(g.scaled(44), g.scaled(2), width - g.scaled(46), line);
         row.label->setFrame(false);
         row.time = new ui::TimePicker(row.frame);
         row.time->setGeometry(g.scaled(4), g.scaled(22), g.scaled(68), line);
         row.weekdays = new WeekdayBoxes(row.frame, g.scaleShift);
         row.weekdays->move(g.scaled(74), g.scaled(22));
-        row.settings = new QPushButton(ui::text(kSettingsButton), row.frame);
+        row.settings = new QPushButton(ui::text(ui::kSettingsButton), row.frame);
         row.settings->setGeometry(g.scaled(178), g.scaled(21), width - g.scaled(180), line + g.scaled(2));
         row.settings->setStyleSheet(QStringLiteral("padding: 0px 1px"));
         QFont small = font;
@@ -203,7 +198,7 @@ void AlarmsView::fill()
         return;
     const int rows = rowsPerPage();
     const auto page = alarmsOnPage(m_page, rows);
-    m_pageTitle->setText(ui::text(kPageTitle).arg(page.first + 1).arg(page.first + page.count));
+    m_pageTitle->setText(ui::text(ui::kPageTitle).arg(page.first + 1).arg(page.first + page.count));
     m_previous->setEnabled(m_page > 0);
     m_next->setEnabled(m_page + 1 < alarmPageCount(rows));
     for (int r = 0; r < rows; ++r) {
@@ -299,10 +294,10 @@ void AlarmsView::tellNoWeekdays(int row)
         hint.setObjectName(QStringLiteral("NoWeekdayHint"));
         hint.setWindowTitle(ui::text(ui::kProductNameString));
         auto* layout = new QVBoxLayout(&hint);
-        auto* text = new QLabel(ui::text(kNoWeekdayHint), &hint);
+        auto* text = new QLabel(ui::text(ui::kNoWeekdayHint), &hint);
         text->setWordWrap(true);
         layout->addWidget(text);
-        auto* again = new QCheckBox(ui::text(kDoNotShowAgain), &hint);
+        auto* again = new QCheckBox(ui::text(ui::kDoNotShowAgain), &hint);
         again->setObjectName(QStringLiteral("DoNotShowAgain"));
         layout->addWidget(again);
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &hint);

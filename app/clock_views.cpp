@@ -8,6 +8,7 @@
 #include "store/settings.h"
 #include "ui/dialogs.h"
 #include "ui/resources.h"
+#include "ui/string_ids.h"
 
 #include <QDate>
 #include <QPainter>
@@ -15,8 +16,6 @@
 namespace app {
 
 namespace {
-
-constexpr unsigned kWeekString = 40125;
 
 using platform::localNow;
 
@@ -71,7 +70,7 @@ void DigitalClockView::paint(QPainter& painter, const ViewContext& context)
     inputs.dateFormat = 0; // "MMMM dd, yyyy" beside the day's name
     inputs.use24Hour = locale.use24Hour;
     // Until the city database names the home city, the line shows the week alone.
-    inputs.homeCityName = ui::text(kWeekString).toStdU16String();
+    inputs.homeCityName = ui::text(ui::kWeekString).toStdU16String();
     inputs.weekNumber = weekNumber(inputs.localTime, store::settings().weekNumbering == 1, locale.firstDayOfWeek);
     inputs.locale = &locale;
     m_clock->draw(painter, inputs);

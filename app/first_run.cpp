@@ -6,6 +6,7 @@
 #include "store/settings.h"
 #include "ui/dialogs.h"
 #include "ui/resources.h"
+#include "ui/string_ids.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -16,8 +17,6 @@ namespace app {
 
 namespace {
 
-constexpr unsigned kCriticalErrorString = 45035;
-constexpr unsigned kLanguagePromptString = 45045;
 constexpr std::u16string_view kTodayItemKey = u"Software\\Microsoft\\Today\\Items\\Tickwell Pro";
 constexpr WPARAM kTodayItemsChanged = 0xf2;
 
@@ -38,7 +37,7 @@ constexpr LanguageName kLanguages[] = {
 
 void showCriticalError(QWidget* parent)
 {
-    ui::showMessage(parent, ui::text(kCriticalErrorString), ui::MessageIcon::Error);
+    ui::showMessage(parent, ui::text(ui::kCriticalErrorString), ui::MessageIcon::Error);
 }
 
 LanguageStep::LanguageStep(QWidget* parent, DWORD preselected)
@@ -61,7 +60,7 @@ LanguageStep::LanguageStep(QWidget* parent, DWORD preselected)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_list, &QListWidget::itemActivated, this, &QDialog::accept);
     connect(m_list, &QListWidget::currentRowChanged, this,
-        [this] { m_prompt->setText(ui::text(kLanguagePromptString, language())); });
+        [this] { m_prompt->setText(ui::text(ui::kLanguagePromptString, language())); });
     choose(preselected);
 }
 

@@ -8,6 +8,7 @@
 #include "platform/locale.h"
 #include "store/settings.h"
 #include "ui/resources.h"
+#include "ui/string_ids.h"
 
 #include <QCalendarWidget>
 #include <QLocale>
@@ -18,9 +19,6 @@
 namespace app {
 
 namespace {
-
-constexpr unsigned kTodayString = 40115;
-constexpr unsigned kWeekString = 40125;
 
 using platform::localNow;
 
@@ -164,8 +162,8 @@ void GeneralView::paint(QPainter& painter, const ViewContext& context)
 
     // Today's date and its week.
     const int week = weekNumber(now, store::settings().weekNumbering == 1, locale.firstDayOfWeek);
-    const QString today = ui::text(kTodayString) + u' ' + picture(now, locale.shortDatePicture, platform::PictureKind::Date)
-        + u'\n' + ui::text(kWeekString) + u' ' + QString::number(week);
+    const QString today = ui::text(ui::kTodayString) + u' ' + picture(now, locale.shortDatePicture, platform::PictureKind::Date)
+        + u'\n' + ui::text(ui::kWeekString) + u' ' + QString::number(week);
     painter.setPen(quiet);
     painter.setFont(ui::suiteFont(ui::FontRole::Normal12, g));
     const QRect todayRect = wide ? QRect(g.scaled(8), g.scaled(106), g.scaled(112), g.scaled(32))

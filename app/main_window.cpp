@@ -61,8 +61,6 @@ namespace {
 constexpr int kAboutCommand = 40004;
 constexpr int kFirstSkinCommand = 40700;
 constexpr int kLastSkinCommand = 40799;
-constexpr unsigned kSkinMenuString = 40775;
-constexpr unsigned kDefaultSkinString = 41095;
 constexpr int kExitCommand = 40006;
 constexpr int kCloseCommand = 1;
 constexpr std::uint32_t kStartWithLastView = 0;
@@ -206,8 +204,8 @@ void MainWindow::buildMenus()
     options->addSeparator();
     // The skins: "Default" and the files of "skins\", the one in use marked.
     m_skinMenu = faces::buildSkinMenu(store::kDefaultInstallFolder, m_geometry.scaleShift,
-        ui::text(kDefaultSkinString).toStdU16String(), storedSkinName());
-    QMenu* skins = options->addMenu(ui::text(kSkinMenuString));
+        ui::text(ui::kDefaultSkinString).toStdU16String(), storedSkinName());
+    QMenu* skins = options->addMenu(ui::text(ui::kSkinMenuString));
     skins->setObjectName(QStringLiteral("SkinMenu"));
     auto* group = new QActionGroup(skins);
     for (std::size_t k = 0; k < m_skinMenu.entries.size(); ++k) {
@@ -258,7 +256,7 @@ bool MainWindow::loadSkin()
     source.installFolder = std::u16string(store::kDefaultInstallFolder);
     source.scaleShift = m_geometry.scaleShift;
     source.layoutKind = m_geometry.layoutKind;
-    return m_skin.load(source, storedSkinName(), ui::text(kDefaultSkinString).toStdU16String())
+    return m_skin.load(source, storedSkinName(), ui::text(ui::kDefaultSkinString).toStdU16String())
         != faces::SkinOutcome::PackUnusable;
 }
 
@@ -272,7 +270,7 @@ void MainWindow::rebuildViews()
 
 void MainWindow::selectSkin(int id)
 {
-    const auto name = faces::skinChoice(m_skinMenu, id, storedSkinName(), ui::text(kDefaultSkinString).toStdU16String());
+    const auto name = faces::skinChoice(m_skinMenu, id, storedSkinName(), ui::text(ui::kDefaultSkinString).toStdU16String());
     if (!name)
         return; // the skin in use
     auto& settings = store::settings();

@@ -7,6 +7,7 @@
 #include "store/language.h"
 #include "ui/file_chooser.h"
 #include "ui/resources.h"
+#include "ui/string_ids.h"
 
 #include <QComboBox>
 #include <QVBoxLayout>
@@ -16,15 +17,12 @@ namespace ui {
 
 namespace {
 
-constexpr unsigned kBrowseTitleString = 40995;   // "Browse for Sounds"
-constexpr unsigned kStatusPartChoicesString = 40455; // "None\Alarm\..."
-
 // The table has no entry of its own for "no sound"; the first status bar choice is the same
 // word, translated in every language the main program has.
 QString noSoundText()
 {
-    if (hasText(kStatusPartChoicesString, store::currentLanguage())) {
-        const QString none = list(kStatusPartChoicesString).value(0);
+    if (hasText(ui::kStatusPartChoicesString, store::currentLanguage())) {
+        const QString none = list(ui::kStatusPartChoicesString).value(0);
         if (!none.isEmpty())
             return QStringLiteral("(%1)").arg(none);
     }
@@ -135,7 +133,7 @@ void SoundChooser::browse()
         patterns << QString::fromStdU16String(std::u16string(pattern));
     const std::u16string current = path();
     const std::u16string start = current.empty() ? m_folder : parentOfDevicePath(current);
-    const auto chosen = chooseDeviceFile(this, text(kBrowseTitleString), patterns, start);
+    const auto chosen = chooseDeviceFile(this, text(ui::kBrowseTitleString), patterns, start);
     if (chosen && setPath(*chosen)) {
         emit changed(m_position);
         return;

@@ -25,4 +25,51 @@ inline constexpr unsigned kDismissString = 41345; // "Dismiss"
 inline constexpr unsigned kGoToString = 41355; // "Go to..."
 inline constexpr unsigned kSnoozeString = 41365; // "Snooze"
 
+// The General, Digital Clock and Analog Clock views.
+inline constexpr unsigned kTodayString = 40115; // "Today:"
+inline constexpr unsigned kWeekString = 40125; // "Week:"
+
+// The first start and critical errors.
+inline constexpr unsigned kCriticalErrorString = 45035; // "Critical error. One of the application compon..."
+inline constexpr unsigned kLanguagePromptString = 45045; // "Welcome to Tickwell Pro. Please choose your l..."
+
+// The skin menu.
+inline constexpr unsigned kSkinMenuString = 40775; // "Skin"
+inline constexpr unsigned kDefaultSkinString = 41095; // "Default"
+
+// The Alarms view.
+inline constexpr unsigned kPlaceholderString = 41105; // "< Tap to describe >"
+inline constexpr unsigned kNoWeekdayHint = 45055; // "Your alarm will not activate since you haven'..."
+inline constexpr unsigned kDoNotShowAgain = 45065; // "Do not show this message again."
+inline constexpr unsigned kSettingsButton = 45075; // "Settings..."
+inline constexpr unsigned kPageTitle = 45185; // "Alarms %1–%2"
+
+// The Alarm Settings window.
+inline constexpr unsigned kNotificationWindowString = 41125; // "Show Notification Window\"
+inline constexpr unsigned kExecuteString = 41135; // "Execute...\."
+inline constexpr unsigned kShowString = 41145; // "Show "
+inline constexpr unsigned kPluginString = 41155; // " Plugin\"
+inline constexpr unsigned kStopString = 40735; // "Stop"
+inline constexpr unsigned kTestString = 41335; // "Test"
+inline constexpr unsigned kSoundLabel = 41035; // "Sound:"
+inline constexpr unsigned kRepeatList = 40465; // "once\twice\3 times\4 times\5 times\."
+inline constexpr unsigned kPauseList = 40475; // "1 second\2 seconds\3 seconds\4 seconds\5 seco..."
+inline constexpr unsigned kRepeatCountList = 40485; // "once\twice\3 times\4 times\5 times\7 times\10..."
+inline constexpr unsigned kRepeatIntervalList = 40495; // "1 minutes\2 minutes\3 minutes\5 minutes\10 mi..."
+inline constexpr unsigned kKeepAwakeList = 40645; // "5 minute\10 minute\15 minute\20 minute\30 min..."
+inline constexpr unsigned kCaptionString = 45085; // "Alarm Settings"
+inline constexpr unsigned kActionLabel = 45095; // "Action:"
+inline constexpr unsigned kRepeatLabel = 45105; // "Repeat:"
+inline constexpr unsigned kPauseLabel = 45115; // "Pause:"
+inline constexpr unsigned kRepeatingAlarmString = 45125; // "Repeating alarm"
+inline constexpr unsigned kIntervalLabel = 45135; // "Every:"
+inline constexpr unsigned kPathLabel = 45145; // "File or module path:"
+inline constexpr unsigned kParametersLabel = 45155; // "Parameters:"
+inline constexpr unsigned kKeepAwakeLabel = 45165; // "Keep the device from shutdown:"
+inline constexpr unsigned kCountLabel = 45175; // "Times:"
+
+// The sound chooser.
+inline constexpr unsigned kBrowseTitleString = 40995; // "Browse for Sounds"
+inline constexpr unsigned kStatusPartChoicesString = 40455; // "None\Alarm\Timer\Stopwatch\Sunrise\Sunset\Int..."
+
 } // namespace ui
