@@ -16,6 +16,7 @@
 // life, less its audio thread, within twice the silent run's plus the decode.
 
 #include "alarms/alarm_file.h"
+#include "bench/runner_device.h"
 #include "platform/audio.h"
 #include "platform/calendar.h"
 #include "platform/device_clock.h"
@@ -255,20 +256,7 @@ int main(int argc, char** argv)
     ::setenv("SDL_AUDIODRIVER", "disk", 1);
     ::setenv("SDL_DISKAUDIOFILE", capture.c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    platform::useDeviceRoot(root);
-
-    // The device as the main program and the installer leave it.
-    std::filesystem::create_directories(root / "Windows");
-    const auto programFolder = root / "Application Data" / "Orvane Tickwell Pro";
-    std::filesystem::create_directories(programFolder);
-    std::filesystem::create_symlink(TKW_RUNNER_PROGRAM, programFolder / "TkEvents.exe");
-    (void)store::createDataDirectory();
-    store::storeInstallFolder(store::kDefaultInstallFolder);
-    (void)store::WriteLanguage(0);
-    store::SettingsRecord settings { };
-    store::DefaultSettings(settings, 0);
-    settings.alarmVolume = 3; // the device's own volume
-    if (!store::SaveSettings(settings))
+    if (!bench::prepareRunnerDevice(root, TKW_RUNNER_PROGRAM))
         return 1;
     testing_support::writeTone(root / "Windows" / "Bench.wav", kSoundSeconds, 880, 0.5, 44100);
 

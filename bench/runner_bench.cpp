@@ -12,6 +12,7 @@
 // costs when nothing can hide behind the wait.
 
 #include "alarms/alarm_file.h"
+#include "bench/runner_device.h"
 #include "alarms/alarm_schedule.h"
 #include "platform/calendar.h"
 #include "platform/device_clock.h"
@@ -203,20 +204,7 @@ int main(int argc, char** argv)
     ::setenv("SDL_DISKAUDIOFILE", capture.c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::setenv("TKW_RUNNER_TIMING", timing.c_str(), 1);
-    platform::useDeviceRoot(root);
-
-    // The device as the main program and the installer leave it.
-    std::filesystem::create_directories(root / "Windows");
-    std::filesystem::create_directories(root / "Application Data" / "Orvane Tickwell Pro");
-    const auto programFolder = root / "Application Data" / "Orvane Tickwell Pro";
-    std::filesystem::create_symlink(TKW_RUNNER_PROGRAM, programFolder / "TkEvents.exe");
-    (void)store::createDataDirectory();
-    store::storeInstallFolder(store::kDefaultInstallFolder);
-    (void)store::WriteLanguage(0);
-    store::SettingsRecord settings { };
-    store::DefaultSettings(settings, 0);
-    settings.alarmVolume = 3; // the device's own volume
-    if (!store::SaveSettings(settings))
+    if (!bench::prepareRunnerDevice(root, TKW_RUNNER_PROGRAM))
         return 1;
     testing_support::writeTone(root / "Windows" / "Bench.wav", 0.5, 3000, 0.8, 48000);
     if (!alarms::WriteAlarmSound(0, u"\\Windows\\Bench.wav"))
