@@ -70,8 +70,8 @@ struct AlarmEdit {
         int hour = 0; // 24-hour
         int minute = 0;
     };
-    std::optional<Time> time;                // the "Alarm Time" dialog's result, as SetAlarmTime
-    std::optional<std::uint8_t> weekdays;    // the whole mask, as SetWeekdays
+    std::optional<Time> time;                // the "Alarm Time" dialog's result, as setAlarmTime
+    std::optional<std::uint8_t> weekdays;    // the whole mask, as setWeekdays
     std::optional<bool> on;
 };
 

@@ -44,7 +44,7 @@ inline constexpr UINT kOpenInMainProgramCommand = 202;
 // them by number, so the values never change.
 enum class AlertMessage : UINT {
     PhoneState = WM_USER + 5,  // wParam the new "Status", lParam the user value
-    StateQuery = WM_USER + 40, // answered with EncodeAlertState
+    StateQuery = WM_USER + 40, // answered with encodeAlertState
 };
 
 // The phone state arrives as this message: wParam the new "Status", lParam the user value.
