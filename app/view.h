@@ -21,6 +21,10 @@ namespace faces {
 struct StatusBarInputs;
 }
 
+namespace ui {
+class LayoutReport;
+}
+
 namespace app {
 
 // How wide the views are: the screen's width, less the view-selector panel beside them
@@ -69,6 +73,9 @@ public:
     virtual void perSecond(QPainter& painter, const ViewContext& context) { paint(painter, context); }
     // The whole view.
     virtual void paint(QPainter& painter, const ViewContext& context) = 0;
+    // Tells the layout check where paint puts its texts and images (ui/layout_report.h); a
+    // view made of widgets alone reports nothing, the check sees its widgets.
+    virtual void reportLayout(ui::LayoutReport&, const ViewContext&) const { }
     // Draws on every 100 ms tick, not only when the second changes (a running stopwatch).
     [[nodiscard]] virtual bool wantsEveryTick() const { return false; }
     // Draws its second at once when another program asks (WindowMessage::PerSecondUpdate).

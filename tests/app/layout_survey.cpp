@@ -1,0 +1,240 @@
+// The layout survey: opens the main window on every built-in view, and the Alarm Settings
+// window with every action, for every screen kind of the device profile and every
+// language of the main program, runs the layout check on each and prints what it finds,
+// one line a finding:
+//
+//     view | screen | language | widget | problem
+//
+// followed by the counts by view, screen and language and the worst findings. Exits 1 when
+// it found anything. Runs headless on a temporary device of its own.
+
+#include "app/alarm_settings.h"
+#include "app/main_window.h"
+#include "platform/power.h"
+#include "platform/registry.h"
+#include "store/language.h"
+#include "store/settings.h"
+#include "tests/support/device_fixture.h"
+#include "tests/support/layout_check.h"
+#include "tests/support/shipped_look.h"
+#include "ui/layout_report.h"
+#include "ui/resources.h"
+#include "ui/screen_geometry.h"
+#include "ui/string_ids.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QMap>
+#include <QSet>
+#include <QTextStream>
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+using testing_support::LayoutFinding;
+
+// The screen kinds of the device profile.
+constexpr std::array<QSize, 11> kScreens { QSize(240, 320), QSize(320, 240), QSize(240, 240),
+    QSize(320, 320), QSize(240, 400), QSize(400, 240), QSize(480, 640), QSize(640, 480),
+    QSize(480, 480), QSize(480, 800), QSize(800, 480) };
+
+// The main program's languages; Spanish is the runner's and the home-screen item's only
+// (the main program reads it as English).
+constexpr std::array<DWORD, 5> kLanguages { store::kEnglish, store::kGerman, store::kFrench,
+    store::kItalian, store::kRussian };
+constexpr std::array<const char*, 6> kLanguageNames { "English", "German", "Spanish", "French",
+    "Italian", "Russian" };
+
+constexpr std::size_t kWorstShown = 10;
+
+struct Row {
+    QString view;
+    QString screen;
+    QString language;
+    LayoutFinding finding;
+};
+
+bool setScreen(QSize size)
+{
+    using platform::RegistryRoot;
+    return platform::writeRegistryDword(RegistryRoot::LocalMachine, platform::kProfileKey,
+               u"ScreenWidth", DWORD(size.width()))
+        && platform::writeRegistryDword(RegistryRoot::LocalMachine, platform::kProfileKey,
+            u"ScreenHeight", DWORD(size.height()));
+}
+
+// The part of the screen a window may cover: all but the task bar, as tall as the main
+// window's menu bar (35 pixels on 320 x 320 screens, else 26; twice that from 480 wide).
+QSize room(const ui::ScreenGeometry& screen)
+{
+    const int bar
+        = (screen.width == 320 && screen.height == 320 ? 35 : 26) * (screen.width >= 480 ? 2 : 1);
+    return { screen.width, screen.height - bar };
+}
+
+// Where the main window lets a built-in view draw: above the status bar, beside the
+// view-selector panel where there is one.
+QRect viewArea(const ui::ScreenGeometry& screen)
+{
+    return { 0, 0, app::viewWidth(screen),
+        screen.scaled(screen.square || screen.landscape ? 165 : 245) };
+}
+
+void settle()
+{
+    QApplication::processEvents();
+    QApplication::processEvents();
+}
+
+class Survey {
+public:
+    void add(const QString& view, const std::vector<LayoutFinding>& findings)
+    {
+        for (const auto& finding : findings)
+            m_rows.push_back({ view, m_screen, m_language, finding });
+    }
+    void setScreen(QSize size)
+    {
+        m_screen = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+    }
+    void setLanguage(DWORD language)
+    {
+        m_language = QString::fromLatin1(kLanguageNames.at(language));
+    }
+
+    void surveyMainWindow(const QStringList& viewNames)
+    {
+        app::MainWindow window(app::StartRequest {});
+        window.show();
+        settle();
+        if (window.criticalError() != app::CriticalError::None) {
+            add(QStringLiteral("main window"),
+                { { QStringLiteral("TickwellProMain"),
+                    QStringLiteral("did not start (critical error)"), 0 } });
+            return;
+        }
+        const auto screen = ui::ScreenGeometry::current();
+        for (int view = 0; view < app::kBuiltInViewCount; ++view) {
+            const QString name = viewNames.value(view, QStringLiteral("view %1").arg(view));
+            if (!window.selectView(view)) {
+                add(name, { { name, QStringLiteral("cannot be opened"), 0 } });
+                continue;
+            }
+            settle();
+            add(name, testing_support::checkLayout(window, room(screen)));
+            ui::LayoutReport report;
+            const app::ViewContext context { screen, viewArea(screen) };
+            window.viewObject(view).reportLayout(report, context);
+            add(name, testing_support::checkDrawnLayout(report, context.area, window.screen()));
+        }
+        QStringList faces;
+        for (const auto& face : window.views().pluginFaces)
+            faces.append(QString::fromStdU16String(face));
+        surveyAlarmSettings(faces, room(screen));
+        window.shutDown();
+    }
+
+    void surveyAlarmSettings(const QStringList& faces, QSize room)
+    {
+        app::AlarmSettingsWindow settings(nullptr, 0, alarms::AlarmSettings {}, faces);
+        settings.show();
+        settle();
+        // Notification, the first face and Execute (the last): each shows its own controls.
+        const int actions = settings.actionList()->count();
+        std::vector<int> shown { 0 };
+        if (!faces.isEmpty())
+            shown.push_back(1);
+        if (actions - 1 > shown.back())
+            shown.push_back(actions - 1);
+        for (const int action : shown) {
+            settings.actionList()->setCurrentIndex(action);
+            settle();
+            add(QStringLiteral("Alarm Settings (action %1)").arg(action),
+                testing_support::checkLayout(settings, room));
+        }
+        settings.reject();
+    }
+
+    int report() const
+    {
+        QTextStream out(stdout);
+        for (const auto& row : m_rows)
+            out << row.view << " | " << row.screen << " | " << row.language << " | "
+                << row.finding.widget << " | " << row.finding.problem << '\n';
+        out << "\nfindings: " << m_rows.size() << '\n';
+        printCounts(out, QStringLiteral("by view"), [](const Row& row) { return row.view; });
+        printCounts(out, QStringLiteral("by screen"), [](const Row& row) { return row.screen; });
+        printCounts(
+            out, QStringLiteral("by language"), [](const Row& row) { return row.language; });
+
+        // The worst finding of each widget of each view (its name without the text, which
+        // changes with the language).
+        std::vector<const Row*> sorted;
+        for (const auto& row : m_rows)
+            sorted.push_back(&row);
+        std::stable_sort(sorted.begin(), sorted.end(),
+            [](const Row* a, const Row* b) { return a->finding.excessPx > b->finding.excessPx; });
+        std::vector<const Row*> worst;
+        QSet<QString> seen;
+        for (const Row* row : sorted)
+            if (!seen.contains(row->view + u'|' + row->finding.widget.section(u' ', 0, 0))) {
+                seen.insert(row->view + u'|' + row->finding.widget.section(u' ', 0, 0));
+                worst.push_back(row);
+            }
+        out << "\nworst (one a widget of a view):\n";
+        for (std::size_t i = 0; i < std::min(worst.size(), kWorstShown); ++i)
+            out << "  " << worst[i]->finding.excessPx << " px: " << worst[i]->view << " | "
+                << worst[i]->screen << " | " << worst[i]->language << " | "
+                << worst[i]->finding.widget << " | " << worst[i]->finding.problem << '\n';
+        return m_rows.empty() ? 0 : 1;
+    }
+
+private:
+    template <typename Key> void printCounts(QTextStream& out, const QString& title, Key key) const
+    {
+        QMap<QString, int> counts;
+        for (const auto& row : m_rows)
+            ++counts[key(row)];
+        out << '\n' << title << ":\n";
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+            out << "  " << it.key() << ": " << it.value() << '\n';
+    }
+
+    QString m_screen;
+    QString m_language;
+    std::vector<Row> m_rows;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication application(argc, argv);
+    testing_support::TemporaryDevice device;
+    if (!testing_support::installShippedLook()) {
+        QTextStream(stderr) << "the build made no shipped look to survey\n";
+        return 2;
+    }
+    (void)store::LoadSettings();
+    const QStringList viewNames = ui::splitList(ui::text(ui::kViewNamesList, store::kEnglish));
+
+    Survey survey;
+    for (const QSize screen : kScreens) {
+        if (!setScreen(screen)) {
+            QTextStream(stderr) << "cannot set the screen in the device profile\n";
+            return 2;
+        }
+        survey.setScreen(screen);
+        for (const DWORD language : kLanguages) {
+            store::setCurrentLanguage(language);
+            survey.setLanguage(language);
+            survey.surveyMainWindow(viewNames);
+        }
+    }
+    store::setCurrentLanguage(store::kEnglish);
+    return survey.report();
+}
