@@ -386,7 +386,8 @@ void MainWindow::command(int id)
     switch (id) {
     case kAboutCommand:
         QMessageBox::about(this, ui::text(ui::kProductNameString),
-            ui::text(ui::kProductNameString) + QStringLiteral(" " TKW_VERSION "\n") + QStringLiteral("Build " __DATE__));
+            ui::text(ui::kProductNameString) + QStringLiteral(" " TKW_VERSION "\n")
+                + ui::text(ui::kBuildString) + QStringLiteral(" " __DATE__));
         break;
     case kExitCommand:
     case kCloseCommand:

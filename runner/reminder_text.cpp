@@ -13,16 +13,16 @@ namespace {
 using Texts = std::array<std::u16string_view, 6>;
 
 constexpr Texts kAlarmWord { u"Alarm ", u"Alarm ", u"Alarma ", u"Alarme ", u"Sveglia ", u"Будильник " };
-constexpr Texts kEventWord { u"Event ", u"Ereigniss ", u"Evento ", u"Évènement ", u"Eventi ", u"Событие " };
-constexpr Texts kTimerWord { u"Timer ", u"Timer ", u"Timer ", u"Minuteur ", u"Timer ", u"Таймер " };
+constexpr Texts kEventWord { u"Event ", u"Ereignis ", u"Evento ", u"Événement ", u"Evento ", u"Событие " };
+constexpr Texts kTimerWord { u"Timer ", u"Timer ", u"Temporizador ", u"Minuteur ", u"Timer ", u"Таймер " };
 constexpr Texts kLinkText {
-    u"go to...", u"Anzeigen...", u"Ir a...", u"Aller à...", u"Vai a...", u"Настройки...",
+    u"go to...", u"Anzeigen...", u"Ir a...", u"Aller à...", u"Vai a...", u"Перейти...",
 };
-constexpr Texts kDateLabel { u"Date:", u"Datum:", u"Fecha:", u"Date:", u"Data:", u"Дата:" };
-constexpr Texts kTimeLabel { u"Time:", u"Zeit:", u"Hora:", u"Heure:", u"Ora:", u"Время:" };
-constexpr Texts kNoteLabel { u"Note:", u"Notiz:", u"Nota:", u"Notes:", u"Nota:", u"Заметка:" };
-constexpr Texts kDismiss { u"Dismiss", u"Abschalten", u"Apagar", u"Éteindre", u"Elimina", u"Принято" };
-constexpr Texts kSnooze { u"Snooze", u"Schlummern", u"Snooze", u"Snooze", u"Posponi", u"Вздремнуть" };
+constexpr Texts kDateLabel { u"Date:", u"Datum:", u"Fecha:", u"Date\u00a0:", u"Data:", u"Дата:" };
+constexpr Texts kTimeLabel { u"Time:", u"Zeit:", u"Hora:", u"Heure\u00a0:", u"Ora:", u"Время:" };
+constexpr Texts kNoteLabel { u"Note:", u"Notiz:", u"Nota:", u"Notes\u00a0:", u"Nota:", u"Заметка:" };
+constexpr Texts kDismiss { u"Dismiss", u"Abschalten", u"Apagar", u"Arrêter", u"Ignora", u"Закрыть" };
+constexpr Texts kSnooze { u"Snooze", u"Schlummern", u"Posponer", u"Répéter", u"Posponi", u"Отложить" };
 
 std::u16string_view pick(const Texts& texts, DWORD language) { return texts[language < texts.size() ? language : 0]; }
 

@@ -3,6 +3,8 @@
 #include "platform/files.h"
 #include "platform/locale.h"
 #include "platform/text.h"
+#include "ui/resources.h"
+#include "ui/string_ids.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -20,7 +22,7 @@ namespace {
 
 constexpr int kIsFolderRole = Qt::UserRole;
 
-QString defaultTitle() { return QStringLiteral("Select Executable File"); }
+QString defaultTitle() { return text(kExecutableFileTitleString); }
 
 QStringList normalisedPatterns(const QStringList& patterns)
 {

@@ -20,8 +20,9 @@ class FileChooser final : public QDialog {
     Q_OBJECT
 public:
     // `patterns` select the files shown ("*.exe"; a bare ".exe" means the same); folders always
-    // show. An empty title is "Select Executable File", no patterns mean {"*.exe"}. A start
-    // folder that cannot be listed gives way to the nearest one above it that can.
+    // show. An empty title is "Select Executable File" in the process's language, no patterns
+    // mean {"*.exe"}. A start folder that cannot be listed gives way to the nearest one above
+    // it that can.
     explicit FileChooser(QWidget* parent = nullptr, const QString& title = { }, const QStringList& patterns = { },
         std::u16string_view startFolder = u"\\");
 

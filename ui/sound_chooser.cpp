@@ -29,7 +29,7 @@ QString noSoundText()
     return QStringLiteral("(None)");
 }
 
-QString browseText() { return QStringLiteral("Browse..."); }
+QString browseText() { return text(ui::kBrowseString); }
 
 QString nameOf(std::u16string_view path)
 {

@@ -14,6 +14,7 @@ inline constexpr unsigned kPluginsMenuString = 41435; // "Plugins"
 inline constexpr unsigned kTimeAndLocationString = 45005; // "Time and Location"
 inline constexpr unsigned kAboutString = 45015; // "About"
 inline constexpr unsigned kExitString = 45025; // "Exit"
+inline constexpr unsigned kBuildString = 45215; // "Build"
 
 // Alarms and their action settings.
 inline constexpr unsigned kAlarmTimeString = 41395; // "Alarm Time"
@@ -24,6 +25,10 @@ inline constexpr unsigned kInvalidPathCaption = 41185; // "Invalid path"
 inline constexpr unsigned kDismissString = 41345; // "Dismiss"
 inline constexpr unsigned kGoToString = 41355; // "Go to..."
 inline constexpr unsigned kSnoozeString = 41365; // "Snooze"
+// The reminder screen's titles.
+inline constexpr unsigned kAlarmTitleString = 41225; // "Alarm "
+inline constexpr unsigned kEventTitleString = 41235; // "Event"
+inline constexpr unsigned kTimerTitleString = 41245; // "Timer "
 
 // The General, Digital Clock and Analog Clock views.
 inline constexpr unsigned kTodayString = 40115; // "Today:"
@@ -71,5 +76,9 @@ inline constexpr unsigned kCountLabel = 45175; // "Times:"
 // The sound chooser.
 inline constexpr unsigned kBrowseTitleString = 40995; // "Browse for Sounds"
 inline constexpr unsigned kStatusPartChoicesString = 40455; // "None\Alarm\Timer\Stopwatch\Sunrise\Sunset\Int..."
+inline constexpr unsigned kBrowseString = 45195; // "Browse..."
+
+// The file chooser.
+inline constexpr unsigned kExecutableFileTitleString = 45205; // "Select Executable File"
 
 } // namespace ui

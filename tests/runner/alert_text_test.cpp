@@ -117,11 +117,11 @@ TEST(ReminderText, TimersCountFromOneEventsShowNoNumberAndEachLanguageHasItsWord
     const auto timer = reminderHtml(ItemKind::Timer, 3, 3, u"00:05:00", u"mars 09, 2026", u"Thé");
     EXPECT_NE(timer.find(u"<b>Minuteur 4  </b>"), std::u16string::npos);
     EXPECT_NE(timer.find(u">Aller à...</a>"), std::u16string::npos);
-    EXPECT_NE(timer.find(u"<b>Heure:</b> 00:05:00"), std::u16string::npos);
-    EXPECT_NE(timer.find(u"<b>Notes:</b> Thé<br>"), std::u16string::npos);
+    EXPECT_NE(timer.find(u"<b>Heure\u00a0:</b> 00:05:00"), std::u16string::npos);
+    EXPECT_NE(timer.find(u"<b>Notes\u00a0:</b> Thé<br>"), std::u16string::npos);
 
     const auto event = reminderHtml(ItemKind::Event, 1234, 1, u"09:00", u"", u"");
-    EXPECT_NE(event.find(u"<b>Ereigniss  </b>"), std::u16string::npos);
+    EXPECT_NE(event.find(u"<b>Ereignis  </b>"), std::u16string::npos);
     EXPECT_EQ(event.find(u"1234"), std::u16string::npos);
     EXPECT_NE(event.find(u"<b>Notiz:</b> <br><br></body></html>"), std::u16string::npos);
 
@@ -131,10 +131,18 @@ TEST(ReminderText, TimersCountFromOneEventsShowNoNumberAndEachLanguageHasItsWord
         reminderHtml(ItemKind::Alarm, 2, 5, u"", u"", u"").find(u"<b>Будильник 2  </b>"), std::u16string::npos);
     EXPECT_NE(reminderHtml(ItemKind::Alarm, 2, 9, u"", u"", u"").find(u"<b>Alarm 2  </b>"), std::u16string::npos);
 
-    EXPECT_EQ(softKeyTitle(SoftKey::Dismiss, 5), u"Принято");
+    EXPECT_EQ(softKeyTitle(SoftKey::Dismiss, 5), u"Закрыть");
     EXPECT_EQ(softKeyTitle(SoftKey::Snooze, 1), u"Schlummern");
     EXPECT_EQ(softKeyTitle(SoftKey::Dismiss, 2), u"Apagar");
     EXPECT_EQ(softKeyTitle(SoftKey::Snooze, 4), u"Posponi");
+}
+
+TEST(ReminderText, SpanishHasNoEnglishWordsLeft)
+{
+    const auto timer = reminderHtml(ItemKind::Timer, 0, 2, u"00:01:00", u"", u"");
+    EXPECT_NE(timer.find(u"<b>Temporizador 1  </b>"), std::u16string::npos);
+    EXPECT_EQ(timer.find(u"Timer"), std::u16string::npos);
+    EXPECT_EQ(softKeyTitle(SoftKey::Snooze, 2), u"Posponer");
 }
 
 TEST(ReminderText, TheUsersLabelCannotBecomeMarkupOrACommandLink)

@@ -7,6 +7,9 @@
 #include "store/signals.h"
 #include "tests/runner/runner_fixture.h"
 #include "tests/support/sound_capture.h"
+#include "ui/qt_text.h"
+#include "ui/resources.h"
+#include "ui/string_ids.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -312,6 +315,41 @@ TEST_F(AlertWindows, EachPlayIsFollowedByItsPauseInFull)
     EXPECT_EQ(state.playsStarted, 2);
     EXPECT_FALSE(state.soundPlaying);
     dismiss(window);
+}
+
+// The runner carries its own words (it has Spanish, which the table lacks), but where the
+// main program's table has a language, the bubble must say what the reminder screen says.
+TEST(RunnerWords, TheBubbleUsesTheTablesWordsInEveryLanguageTheTableHas)
+{
+    int compared = 0;
+    for (DWORD language = 0; language < 6; ++language) {
+        if (!ui::hasText(ui::kDismissString, language))
+            continue;
+        SCOPED_TRACE(language);
+        ++compared;
+        EXPECT_EQ(ui::qText(softKeyTitle(SoftKey::Dismiss, language)),
+            ui::text(ui::kDismissString, language));
+        EXPECT_EQ(ui::qText(softKeyTitle(SoftKey::Snooze, language)),
+            ui::text(ui::kSnoozeString, language));
+
+        const QString event = ui::qText(reminderHtml(ItemKind::Event, 0, language, u"", u"", u""));
+        EXPECT_TRUE(event.contains(QStringLiteral("<b>") + ui::text(ui::kEventTitleString, language)
+            + QStringLiteral("  </b>")))
+            << event.toStdString();
+        const QString alarm = ui::qText(reminderHtml(ItemKind::Alarm, 3, language, u"", u"", u""));
+        EXPECT_TRUE(alarm.contains(QStringLiteral("<b>") + ui::text(ui::kAlarmTitleString, language)
+            + QStringLiteral("3  </b>")))
+            << alarm.toStdString();
+        const QString timer = ui::qText(reminderHtml(ItemKind::Timer, 0, language, u"", u"", u""));
+        EXPECT_TRUE(timer.contains(QStringLiteral("<b>") + ui::text(ui::kTimerTitleString, language)
+            + QStringLiteral("1  </b>")))
+            << timer.toStdString();
+        // The link is lower-case in the English bubble; the word must be the same.
+        const QString link
+            = QStringLiteral(">") + ui::text(ui::kGoToString, language) + QStringLiteral("</a>");
+        EXPECT_TRUE(alarm.contains(link, Qt::CaseInsensitive)) << alarm.toStdString();
+    }
+    EXPECT_EQ(compared, 5);
 }
 
 TEST_F(AlertWindows, DismissInThePauseBetweenPlaysIsTakenAtOnceAndNoOtherPlayFollows)
