@@ -12,6 +12,7 @@
 
 #include <QDate>
 #include <QPainter>
+#include <algorithm>
 
 namespace app {
 
@@ -47,6 +48,20 @@ int weekNumber(const SYSTEMTIME& date, bool iso, int firstDayOfWeek)
     return (day.dayOfYear() - 1 + offset) / 7 + 1;
 }
 
+faces::DigitalClockInputs digitalClockInputs(
+    const SYSTEMTIME& now, const store::SettingsRecord& settings, const platform::LocaleInfo& locale)
+{
+    faces::DigitalClockInputs inputs;
+    inputs.localTime = now;
+    inputs.dateFormat = settings.dateFormat;
+    inputs.use24Hour = locale.use24Hour;
+    // Until the city database names the home city, the line shows the week alone.
+    inputs.homeCityName = ui::text(ui::kWeekString).toStdU16String();
+    inputs.weekNumber = weekNumber(now, settings.weekNumbering == 1, locale.firstDayOfWeek);
+    inputs.locale = &locale;
+    return inputs;
+}
+
 DigitalClockView::DigitalClockView(const faces::SkinSet& skin, const ui::ScreenGeometry& geometry)
     : View(1)
     , m_skin(skin)
@@ -64,16 +79,7 @@ void DigitalClockView::paint(QPainter& painter, const ViewContext& context)
     paintViewBackground(painter, m_skin, index(), context);
     if (!m_clock)
         return;
-    const auto& locale = platform::userLocale();
-    faces::DigitalClockInputs inputs;
-    inputs.localTime = localNow();
-    inputs.dateFormat = 0; // "MMMM dd, yyyy" beside the day's name
-    inputs.use24Hour = locale.use24Hour;
-    // Until the city database names the home city, the line shows the week alone.
-    inputs.homeCityName = ui::text(ui::kWeekString).toStdU16String();
-    inputs.weekNumber = weekNumber(inputs.localTime, store::settings().weekNumbering == 1, locale.firstDayOfWeek);
-    inputs.locale = &locale;
-    m_clock->draw(painter, inputs);
+    m_clock->draw(painter, digitalClockInputs(localNow(), store::settings(), platform::userLocale()));
 }
 
 AnalogClockView::AnalogClockView(const faces::SkinSet& skin, const ui::ScreenGeometry& geometry)
@@ -114,24 +120,70 @@ bool FaceView::activate()
 {
     if (!m_path)
         return false;
-    if (!m_host.load(*m_path, m_scaleShift))
+    if (!m_host.load(*m_path, m_scaleShift)) {
+        if (m_refuseBroken)
+            return false;
         ui::showMessage(m_parent, QStringLiteral("Plugin loading error!"));
+    }
+    m_hintSeconds = kCloseHintSeconds;
     return true;
 }
 
-void FaceView::leave() { m_host.unload(); }
+void FaceView::leave()
+{
+    m_host.unload();
+    m_hintSeconds = 0;
+}
+
+void FaceView::perSecond(QPainter& painter, const ViewContext& context)
+{
+    if (m_hintSeconds > 0)
+        --m_hintSeconds;
+    paint(painter, context);
+}
 
 void FaceView::paint(QPainter& painter, const ViewContext& context)
 {
     painter.fillRect(context.area, Qt::black);
-    if (!m_host.loaded())
+    const auto drawCross = [&painter](const QRect& box) {
+        // A framed cross: the sign of the area that closes the view.
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Qt::white, std::max(2, box.width() / 16)));
+        painter.setBrush(QColor(64, 64, 64, 192));
+        painter.drawRoundedRect(QRectF(box).adjusted(1, 1, -1, -1), 4, 4);
+        const int side = std::min(box.width(), box.height()) / 3;
+        const QRect cross(box.center() - QPoint(side / 2, side / 2), QSize(side, side));
+        painter.drawLine(cross.topLeft(), cross.bottomRight());
+        painter.drawLine(cross.bottomLeft(), cross.topRight());
+        painter.restore();
+    };
+    if (!m_host.loaded()) {
+        // Nothing to show: the whole screen leaves, and says so in its middle.
+        const int side = context.screen.scaled(48);
+        drawCross(QRect(context.area.center() - QPoint(side / 2, side / 2), QSize(side, side)));
         return;
+    }
     faces::FaceInputs inputs;
     inputs.clock = m_clock();
     inputs.locale = &platform::userLocale();
     m_host.draw(painter, inputs);
+    if (m_hintSeconds > 0)
+        drawCross(closeArea());
 }
 
-bool FaceView::closesAt(QPoint point) const { return m_host.loaded() && m_host.closeRect().contains(point); }
+QRect FaceView::closeArea() const
+{
+    const QRect area = m_host.closeRect();
+    if (area.isValid() && !area.isEmpty())
+        return area;
+    // A face without a close area is left by its top right corner.
+    const int side = 40 << m_scaleShift;
+    const QSize design = m_host.designSize();
+    const int width = design.width() > 0 ? design.width() : 240 << m_scaleShift;
+    return { width - side, 0, side, side };
+}
+
+bool FaceView::closesAt(QPoint point) const { return !m_host.loaded() || closeArea().contains(point); }
 
 } // namespace app

@@ -16,6 +16,12 @@
 namespace faces {
 class SkinSet;
 }
+namespace platform {
+struct LocaleInfo;
+}
+namespace store {
+struct SettingsRecord;
+}
 
 namespace app {
 
@@ -26,6 +32,11 @@ void paintViewBackground(QPainter& painter, const faces::SkinSet& skin, int view
 // The week of a date: ISO 8601, or the civil week in which week 1 holds 1 January and
 // weeks start on the locale's first day.
 [[nodiscard]] int weekNumber(const SYSTEMTIME& date, bool iso, int firstDayOfWeek);
+
+// What the Digital Clock view shows at `now`: the date in the settings' date format, the
+// week by the settings' rule, the clock in the locale's 12- or 24-hour mode.
+[[nodiscard]] faces::DigitalClockInputs digitalClockInputs(
+    const SYSTEMTIME& now, const store::SettingsRecord& settings, const platform::LocaleInfo& locale);
 
 class DigitalClockView final : public View {
 public:
@@ -58,23 +69,34 @@ public:
     // The face a plug-in view shows: its name and file (none when the file is gone).
     void choose(QString name, std::optional<std::u16string> devicePath);
     [[nodiscard]] const QString& name() const { return m_name; }
-    // Loads the face; false only when the file is gone. A file that does not load is told
-    // ("Plugin loading error!") and the view stays, empty.
+    // Loads the face; false when the file is gone. A file that does not load is told
+    // ("Plugin loading error!") and the view stays, empty, until a tap anywhere leaves it;
+    // while broken faces are refused (the start), such a file gives false without a word.
     bool activate() override;
     void leave() override;
+    // Draws the close area's hint on top for the first seconds after the activation.
+    void perSecond(QPainter& painter, const ViewContext& context) override;
     void paint(QPainter& painter, const ViewContext& context) override;
     void rebuild(const ui::ScreenGeometry& geometry) override { m_scaleShift = geometry.scaleShift; }
     [[nodiscard]] bool loaded() const { return m_host.loaded(); }
-    // The face's close area, where a tap leaves the view.
+    void refuseBrokenFaces(bool refuse) { m_refuseBroken = refuse; }
+    // Where a tap leaves the view: the face's close area (a corner when the file gives
+    // none), or anywhere on a face that did not load.
     [[nodiscard]] bool closesAt(QPoint point) const;
+    [[nodiscard]] QRect closeArea() const;
+    [[nodiscard]] bool showsCloseHint() const { return m_hintSeconds > 0; }
 
 private:
+    static constexpr int kCloseHintSeconds = 3;
+
     QWidget* m_parent;
     int m_scaleShift;
     FaceClockSource m_clock;
     faces::FaceHost m_host;
     QString m_name;
     std::optional<std::u16string> m_path;
+    bool m_refuseBroken = false;
+    int m_hintSeconds = 0;
 };
 
 } // namespace app

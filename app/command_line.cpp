@@ -22,19 +22,77 @@ std::u16string_view from(std::u16string_view text, std::size_t position)
 std::optional<ProgramArguments> parseProgramArguments(const std::vector<std::string>& words, std::string& problem)
 {
     ProgramArguments arguments;
+    // A request for help or the version is answered whatever else is on the line.
+    for (const auto& word : words) {
+        if (word == "--help") {
+            arguments.action = ProgramAction::ShowHelp;
+            return arguments;
+        }
+    }
+    for (const auto& word : words) {
+        if (word == "--version") {
+            arguments.action = ProgramAction::ShowVersion;
+            return arguments;
+        }
+    }
+    bool haveCommandLine = false;
     for (std::size_t i = 0; i < words.size(); ++i) {
-        if (words[i] != "--screenshot") {
-            arguments.commandLine = platform::toUtf16(words[i]);
+        const std::string& word = words[i];
+        if (word == "--screenshot") {
+            // "--screenshot --other" would write a file named like an option: surely a slip.
+            if (i + 1 >= words.size() || words[i + 1].empty() || words[i + 1].rfind("--", 0) == 0) {
+                problem = "--screenshot needs the name of the PNG file to write";
+                return std::nullopt;
+            }
+            arguments.screenshotFile = words[++i];
             continue;
         }
-        // "--screenshot --other" would write a file named like an option: surely a slip.
-        if (i + 1 >= words.size() || words[i + 1].empty() || words[i + 1].rfind("--", 0) == 0) {
-            problem = "--screenshot needs the name of the PNG file to write";
+        // No command line of the grammar starts with "-".
+        if (!word.empty() && word[0] == '-') {
+            problem = "unknown option '" + word + "'";
             return std::nullopt;
         }
-        arguments.screenshotFile = words[++i];
+        if (haveCommandLine) {
+            problem = "unexpected argument '" + word + "' after the command line '"
+                + platform::toUtf8(arguments.commandLine) + "' (a face name with spaces is quoted as one word)";
+            return std::nullopt;
+        }
+        arguments.commandLine = platform::toUtf16(word);
+        haveCommandLine = true;
+    }
+    if (!isKnownCommandLine(arguments.commandLine)) {
+        problem = "unknown command line '" + platform::toUtf8(arguments.commandLine) + "'";
+        return std::nullopt;
     }
     return arguments;
+}
+
+bool isKnownCommandLine(std::u16string_view commandLine)
+{
+    return commandLine.empty() || std::u16string_view(u"pateslndo").find(commandLine[0]) != std::u16string_view::npos;
+}
+
+std::string usageText()
+{
+    return "Usage: tickwell-pro [COMMAND-LINE] [--screenshot FILE]\n"
+           "       tickwell-pro --help | --version\n"
+           "\n"
+           "COMMAND-LINE is one word; its first character chooses the mode:\n"
+           "  (none)         the main window, on the last view or the start view\n"
+           "  ptdsN          the main window on view N (0-12, then the clock faces)\n"
+           "  aN             the Alarms view with alarm N (from 1) selected\n"
+           "  tN             the Timers view with timer page N selected\n"
+           "  e...           the Events view\n"
+           "  ssaveFACE      the screen saver with the clock face FACE\n"
+           "  lock1FACE      the device lock over the clock (lock2FACE: full screen)\n"
+           "  naN, neN, ntN  the reminder screen of alarm, event or timer N\n"
+           "  d              the time-and-location dialog (df: the first-run set-up)\n"
+           "  o              the preferences dialog\n"
+           "\n"
+           "  --screenshot FILE  write the first screen to FILE (PNG) and end; a dialog on\n"
+           "                     the way is drawn into the picture and answered by itself\n"
+           "  --help             show this text and end\n"
+           "  --version          show the version and end\n";
 }
 
 std::uint32_t numberAt(std::u16string_view text, std::size_t position)

@@ -39,16 +39,33 @@ struct StartRequest {
 // of range): it then ends at once, showing nothing.
 [[nodiscard]] std::optional<StartRequest> parseCommandLine(std::u16string_view commandLine);
 
-// The words the program is started with: "--screenshot FILE" anywhere, and otherwise the
-// handheld's command line (the last other word).
+// What the words the program is started with ask for.
+enum class ProgramAction {
+    Run,         // start in the mode of the command line
+    ShowHelp,    // "--help": the usage on standard output, and end
+    ShowVersion, // "--version": the name and version on standard output, and end
+};
+
+// The words the program is started with: "--help" or "--version" anywhere, "--screenshot
+// FILE" anywhere, and at most one other word, the handheld's command line.
 struct ProgramArguments {
+    ProgramAction action = ProgramAction::Run;
     std::u16string commandLine;
     std::optional<std::string> screenshotFile; // PNG of the first screen, then the program ends
 };
 
-// nullopt, with `problem` set, for "--screenshot" without a file name after it.
+// nullopt, with `problem` set, for a usage error: "--screenshot" without a file name after
+// it, an option the program does not know, a second command line, or a command line whose
+// first character starts no mode. "--help" and "--version" win over every other word.
 [[nodiscard]] std::optional<ProgramArguments> parseProgramArguments(
     const std::vector<std::string>& words, std::string& problem);
+
+// Whether a command line starts one of the modes: empty, or its first character is one
+// the grammar knows ("ptds7", "a3", "t2", "e...", "ssave...", "lock1...", "na3", "d", "o").
+[[nodiscard]] bool isKnownCommandLine(std::u16string_view commandLine);
+
+// The text "--help" prints: the usage and the command-line forms.
+[[nodiscard]] std::string usageText();
 
 // The decimal number at `position` as the handheld's wide-to-integer call reads it: leading
 // digits only, 0 when there are none.

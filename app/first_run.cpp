@@ -85,6 +85,7 @@ void applyFirstRunLanguage(DWORD language)
 {
     (void)store::WriteLanguage(language);
     store::resetCitiesForLanguage(store::settings(), language);
+    store::settings().dateFormat = std::uint8_t(store::defaultDateFormat(language));
     if (language != store::kEnglish && language != store::kGerman && language != store::kRussian) {
         (void)platform::writeRegistryDword(platform::RegistryRoot::LocalMachine, kTodayItemKey, u"Enabled", 1);
         platform::broadcastMessage(WM_SETTINGCHANGE, kTodayItemsChanged, 0);

@@ -34,8 +34,9 @@ private:
 };
 
 // Stores the language chosen at the first start: "Lang" in the registry and lang.dat, the
-// cities that depend on it, and, for French and Italian, the home-screen item switched on
-// (the home screen is told to reload its items). Does not write settings.dat.
+// cities and the Digital Clock's date format that depend on it, and, for French and
+// Italian, the home-screen item switched on (the home screen is told to reload its items).
+// Does not write settings.dat.
 void applyFirstRunLanguage(DWORD language);
 
 // The first-run set-up: the language step (the host's language when it is dismissed), then

@@ -11,6 +11,7 @@
 #include "ui/string_ids.h"
 
 #include <QCalendarWidget>
+#include <QFontMetrics>
 #include <QLocale>
 #include <QPainter>
 #include <QTimer>
@@ -22,15 +23,24 @@ namespace {
 
 using platform::localNow;
 
-QString picture(const SYSTEMTIME& time, std::u16string_view pattern, platform::PictureKind kind)
+QString picture(const SYSTEMTIME& time, std::u16string_view pattern, platform::PictureKind kind,
+    const platform::LocaleInfo& locale = platform::userLocale())
 {
-    const auto text = platform::formatPicture(time, pattern, kind, platform::userLocale());
+    const auto text = platform::formatPicture(time, pattern, kind, locale);
     return text ? QString::fromStdU16String(*text) : QString();
 }
 
 QDate dateOf(const SYSTEMTIME& time) { return QDate(time.wYear, time.wMonth, time.wDay); }
 
 } // namespace
+
+GeneralViewTime generalViewTime(const SYSTEMTIME& now, const platform::LocaleInfo& locale)
+{
+    if (locale.use24Hour)
+        return { picture(now, u"H':'mm", platform::PictureKind::Time, locale), QString() };
+    return { picture(now, u"h':'mm", platform::PictureKind::Time, locale),
+        picture(now, u"tt", platform::PictureKind::Time, locale) };
+}
 
 GeneralView::GeneralView(QWidget* screen, const ui::ScreenGeometry& geometry, const faces::SkinSet& skin, alarms::AlarmBoard& board)
     : View(0)
@@ -139,9 +149,26 @@ void GeneralView::paint(QPainter& painter, const ViewContext& context)
     const QRect timeRect = wide ? QRect(g.scaled(8), g.scaled(24), g.scaled(112), g.scaled(36))
                                 : QRect(g.scaled(72), g.scaled(24), viewWidth(g) - g.scaled(78), g.scaled(36));
     painter.setPen(text);
-    painter.setFont(ui::suiteFont(ui::FontRole::Bold32, g));
-    painter.drawText(timeRect, Qt::AlignLeft | Qt::AlignVCenter,
-        picture(now, locale.use24Hour ? u"H':'mm" : u"h':'mm", platform::PictureKind::Time));
+    const GeneralViewTime bigTime = generalViewTime(now, locale);
+    const QFont amPmFont = ui::suiteFont(ui::FontRole::Bold14, g);
+    const int amPmGap = g.scaled(3);
+    const int amPmWidth
+        = bigTime.amPm.isEmpty() ? 0 : amPmGap + QFontMetrics(amPmFont).horizontalAdvance(bigTime.amPm);
+    // AM or PM keeps its size beside the digits; the digits give way when both do not fit.
+    QFont timeFont = ui::suiteFont(ui::FontRole::Bold32, g);
+    while (timeFont.pixelSize() > 8
+        && QFontMetrics(timeFont).horizontalAdvance(QStringLiteral("00:00")) + amPmWidth > timeRect.width())
+        timeFont.setPixelSize(timeFont.pixelSize() - 1);
+    painter.setFont(timeFont);
+    painter.drawText(timeRect, Qt::AlignLeft | Qt::AlignVCenter, bigTime.time);
+    if (!bigTime.amPm.isEmpty()) {
+        // On the digits' baseline, right after them.
+        const QFontMetrics digits(timeFont);
+        const int baseline = timeRect.top() + (timeRect.height() - digits.height()) / 2 + digits.ascent();
+        painter.setFont(amPmFont);
+        painter.drawText(QPoint(timeRect.left() + digits.horizontalAdvance(bigTime.time) + amPmGap, baseline),
+            bigTime.amPm);
+    }
     painter.setFont(ui::suiteFont(ui::FontRole::Normal13, g));
     painter.setPen(quiet);
     painter.drawText(QRect(timeRect.left(), g.scaled(60), timeRect.width(), g.scaled(16)), Qt::AlignLeft | Qt::AlignVCenter,

@@ -6,6 +6,7 @@
 #include "faces/analog_clock.h"
 
 #include <QDate>
+#include <QString>
 #include <memory>
 
 class QCalendarWidget;
@@ -17,7 +18,19 @@ namespace faces {
 class SkinSet;
 }
 
+namespace platform {
+struct LocaleInfo;
+}
+
 namespace app {
+
+// The General view's big time: "H:mm" in 24-hour mode; "h:mm" and the locale's AM/PM
+// designator beside it in 12-hour mode.
+struct GeneralViewTime {
+    QString time;
+    QString amPm; // empty in 24-hour mode
+};
+[[nodiscard]] GeneralViewTime generalViewTime(const SYSTEMTIME& now, const platform::LocaleInfo& locale);
 
 class GeneralView final : public View {
 public:

@@ -1,10 +1,13 @@
 // Tickwell Pro: the main program.
 //
 //   tickwell-pro [COMMAND-LINE] [--screenshot FILE]
+//   tickwell-pro --help | --version
 //
 // COMMAND-LINE is the handheld's one command-line string ("ptds7", "na3", "lock1Face" ...).
 // --screenshot writes the first screen to FILE (PNG) and ends; a dialog that opens on the way
 // is drawn into the picture and answered by itself, so that nothing waits for a person.
+// A usage error (an unknown option or command line, a second one) ends with 2 before any
+// window opens.
 
 #include "app/command_line.h"
 #include "app/first_run.h"
@@ -24,15 +27,32 @@
 #include <string>
 #include <vector>
 
+namespace {
+
+constexpr int kUsageError = 2;   // the command line was not understood
+constexpr int kNotAvailable = 3; // the mode asked for has nothing to show yet
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     platform::setDefaultModulePath(std::u16string(store::kDefaultInstallFolder) + std::u16string(store::kMainProgramName));
     std::string problem;
     const auto arguments = app::parseProgramArguments(std::vector<std::string>(argv + 1, argv + argc), problem);
     if (!arguments) {
-        std::fprintf(stderr, "tickwell-pro: %s\nUsage: tickwell-pro [COMMAND-LINE] [--screenshot FILE]\n",
+        std::fprintf(stderr,
+            "tickwell-pro: %s\nUsage: tickwell-pro [COMMAND-LINE] [--screenshot FILE]\n"
+            "Try 'tickwell-pro --help' for the command-line forms.\n",
             problem.c_str());
-        return 2;
+        return kUsageError;
+    }
+    if (arguments->action == app::ProgramAction::ShowHelp) {
+        std::fputs(app::usageText().c_str(), stdout);
+        return 0;
+    }
+    if (arguments->action == app::ProgramAction::ShowVersion) {
+        std::printf("Tickwell Pro %s\n", TKW_VERSION);
+        return 0;
     }
     const std::u16string& commandLine = arguments->commandLine;
     const auto request = app::parseCommandLine(commandLine);
@@ -41,8 +61,13 @@ int main(int argc, char** argv)
     if (app::handedToRunningInstance(*request, commandLine))
         return 0;
     const auto mode = request->mode;
-    const bool serviceMode = mode == app::StartMode::TimeAndLocation || mode == app::StartMode::FirstRunSetup
-        || mode == app::StartMode::Preferences;
+    if (mode == app::StartMode::TimeAndLocation || mode == app::StartMode::Preferences) {
+        // Nothing to show yet: the caller hears so rather than a silent success.
+        std::fprintf(stderr, "tickwell-pro: the %s dialog arrives with a later version\n",
+            mode == app::StartMode::Preferences ? "preferences" : "time-and-location");
+        return kNotAvailable;
+    }
+    const bool serviceMode = mode == app::StartMode::FirstRunSetup;
     if (mode != app::StartMode::Normal && !serviceMode) {
         std::fprintf(stderr, "tickwell-pro: the screen saver, lock and reminder screens arrive with a later version\n");
         return 0;
@@ -59,14 +84,8 @@ int main(int argc, char** argv)
     ui::prepareApplication(application, store::currentLanguage());
 
     if (serviceMode) {
-        // A dialog alone, for the home-screen item: the first-run set-up when it is asked
-        // for or nothing was set up yet, then the dialog itself.
-        if (mode == app::StartMode::FirstRunSetup || (mode == app::StartMode::TimeAndLocation && !existed)) {
-            app::runFirstRunSetUp(nullptr);
-            ui::prepareApplication(application, store::currentLanguage());
-        }
-        if (mode != app::StartMode::FirstRunSetup)
-            std::fprintf(stderr, "tickwell-pro: the time-and-location and preferences dialogs arrive with a later version\n");
+        // The first-run set-up alone, for the home-screen item.
+        app::runFirstRunSetUp(nullptr);
         (void)store::SaveSettings();
         return 0;
     }

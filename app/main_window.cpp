@@ -149,8 +149,12 @@ MainWindow::MainWindow(const StartRequest& request)
     } else {
         start = int(settings.startView) - 1;
     }
+    // A face restored from the last run that no longer loads would open on an empty
+    // screen at every start: the General view takes its place, without a word.
+    m_faceView->refuseBrokenFaces(!request.view);
     if (!selectView(start))
         selectView(kGeneralView);
+    m_faceView->refuseBrokenFaces(false);
     viewObject(m_view).setSubSelection(item);
     // The screen turns: the views are laid out anew for it.
     auto* watcher = new ui::ScreenWatcher(this);
@@ -471,8 +475,10 @@ void MainWindow::tapScreen(QPoint point)
 {
     if (showsFace()) {
         // A tap on the face's close area goes back to the view before it.
-        if (m_faceView->closesAt(point))
+        if (m_faceView->closesAt(point)) {
+            m_pressLeftFace = true;
             selectView(m_lastBuiltInView);
+        }
         return;
     }
     const bool squareOrLandscape = m_geometry.square || m_geometry.landscape;
@@ -493,6 +499,9 @@ void MainWindow::tapScreen(QPoint point)
 
 void MainWindow::releaseScreen(QPoint point)
 {
+    // The release of the tap that left a face is not the next view's.
+    if (std::exchange(m_pressLeftFace, false))
+        return;
     if (m_view >= 0 && !showsFace())
         (void)viewObject(m_view).stylusUp(point);
 }

@@ -101,6 +101,7 @@ private:
     std::vector<std::unique_ptr<View>> m_builtInViews; // by index, from the table of views
     std::unique_ptr<FaceView> m_faceView;
     bool m_tickPaint = false;
+    bool m_pressLeftFace = false; // a tap left a face: its release goes nowhere
     QWidget* m_screen = nullptr;
     ui::DropList* m_viewManager = nullptr;
     QMenuBar* m_menuBar = nullptr;

@@ -14,6 +14,9 @@ namespace {
 
 constexpr int kIconWidth = 21;
 
+// A time that does not exist (yet): nothing runs, or nothing has computed it.
+QString noTime() { return QStringLiteral("--:--"); }
+
 } // namespace
 
 std::u16string stopwatchStatusText(std::int64_t elapsedSeconds)
@@ -35,18 +38,18 @@ QString statusText(std::uint32_t content, const StatusBarInputs& inputs)
     case StatusContent::None:
         return {};
     case StatusContent::Alarm:
-        return inputs.nextAlarm ? timeWithoutSeconds(*inputs.nextAlarm, locale)
-                                : QStringLiteral("--:--");
+        return inputs.nextAlarm ? timeWithoutSeconds(*inputs.nextAlarm, locale) : noTime();
     case StatusContent::Timer:
-        return inputs.timerText ? ui::qText(*inputs.timerText) : QStringLiteral("--:--");
+        return inputs.timerText ? ui::qText(*inputs.timerText) : noTime();
     case StatusContent::Stopwatch:
         return inputs.stopwatchText ? ui::qText(*inputs.stopwatchText) : QStringLiteral("--:-- --");
     case StatusContent::Sunrise:
-        return ui::qText(inputs.sunriseText);
+        return inputs.sunriseText.empty() ? noTime() : ui::qText(inputs.sunriseText);
     case StatusContent::Sunset:
-        return ui::qText(inputs.sunsetText);
+        return inputs.sunsetText.empty() ? noTime() : ui::qText(inputs.sunsetText);
     case StatusContent::InternetTime:
-        return u'@' + ui::qText(inputs.internetTimeText);
+        return u'@'
+            + (inputs.internetTimeText.empty() ? QStringLiteral("---") : ui::qText(inputs.internetTimeText));
     case StatusContent::Date:
         return formatDate(inputs.localTime, locale.shortDatePicture, locale);
     case StatusContent::Time:

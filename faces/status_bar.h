@@ -46,13 +46,14 @@ struct StatusBarInputs {
     std::optional<std::u16string>
         timerText; // the running timer that ends first, as the Timers view writes it
     std::optional<std::u16string> stopwatchText; // the running stopwatch as "HH':'mm' 'ss"
-    std::u16string sunriseText, sunsetText; // as the Sun view writes them
-    std::u16string internetTimeText; // without the "@"
+    std::u16string sunriseText, sunsetText; // as the Sun view writes them; empty: not known yet
+    std::u16string internetTimeText; // without the "@"; empty: not known yet
     const platform::LocaleInfo* locale = nullptr; // null: the device's user locale
 };
 
-// The text of one part: "--:--" for an alarm or timer when there is none, "--:-- --" for a
-// stopwatch that does not run.
+// The text of one part: "--:--" for an alarm or timer when there is none and for a sunrise
+// or sunset not known yet, "--:-- --" for a stopwatch that does not run, "@---" for an
+// Internet Time not known yet.
 [[nodiscard]] QString statusText(std::uint32_t content, const StatusBarInputs& inputs);
 
 // The stopwatch's status text for an elapsed time: "HH:mm ss".

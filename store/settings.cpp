@@ -67,6 +67,18 @@ void resetCitiesForLanguage(SettingsRecord& record, DWORD language)
     record.homeCity = record.worldCity;
 }
 
+DateFormat defaultDateFormat(DWORD language)
+{
+    switch (language) {
+    case kGerman:
+    case kSpanish:
+    case kFrench:
+    case kItalian:
+    case kRussian: return DateFormat::DayFirst;
+    default: return DateFormat::MonthFirst;
+    }
+}
+
 void DefaultSettings(SettingsRecord& record, DWORD language)
 {
     record = SettingsRecord { };
@@ -86,6 +98,7 @@ void DefaultSettings(SettingsRecord& record, DWORD language)
     record.cityChooserB = record.worldCity;
     record.homeActive = 1;
     record.chimeInterval = 5;
+    record.dateFormat = std::uint8_t(defaultDateFormat(language));
     record.showPhoneEvents = 1;
     record.lockHardwareKeys = 1;
     record.unlockTalkEnd = 1;

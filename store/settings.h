@@ -45,7 +45,8 @@ struct SettingsRecord {
     std::uint8_t homeActive;
     std::uint8_t chime;
     std::uint8_t chimeInterval;         // 0 5 min, 1 10, 2 15, 3 20, 4 30, 5 1 hour
-    std::uint8_t reserved379;
+    std::uint8_t dateFormat;            // Digital Clock date: 0 "MMMM dd, yyyy", 1 "dd MMMM yyyy",
+                                        // 2 the locale's long date; set by language at the first start
     std::uint8_t weekNumbering;         // 0 civil, 1 ISO 8601
     std::uint8_t viewOption1;           // Internet Time view: converter direction, restored at start
     std::uint8_t viewOption2;           // Internet Time view: kept as read, saved at exit
@@ -86,6 +87,7 @@ static_assert(offsetof(SettingsRecord, visitingCity) == 368);
 static_assert(offsetof(SettingsRecord, homeActive) == 376);
 static_assert(offsetof(SettingsRecord, chime) == 377);
 static_assert(offsetof(SettingsRecord, chimeInterval) == 378);
+static_assert(offsetof(SettingsRecord, dateFormat) == 379);
 static_assert(offsetof(SettingsRecord, weekNumbering) == 380);
 static_assert(offsetof(SettingsRecord, viewOption1) == 381);
 static_assert(offsetof(SettingsRecord, viewOption2) == 382);
@@ -99,10 +101,21 @@ static_assert(offsetof(SettingsRecord, chimeSound) == 518);
 
 inline constexpr std::size_t kSettingsSize = sizeof(SettingsRecord);
 
-// The defaults; the world and visiting cities follow `language`.
+// The Digital Clock's date-format choices (SettingsRecord::dateFormat).
+enum class DateFormat : std::uint8_t {
+    MonthFirst = 0, // "MMMM dd, yyyy"
+    DayFirst = 1,   // "dd MMMM yyyy"
+    LocaleLong = 2, // the locale's long date
+};
+inline constexpr std::uint8_t kLargestDateFormat = std::uint8_t(DateFormat::LocaleLong);
+
+// The defaults; the world and visiting cities and the date format follow `language`.
 void DefaultSettings(SettingsRecord& record, DWORD language);
 // The three cities that depend on the language: worldCity, homeCity, visitingCity.
 void resetCitiesForLanguage(SettingsRecord& record, DWORD language);
+// The date format a user of `language` reads first: day first in German, Spanish, French,
+// Italian and Russian, month first in English and any other.
+[[nodiscard]] DateFormat defaultDateFormat(DWORD language);
 
 // The main program's record, held for its whole run.
 [[nodiscard]] SettingsRecord& settings();

@@ -45,9 +45,10 @@ const Field kSettingsFields[] = {
     FIELD(stopwatchStart, FileTime), LIST(cityListA, 20), LIST(cityListB, 15), FIELD(cityChooserA, City),
     FIELD(cityChooserB, City), FIELD(cityChooserC, City), FIELD(worldCity, City), FIELD(homeCity, City),
     FIELD(visitingCity, City), NUMBER(homeActive, Byte, 1), NUMBER(chime, Byte, 1), NUMBER(chimeInterval, Byte, 5),
-    NUMBER(weekNumbering, Byte, 1), NUMBER(viewOption1, Byte, 1), NUMBER(viewOption2, Byte, 0xff),
-    NUMBER(twilightKind, Byte, 3), NUMBER(hintsOff, Byte, 0xff), NUMBER(showPhoneEvents, Byte, 1),
-    NUMBER(lockHardwareKeys, Byte, 1), NUMBER(unlockTalkEnd, Byte, 1), TEXT(skinName, 64), TEXT(chimeSound, 260),
+    NUMBER(dateFormat, Byte, store::kLargestDateFormat), NUMBER(weekNumbering, Byte, 1), NUMBER(viewOption1, Byte, 1),
+    NUMBER(viewOption2, Byte, 0xff), NUMBER(twilightKind, Byte, 3), NUMBER(hintsOff, Byte, 0xff),
+    NUMBER(showPhoneEvents, Byte, 1), NUMBER(lockHardwareKeys, Byte, 1), NUMBER(unlockTalkEnd, Byte, 1),
+    TEXT(skinName, 64), TEXT(chimeSound, 260),
 };
 
 #undef NUMBER

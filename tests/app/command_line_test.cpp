@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 #include "app/single_instance.h"
+#include "platform/text.h"
 
 #include "tests/support/child_process.h"
 #include "tests/support/device_fixture.h"
@@ -121,4 +122,45 @@ TEST_F(SingleInstance, SecondStartHandsItsViewToTheRunningProgram)
     ASSERT_EQ(reminder.readLine(), "ready");
     EXPECT_TRUE(handedToRunningInstance(parse(u"na3"), u"na3"));
     EXPECT_FALSE(handedToRunningInstance(parse(u"na4"), u"na4"));
+}
+
+TEST(ProgramArguments, HelpAndVersionWinOverEveryOtherWord)
+{
+    std::string problem;
+    for (const std::vector<std::string>& words : { std::vector<std::string> { "--help" },
+             std::vector<std::string> { "ptds7", "extra", "--help" }, std::vector<std::string> { "--version", "--help" },
+             std::vector<std::string> { "--screenshot", "--help" } }) {
+        const auto arguments = parseProgramArguments(words, problem);
+        ASSERT_TRUE(arguments) << words.front();
+        EXPECT_EQ(arguments->action, ProgramAction::ShowHelp) << words.front();
+    }
+    const auto version = parseProgramArguments({ "--bogus", "--version" }, problem);
+    ASSERT_TRUE(version);
+    EXPECT_EQ(version->action, ProgramAction::ShowVersion);
+    const auto plain = parseProgramArguments({ "ptds7" }, problem);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->action, ProgramAction::Run);
+}
+
+TEST(ProgramArguments, OneCommandLineOfAKnownModeIsTaken)
+{
+    // Every form of the grammar, the empty one included, is one word.
+    for (const char* line : { "", "ptds7", "ptds", "a05", "t3", "e1234", "ssaveBlue Dial", "lock1Virevur",
+             "lock2Virevur", "na3", "ne7", "nt20", "nx3", "d", "dx", "df", "o" }) {
+        std::string problem;
+        const auto arguments = parseProgramArguments({ line }, problem);
+        ASSERT_TRUE(arguments) << line << ": " << problem;
+        EXPECT_EQ(arguments->commandLine, platform::toUtf16(line));
+    }
+    std::string problem;
+    EXPECT_TRUE(parseProgramArguments({}, problem));
+
+    // Anything else is a usage error that names the word.
+    for (const auto& [words, named] : std::vector<std::pair<std::vector<std::string>, std::string>> {
+             { { "ptds7", "foo" }, "'foo'" }, { { "", "a3" }, "'a3'" }, { { "x1" }, "'x1'" },
+             { { "Ptds7" }, "'Ptds7'" }, { { "-" }, "'-'" }, { { "--screenshot", "s.png", "-v" }, "'-v'" } }) {
+        problem.clear();
+        EXPECT_FALSE(parseProgramArguments(words, problem)) << named;
+        EXPECT_NE(problem.find(named), std::string::npos) << problem;
+    }
 }

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "platform/device_clock.h"
 #include "platform/files.h"
+#include "platform/locale.h"
 #include "platform/power.h"
 #include "platform/registry.h"
 #include "store/settings.h"
@@ -18,9 +19,11 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -225,6 +228,69 @@ TEST_F(Look, LargeScreensDrawTheClockViewsAtTwiceTheSize)
     window.selectView(2);
     ui::saveScreenshot(&window, screenshot("analog_clock_view_vga"));
     EXPECT_GT(inkIn(window.screen()->grab().toImage(), QRect(80, 84, 320, 320)), 8000);
+}
+
+TEST(GeneralViewTime, TwelveHourClocksCarryTheLocalesAmOrPm)
+{
+    const platform::LocaleInfo us = platform::localeInfo("en_US");
+    ASSERT_FALSE(us.use24Hour);
+    const auto at = [](int hour, int minute) { return SYSTEMTIME { 2026, 12, 2, 8, WORD(hour), WORD(minute), 0, 0 }; };
+    const auto evening = app::generalViewTime(at(22, 30), us);
+    EXPECT_EQ(evening.time, QStringLiteral("10:30"));
+    EXPECT_EQ(evening.amPm, QStringLiteral("PM"));
+    const auto morning = app::generalViewTime(at(9, 5), us);
+    EXPECT_EQ(morning.time, QStringLiteral("9:05"));
+    EXPECT_EQ(morning.amPm, QStringLiteral("AM"));
+    const auto midnight = app::generalViewTime(at(0, 5), us);
+    EXPECT_EQ(midnight.time, QStringLiteral("12:05"));
+    EXPECT_EQ(midnight.amPm, QStringLiteral("AM"));
+
+    const platform::LocaleInfo german = platform::localeInfo("de_DE");
+    ASSERT_TRUE(german.use24Hour);
+    const auto day = app::generalViewTime(at(22, 30), german);
+    EXPECT_EQ(day.time, QStringLiteral("22:30"));
+    EXPECT_TRUE(day.amPm.isEmpty());
+}
+
+namespace {
+
+// Pixels of the General view's time line, right of the digits of "10:08", that its paint
+// changes over the bare background.
+int inkRightOfTheTime(const char16_t* localeName)
+{
+    EXPECT_TRUE(platform::writeRegistryString(
+        platform::RegistryRoot::LocalMachine, platform::kProfileKey, u"Locale", localeName));
+    app::MainWindow window(app::StartRequest { });
+    const auto g = ui::ScreenGeometry::current();
+    const app::ViewContext context { g, QRect(0, 0, g.width, g.height) };
+    QImage bare(g.width, g.height, QImage::Format_RGB32), painted(bare);
+    {
+        QPainter painter(&bare);
+        app::paintViewBackground(painter, window.skin(), 0, context);
+    }
+    {
+        QPainter painter(&painted);
+        window.viewObject(0).paint(painter, context);
+    }
+    const int digitsRight
+        = g.scaled(72) + QFontMetrics(ui::suiteFont(ui::FontRole::Bold32, g)).horizontalAdvance(QStringLiteral("10:08"));
+    int ink = 0;
+    for (int y = g.scaled(24); y < g.scaled(60); ++y)
+        for (int x = digitsRight + 1; x < app::viewWidth(g) - g.scaled(6); ++x)
+            ink += bare.pixel(x, y) != painted.pixel(x, y);
+    return ink;
+}
+
+} // namespace
+
+TEST_F(Look, TheGeneralViewsTimeShowsAmOrPmInTwelveHourMode)
+{
+    EXPECT_GT(inkRightOfTheTime(u"en_US"), 20);
+}
+
+TEST_F(Look, TheGeneralViewsTimeHasNothingBesideItInTwentyFourHourMode)
+{
+    EXPECT_EQ(inkRightOfTheTime(u"de_DE"), 0);
 }
 
 TEST_F(Look, TheGeneralViewShowsTheDayWithItsCalendarAndTheNextAlarm)

@@ -237,3 +237,94 @@ TEST_F(Chime, LeavesItToTheHomeScreenItemWhileThatRuns)
     SetEvent(store::sharedEventHandles().todayPluginRunning);
     EXPECT_EQ(heardAtNoon(), 0.0);
 }
+
+namespace {
+
+// What the main program says on standard error alone (its standard output is dropped).
+testing_support::CommandResult runForErrors(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), { "/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1 >/dev/null", TKW_MAIN_PROGRAM });
+    return testing_support::runCommand(arguments, 20s);
+}
+
+// A device the program was never started on: a start that opened anything would stop in
+// the first start's language step, and the settings file would appear.
+class NewDevice : public MainProgram {
+protected:
+    NewDevice() { std::filesystem::remove(m_settings); }
+
+    [[nodiscard]] bool untouched() const
+    {
+        return !std::filesystem::exists(m_settings) && platform::liveWindows().empty();
+    }
+
+    const std::filesystem::path m_settings = *platform::hostPathOf(store::DataFilePath(u"settings.dat"));
+};
+
+} // namespace
+
+TEST_F(NewDevice, HelpAndVersionAnswerAndEndBeforeAnythingOpens)
+{
+    for (const std::vector<std::string>& arguments : { std::vector<std::string> { "--help" },
+             std::vector<std::string> { "ptds7", "--help" }, std::vector<std::string> { "foo", "bar", "--help" } }) {
+        const auto result = testing_support::runCommand(
+            [&] { auto all = arguments; all.insert(all.begin(), TKW_MAIN_PROGRAM); return all; }(), 20s);
+        EXPECT_EQ(result.exitCode, 0) << arguments.front();
+        EXPECT_EQ(result.output.rfind("Usage: tickwell-pro", 0), 0u) << result.output;
+        // Every mode of the command line is named.
+        for (const char* form : { "ptdsN", "naN", "ssaveFACE", "lock1FACE", "df", "--screenshot FILE", "--version" })
+            EXPECT_NE(result.output.find(form), std::string::npos) << form;
+    }
+    const auto version = testing_support::runCommand({ TKW_MAIN_PROGRAM, "--version" }, 20s);
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.output, "Tickwell Pro " TKW_VERSION "\n");
+    EXPECT_TRUE(untouched());
+}
+
+TEST_F(NewDevice, UnknownAndExtraWordsAreUsageErrors)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases {
+        { { "ptds7", "foo" }, "'foo'" },
+        { { "ptds7", "ptds3" }, "'ptds3'" },
+        { { "lock1Blue", "Dial" }, "'Dial'" }, // a face name with a space comes quoted as one word
+        { { "--screenshot", "shot.png", "a3", "x" }, "'x'" },
+        { { "foo" }, "'foo'" },
+        { { "help" }, "'help'" },
+        { { "-h" }, "'-h'" },
+        { { "--frobnicate" }, "'--frobnicate'" },
+        { { "ptds7", "--verbose" }, "'--verbose'" },
+    };
+    for (const auto& [arguments, named] : cases) {
+        const auto result = runForErrors(arguments);
+        EXPECT_EQ(result.exitCode, 2) << named;
+        EXPECT_EQ(result.output.rfind("tickwell-pro: ", 0), 0u) << result.output;
+        EXPECT_NE(result.output.find(named), std::string::npos) << result.output;
+        EXPECT_NE(result.output.find("--help"), std::string::npos) << result.output;
+    }
+    EXPECT_TRUE(untouched());
+}
+
+TEST_F(NewDevice, DialogsStillToComeSaySoAndFailWithoutAWindow)
+{
+    for (const char* line : { "o", "d", "dx", "ofoo" }) {
+        const auto result = runForErrors({ line });
+        EXPECT_EQ(result.exitCode, 3) << line;
+        EXPECT_NE(result.output.find("arrives with a later version"), std::string::npos) << result.output;
+    }
+    EXPECT_NE(runForErrors({ "o" }).output.find("preferences"), std::string::npos);
+    EXPECT_NE(runForErrors({ "d" }).output.find("time-and-location"), std::string::npos);
+    EXPECT_TRUE(untouched());
+}
+
+TEST_F(MainProgram, EachViewFormOfTheCommandLineOpensItsView)
+{
+    for (const auto& [line, view] : { std::pair { "ptds7", 7 }, std::pair { "a05", 3 }, std::pair { "t2", 4 },
+             std::pair { "e12", 6 }, std::pair { "ptds", 0 } }) {
+        ChildProcess program({ TKW_MAIN_PROGRAM, line });
+        HWND window = waitForWindow();
+        ASSERT_NE(window, nullptr) << line;
+        EXPECT_EQ(SendMessageW(window, app::kCurrentViewQuery, 0, 0), view) << line;
+        PostMessageW(window, WM_COMMAND, 1, 0);
+        EXPECT_EQ(program.wait(10s), 0) << line;
+    }
+}

@@ -239,6 +239,38 @@ TEST(StatusTexts, PlaceholdersWhenNothingRuns)
         << time.toStdString();
 }
 
+TEST_F(SkinDrawing, PartsWhoseValueIsNotKnownYetShowAPlaceholderBesideTheirIcon)
+{
+    // The default middle part, Sunrise, before anything has computed the sunrise.
+    StatusBarInputs inputs;
+    inputs.localTime = at(9, 5);
+    inputs.locale = &english();
+    const QString sunrise = statusText(std::uint32_t(StatusContent::Sunrise), inputs);
+    EXPECT_EQ(sunrise, QStringLiteral("--:--"));
+    EXPECT_EQ(statusText(std::uint32_t(StatusContent::Sunset), inputs), QStringLiteral("--:--"));
+    EXPECT_EQ(statusText(std::uint32_t(StatusContent::InternetTime), inputs), QStringLiteral("@---"));
+    // Known values are shown as given.
+    StatusBarInputs known = inputs;
+    known.sunriseText = u"7:58";
+    known.sunsetText = u"16:21";
+    EXPECT_EQ(statusText(std::uint32_t(StatusContent::Sunrise), known), QStringLiteral("7:58"));
+    EXPECT_EQ(statusText(std::uint32_t(StatusContent::Sunset), known), QStringLiteral("16:21"));
+
+    // The placeholder is written right of the icon.
+    const StatusBar bar(m_skin, ScreenLayout::of(240, 320));
+    QImage strip(240, 22, QImage::Format_RGB32);
+    strip.fill(Qt::gray);
+    QPainter painter(&strip);
+    const int iconX = bar.drawPart(painter, std::uint32_t(StatusContent::Sunrise), sunrise, 80);
+    painter.end();
+    ASSERT_GE(iconX, 80);
+    int ink = 0;
+    for (int y = 0; y < strip.height(); ++y)
+        for (int x = iconX + 22; x < 160; ++x)
+            ink += pixel(strip, x, y) != QColor(Qt::gray);
+    EXPECT_GT(ink, 10);
+}
+
 TEST_F(SkinDrawing, StatusBarDrawsBarDividersIconsAndTexts)
 {
     const StatusBar bar(m_skin, ScreenLayout::of(240, 320));

@@ -52,6 +52,37 @@ TEST_F(SettingsFile, LanguageChoosesTheWorldAndVisitingCities)
     EXPECT_EQ(record.worldCity, (CityRef { 4, 97 }));
 }
 
+TEST_F(SettingsFile, LanguageChoosesTheDigitalClocksDateFormatStoredAtByte379)
+{
+    const std::pair<DWORD, DateFormat> expected[] = {
+        { kEnglish, DateFormat::MonthFirst },
+        { kGerman, DateFormat::DayFirst },
+        { kSpanish, DateFormat::DayFirst },
+        { kFrench, DateFormat::DayFirst },
+        { kItalian, DateFormat::DayFirst },
+        { kRussian, DateFormat::DayFirst },
+        { 9, DateFormat::MonthFirst }, // no language of the suite: as English
+    };
+    for (const auto& [language, format] : expected) {
+        EXPECT_EQ(defaultDateFormat(language), format) << language;
+        SettingsRecord record;
+        DefaultSettings(record, language);
+        EXPECT_EQ(record.dateFormat, std::uint8_t(format)) << language;
+    }
+    // The choice is the byte between the chime interval and the week rule of the file.
+    SettingsRecord record;
+    DefaultSettings(record, kGerman);
+    record.dateFormat = std::uint8_t(DateFormat::LocaleLong);
+    ASSERT_TRUE(SaveSettings(record));
+    const auto bytes = readDataFile(kSettingsFile);
+    ASSERT_EQ(bytes.size(), kSettingsSize);
+    EXPECT_EQ(bytes[378], 5); // chimeInterval
+    EXPECT_EQ(bytes[379], 2);
+    EXPECT_EQ(bytes[380], 0); // weekNumbering
+    ASSERT_TRUE(LoadSettings());
+    EXPECT_EQ(settings().dateFormat, std::uint8_t(DateFormat::LocaleLong));
+}
+
 TEST_F(SettingsFile, MissingFileGivesDefaultsWrittenBackAndReportsItMissing)
 {
     setCurrentLanguage(kEnglish);

@@ -166,6 +166,16 @@ TEST_F(Tkwctl, SettingsShowAfterInstallAndSetAScalarField)
     EXPECT_EQ(tkwctl({ "lang", "set", "2" }).exitCode, 2);
 }
 
+TEST_F(Tkwctl, TheDigitalClocksDateFormatIsReadAndSetAsASettingsField)
+{
+    ASSERT_EQ(tkwctl({ "install" }).exitCode, 0);
+    EXPECT_NE(tkwctl({ "--json", "settings", "show" }).output.find("\"dateFormat\":0"), std::string::npos);
+    ASSERT_EQ(tkwctl({ "settings", "set", "dateFormat", "2" }).exitCode, 0);
+    const auto after = tkwctl({ "--json", "settings", "show" });
+    EXPECT_NE(after.output.find("\"dateFormat\":2"), std::string::npos) << after.output;
+    EXPECT_EQ(tkwctl({ "settings", "set", "dateFormat", "3" }).exitCode, 2);
+}
+
 TEST_F(Tkwctl, EventsAreAddedListedAndDeletedWithTheirWakeUps)
 {
     const auto added = tkwctl({ "--json", "event", "add", "--name", "Dentist", "--at", "2099-06-30T09:15",
