@@ -7,6 +7,7 @@
 #include "ui/file_chooser.h"
 #include "ui/qt_text.h"
 #include "ui/resources.h"
+#include "ui/screen_geometry.h"
 #include "ui/sound_chooser.h"
 #include "ui/string_ids.h"
 
@@ -17,11 +18,16 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayoutItem>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <filesystem>
 
 namespace app {
@@ -29,16 +35,108 @@ namespace app {
 namespace {
 
 constexpr int kProgramArgsLimit = 259; // the record's 260 characters with their zero
+constexpr int kLeastListChars = 4;
+
+// A list box as wide as its row makes it rather than as its widest entry. (Set before
+// anything asks the box for its least size: it keeps the first answer.)
+QComboBox* newListBox(QWidget* parent)
+{
+    auto* box = new QComboBox(parent);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(kLeastListChars);
+    box->setSizePolicy(QSizePolicy::Expanding, box->sizePolicy().verticalPolicy());
+    return box;
+}
 
 QComboBox* listBox(QWidget* parent, unsigned listString, int current)
 {
-    auto* box = new QComboBox(parent);
+    auto* box = newListBox(parent);
     box->addItems(ui::list(listString));
     box->setCurrentIndex(std::clamp(current, 0, box->count() - 1));
     return box;
 }
 
 using ui::qText;
+
+// Marks a widget that shortens its text on purpose: the action list shortens the names of
+// installed faces, which can be of any length.
+constexpr char kElidesOnPurpose[] = "tkwElides";
+constexpr int kMarginPx = 4; // before scaling
+constexpr int kSpacingPx = 3;
+
+// The room a list box of `width` pixels leaves its text.
+int listTextRoom(const QComboBox& list, int width)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(&list);
+    option.rect = QRect(0, 0, width, list.sizeHint().height());
+    option.editable = list.isEditable();
+    option.frame = list.hasFrame();
+    option.subControls = QStyle::SC_All;
+    return list.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &list).width();
+}
+
+int widestEntry(const QComboBox& list, const QFont& font)
+{
+    const QFontMetrics metrics(font);
+    int widest = 0;
+    for (int item = 0; item < list.count(); ++item)
+        widest = std::max(widest, metrics.horizontalAdvance(list.itemText(item))
+                + (list.itemIcon(item).isNull() ? 0 : list.iconSize().width() + 4));
+    return widest;
+}
+
+// A list box whose widest entry does not fit `width` turns to a condensed face.
+void fitList(QComboBox& list, int width)
+{
+    if (widestEntry(list, list.font()) <= listTextRoom(list, width))
+        return;
+    QFont condensed = list.font();
+    condensed.setStretch(QFont::Condensed);
+    list.setFont(condensed);
+}
+
+// How wide a field would like to be: a list box as its widest entry.
+int naturalWidth(QLayoutItem& item)
+{
+    if (auto* list = qobject_cast<QComboBox*>(item.widget())) {
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        option.editable = list->isEditable();
+        option.frame = list->hasFrame();
+        const QSize text(widestEntry(*list, list->font()), list->fontMetrics().height());
+        return list->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, list).width();
+    }
+    if (auto* row = item.layout()) {
+        int width = 0;
+        int shown = 0;
+        for (int index = 0; index < row->count(); ++index)
+            if (auto* part = row->itemAt(index); part && !part->isEmpty()) {
+                width += naturalWidth(*part);
+                ++shown;
+            }
+        return width + std::max(shown - 1, 0) * std::max(row->spacing(), 0);
+    }
+    return item.sizeHint().width();
+}
+
+struct FormWidths {
+    int labels = 0;
+    int fields = 0;
+};
+
+// The widest label and the widest field of a form, as they would like to be.
+FormWidths formWidths(const QFormLayout& form)
+{
+    FormWidths widths;
+    for (int row = 0; row < form.rowCount(); ++row) {
+        if (const auto* label = form.itemAt(row, QFormLayout::LabelRole))
+            widths.labels = std::max(widths.labels, label->sizeHint().width());
+        if (auto* field = form.itemAt(row, QFormLayout::FieldRole))
+            widths.fields = std::max(widths.fields, naturalWidth(*field));
+    }
+    return widths;
+}
 
 // Waits `ms` with the window's events going.
 void pauseFor(int ms)
@@ -73,7 +171,23 @@ AlarmSettingsWindow::AlarmSettingsWindow(
 {
     setObjectName(QStringLiteral("Alarm Settings"));
     setWindowTitle(ui::text(ui::kCaptionString) + QStringLiteral(" %1").arg(alarm + 1, 2, 10, QLatin1Char('0')));
-    auto* layout = new QVBoxLayout(this);
+    const auto screen = ui::ScreenGeometry::current();
+    // The whole window at the device's scale: its text, and with it its controls.
+    setFont(ui::deviceScaled(font(), screen));
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(screen.scaled(kMarginPx), screen.scaled(kMarginPx), screen.scaled(kMarginPx),
+        screen.scaled(kMarginPx));
+    outer->setSpacing(screen.scaled(kSpacingPx));
+    // The settings scroll when the screen is too short for them; they never scroll sideways.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("SettingsArea"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* body = new QWidget(scroll);
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(screen.scaled(kSpacingPx));
 
     // A face the alarm shows that is gone keeps its entry, so that "OK" changes nothing
     // the user did not touch.
@@ -81,7 +195,7 @@ AlarmSettingsWindow::AlarmSettingsWindow(
     if (current.actionKind == alarms::kShowPluginView && !m_faces.contains(currentFace))
         m_faces.append(currentFace);
     auto* actionRow = new QFormLayout;
-    m_action = new QComboBox(this);
+    m_action = newListBox(body);
     m_action->setObjectName(QStringLiteral("ActionList"));
     m_action->addItem(ui::list(ui::kNotificationWindowString).value(0));
     const QString show = ui::text(ui::kShowString);
@@ -99,7 +213,7 @@ AlarmSettingsWindow::AlarmSettingsWindow(
     layout->addLayout(actionRow);
 
     // Kinds 0 and 1: the sound.
-    m_soundPanel = new QWidget(this);
+    m_soundPanel = new QWidget(body);
     auto* sound = new QFormLayout(m_soundPanel);
     sound->setContentsMargins(0, 0, 0, 0);
     m_sound = new ui::SoundChooser(m_soundPanel);
@@ -132,7 +246,7 @@ AlarmSettingsWindow::AlarmSettingsWindow(
     connect(m_test, &QPushButton::clicked, this, &AlarmSettingsWindow::test);
 
     // Kind 2: the program.
-    m_programPanel = new QWidget(this);
+    m_programPanel = new QWidget(body);
     auto* program = new QFormLayout(m_programPanel);
     program->setContentsMargins(0, 0, 0, 0);
     auto* pathRow = new QHBoxLayout;
@@ -157,9 +271,12 @@ AlarmSettingsWindow::AlarmSettingsWindow(
     connect(m_path, &QLineEdit::textChanged, this, &AlarmSettingsWindow::pathEdited);
     connect(browse, &QToolButton::clicked, this, &AlarmSettingsWindow::browse);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     layout->addStretch(1);
-    layout->addWidget(buttons);
+    scroll->setWidget(body);
+    outer->addWidget(scroll, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    outer->addWidget(buttons);
+    fitScreen(screen, { actionRow, sound, program }, pauseRow);
     connect(buttons, &QDialogButtonBox::accepted, this, &AlarmSettingsWindow::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &AlarmSettingsWindow::reject);
     connect(m_action, &QComboBox::currentIndexChanged, this, &AlarmSettingsWindow::actionChosen);
@@ -168,6 +285,47 @@ AlarmSettingsWindow::AlarmSettingsWindow(
 }
 
 AlarmSettingsWindow::~AlarmSettingsWindow() = default;
+
+void AlarmSettingsWindow::fitScreen(
+    const ui::ScreenGeometry& screen, std::initializer_list<QFormLayout*> forms, QHBoxLayout* pauseRow)
+{
+    // The window covers the work area, as the device's dialogs do. Its settings get the
+    // width less the margins and a scroll bar.
+    const QSize room = ui::workArea(screen);
+    const int spacing = screen.scaled(kSpacingPx);
+    const int width = room.width() - 2 * screen.scaled(kMarginPx) - style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    pauseRow->setSpacing(spacing);
+
+    // Labels beside their fields where both fit, else above them.
+    int labels = 0;
+    int fields = 0;
+    for (auto* form : forms) {
+        form->setHorizontalSpacing(spacing);
+        form->setVerticalSpacing(spacing);
+        const FormWidths widths = formWidths(*form);
+        labels = std::max(labels, widths.labels);
+        fields = std::max(fields, widths.fields);
+    }
+    const bool stacked = labels + spacing + fields > width;
+    for (auto* form : forms)
+        form->setRowWrapPolicy(stacked ? QFormLayout::WrapAllRows : QFormLayout::DontWrapRows);
+
+    // Every list as wide as its field; the faces' names elide, the other entries fit.
+    int fieldWidth = stacked ? width : width - spacing;
+    if (!stacked)
+        for (auto* form : forms)
+            fieldWidth = std::min(fieldWidth, width - spacing - formWidths(*form).labels);
+    for (auto* list : findChildren<QComboBox*>()) {
+        int listWidth = fieldWidth;
+        if (list == m_pause)
+            listWidth -= spacing + m_test->sizeHint().width();
+        fitList(*list, listWidth);
+    }
+    m_action->setProperty(kElidesOnPurpose, m_faces.size() > 0);
+
+    setMaximumSize(room);
+    resize(room);
+}
 
 void AlarmSettingsWindow::actionChosen()
 {

@@ -7,13 +7,20 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <initializer_list>
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QWidget;
+
+namespace platform {
+struct ScreenLayout;
+}
 
 namespace ui {
 class SoundChooser;
@@ -50,6 +57,11 @@ public:
     void done(int result) override;
 
 private:
+    // Lays the window out for the device's screen: it covers the work area, its labels go
+    // above their fields where the screen is too narrow for both side by side, and a list
+    // whose entries do not fit its field turns to a condensed face.
+    void fitScreen(
+        const platform::ScreenLayout& screen, std::initializer_list<QFormLayout*> forms, QHBoxLayout* pauseRow);
     void actionChosen();
     void pathEdited();
     void browse();

@@ -142,6 +142,7 @@ void AlarmsView::build()
     m_next->setArrowType(Qt::RightArrow);
     m_next->setGeometry(viewWidth(g) - g.scaled(26), 0, g.scaled(24), bar);
     m_pageTitle = new QLabel(m_panel);
+    m_pageTitle->setObjectName(QStringLiteral("AlarmPageTitle"));
     m_pageTitle->setAlignment(Qt::AlignCenter);
     m_pageTitle->setGeometry(g.scaled(28), 0, viewWidth(g) - g.scaled(56), bar);
     QObject::connect(m_previous, &QToolButton::clicked, m_panel, [this] { showPage(m_page - 1); });

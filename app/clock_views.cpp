@@ -7,6 +7,7 @@
 #include "platform/locale.h"
 #include "store/settings.h"
 #include "ui/dialogs.h"
+#include "ui/layout_report.h"
 #include "ui/resources.h"
 #include "ui/string_ids.h"
 
@@ -82,6 +83,12 @@ void DigitalClockView::paint(QPainter& painter, const ViewContext& context)
     m_clock->draw(painter, digitalClockInputs(localNow(), store::settings(), platform::userLocale()));
 }
 
+void DigitalClockView::reportLayout(ui::LayoutReport& report, const ViewContext&) const
+{
+    if (m_clock)
+        m_clock->reportLayout(report, digitalClockInputs(localNow(), store::settings(), platform::userLocale()));
+}
+
 AnalogClockView::AnalogClockView(const faces::SkinSet& skin, const ui::ScreenGeometry& geometry)
     : View(2)
     , m_skin(skin)
@@ -99,15 +106,32 @@ void AnalogClockView::paint(QPainter& painter, const ViewContext& context)
 {
     paintViewBackground(painter, m_skin, index(), context);
     if (m_clock)
-        m_clock->draw(painter, m_clock->viewPosition(), localNow(), &platform::userLocale());
+        m_clock->draw(painter, m_clock->dialBoxIn(context.area, m_clock->viewPosition()), localNow(),
+            &platform::userLocale());
+}
+
+void AnalogClockView::reportLayout(ui::LayoutReport& report, const ViewContext& context) const
+{
+    if (m_clock)
+        m_clock->reportLayout(report, m_clock->dialBoxIn(context.area, m_clock->viewPosition()), localNow(),
+            &platform::userLocale());
 }
 
 FaceView::FaceView(QWidget* parent, const ui::ScreenGeometry& geometry, FaceClockSource clock)
     : View(13)
     , m_parent(parent)
     , m_scaleShift(geometry.scaleShift)
+    , m_screen(0, 0, geometry.width, geometry.height)
+    , m_landscape(geometry.landscape)
     , m_clock(std::move(clock))
 {
+}
+
+void FaceView::rebuild(const ui::ScreenGeometry& geometry)
+{
+    m_scaleShift = geometry.scaleShift;
+    m_screen = QRect(0, 0, geometry.width, geometry.height);
+    m_landscape = geometry.landscape;
 }
 
 void FaceView::choose(QString name, std::optional<std::u16string> devicePath)
@@ -144,7 +168,8 @@ void FaceView::perSecond(QPainter& painter, const ViewContext& context)
 
 void FaceView::paint(QPainter& painter, const ViewContext& context)
 {
-    painter.fillRect(context.area, Qt::black);
+    // Beyond a face drawn smaller than the screen lies its own background colour.
+    painter.fillRect(context.area, m_host.loaded() ? m_host.backgroundColour() : QColor(Qt::black));
     const auto drawCross = [&painter](const QRect& box) {
         // A framed cross: the sign of the area that closes the view.
         painter.save();
@@ -167,7 +192,7 @@ void FaceView::paint(QPainter& painter, const ViewContext& context)
     faces::FaceInputs inputs;
     inputs.clock = m_clock();
     inputs.locale = &platform::userLocale();
-    m_host.draw(painter, inputs);
+    m_host.drawFitted(painter, inputs, context.area);
     if (m_hintSeconds > 0)
         drawCross(closeArea());
 }
@@ -175,13 +200,23 @@ void FaceView::paint(QPainter& painter, const ViewContext& context)
 QRect FaceView::closeArea() const
 {
     const QRect area = m_host.closeRect();
-    if (area.isValid() && !area.isEmpty())
-        return area;
-    // A face without a close area is left by its top right corner.
-    const int side = 40 << m_scaleShift;
-    const QSize design = m_host.designSize();
-    const int width = design.width() > 0 ? design.width() : 240 << m_scaleShift;
-    return { width - side, 0, side, side };
+    if (!area.isValid() || area.isEmpty()) {
+        // A face without a close area is left by its top right corner.
+        const int side = 40 << m_scaleShift;
+        return { m_screen.right() + 1 - side, m_screen.top(), side, side };
+    }
+    // The file's rectangle where the face lies on this screen.
+    const QSize size = m_host.faceSize();
+    const QRect face = faces::FaceHost::fittedRect(size, m_screen);
+    QRect shown = area.translated(face.topLeft());
+    if (face.size() != size && size.width() > 0 && size.height() > 0) {
+        const auto x = [&](int value) { return face.left() + value * face.width() / size.width(); };
+        const auto y = [&](int value) { return face.top() + value * face.height() / size.height(); };
+        shown = QRect(QPoint(x(area.left()), y(area.top())), QPoint(x(area.right() + 1) - 1, y(area.bottom() + 1) - 1));
+    }
+    if (m_landscape)
+        shown.moveLeft(m_screen.left() + m_screen.right() - shown.right());
+    return shown;
 }
 
 bool FaceView::closesAt(QPoint point) const { return !m_host.loaded() || closeArea().contains(point); }

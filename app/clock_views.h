@@ -42,6 +42,7 @@ class DigitalClockView final : public View {
 public:
     DigitalClockView(const faces::SkinSet& skin, const ui::ScreenGeometry& geometry);
     void paint(QPainter& painter, const ViewContext& context) override;
+    void reportLayout(ui::LayoutReport& report, const ViewContext& context) const override;
     void rebuild(const ui::ScreenGeometry& geometry) override;
 
 private:
@@ -53,6 +54,7 @@ class AnalogClockView final : public View {
 public:
     AnalogClockView(const faces::SkinSet& skin, const ui::ScreenGeometry& geometry);
     void paint(QPainter& painter, const ViewContext& context) override;
+    void reportLayout(ui::LayoutReport& report, const ViewContext& context) const override;
     void rebuild(const ui::ScreenGeometry& geometry) override;
 
 private:
@@ -77,12 +79,15 @@ public:
     // Draws the close area's hint on top for the first seconds after the activation.
     void perSecond(QPainter& painter, const ViewContext& context) override;
     void paint(QPainter& painter, const ViewContext& context) override;
-    void rebuild(const ui::ScreenGeometry& geometry) override { m_scaleShift = geometry.scaleShift; }
+    void rebuild(const ui::ScreenGeometry& geometry) override;
     [[nodiscard]] bool loaded() const { return m_host.loaded(); }
     void refuseBrokenFaces(bool refuse) { m_refuseBroken = refuse; }
     // Where a tap leaves the view: the face's close area (a corner when the file gives
     // none), or anywhere on a face that did not load.
     [[nodiscard]] bool closesAt(QPoint point) const;
+    // The close area on the screen: the file's rectangle where the face is drawn (whole and
+    // centred, made smaller on a screen it was not laid out for), its x mirrored on landscape
+    // screens; a face without one is left by the screen's top right corner.
     [[nodiscard]] QRect closeArea() const;
     [[nodiscard]] bool showsCloseHint() const { return m_hintSeconds > 0; }
 
@@ -91,6 +96,8 @@ private:
 
     QWidget* m_parent;
     int m_scaleShift;
+    QRect m_screen; // the whole device screen, which a face covers
+    bool m_landscape = false;
     FaceClockSource m_clock;
     faces::FaceHost m_host;
     QString m_name;

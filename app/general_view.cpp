@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 namespace app {
 
@@ -31,6 +32,36 @@ QString picture(const SYSTEMTIME& time, std::u16string_view pattern, platform::P
 }
 
 QDate dateOf(const SYSTEMTIME& time) { return QDate(time.wYear, time.wMonth, time.wDay); }
+
+// Square and landscape screens keep a column of text left of the calendar; on square ones
+// it is narrower, so that the calendar keeps a usable width.
+int columnWidth(const ui::ScreenGeometry& g) { return g.scaled(g.square ? 80 : 112); }
+
+// The calendar takes the rest of the view. Portrait: under the clock, down to the status
+// bar. Square and landscape: right of the column, from under the title area down.
+QRect calendarArea(const ui::ScreenGeometry& g)
+{
+    const int width = viewWidth(g);
+    if (!(g.square || g.landscape))
+        return { g.scaled(6), g.scaled(103), width - g.scaled(12), g.scaled(245 - 103) };
+    const int left = g.scaled(8) + columnWidth(g) + g.scaled(2);
+    return { left, g.scaled(22), width - left - g.scaled(4), g.scaled(165 - 22) };
+}
+
+// `font` made smaller until every line of `text` fits `width` (not below 8 pixels).
+QFont fitted(QFont font, const QString& text, int width)
+{
+    const auto widest = [&] {
+        const QFontMetrics metrics(font);
+        int widest = 0;
+        for (const auto& line : text.split(u'\n'))
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        return widest;
+    };
+    while (font.pixelSize() > 8 && widest() > width)
+        font.setPixelSize(font.pixelSize() - 1);
+    return font;
+}
 
 } // namespace
 
@@ -68,40 +99,63 @@ void GeneralView::rebuild(const ui::ScreenGeometry& geometry)
 void GeneralView::build()
 {
     delete m_calendar;
+    m_calendar = makeCalendar();
     const auto& g = m_geometry;
-    const bool wide = g.square || g.landscape;
-    m_calendar = new QCalendarWidget(m_screen);
-    m_calendar->setObjectName(QStringLiteral("MonthCalendar"));
-    m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    m_calendar->setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
-    m_calendar->setGridVisible(false);
-    const auto& locale = platform::userLocale();
-    m_calendar->setFirstDayOfWeek(locale.firstDayOfWeek == 6 ? Qt::Sunday : Qt::Monday);
-    m_calendar->setLocale(QLocale(QString::fromStdString(locale.name)));
-    QFont font = ui::suiteFont(ui::FontRole::Normal12, g);
-    m_calendar->setFont(font);
-    // Portrait: under the clock. Square and landscape: beside it.
-    const int width = viewWidth(g);
-    const QRect area = wide ? QRect(g.scaled(124), g.scaled(24), width - g.scaled(128), g.scaled(138))
-                            : QRect(g.scaled(6), g.scaled(104), width - g.scaled(12), g.scaled(138));
-    m_calendar->setGeometry(area);
+    const QRect area = calendarArea(g);
     const QColor accent = m_skin.loaded() ? m_skin.colour(faces::skin::kHighlightColour) : QColor(0xe8, 0x60, 0x2c);
     const QColor text = m_skin.loaded() ? m_skin.colour(faces::skin::kTextColour) : QColor(Qt::black);
     const QColor band = m_skin.loaded() ? m_skin.colour(faces::skin::kLineColour) : QColor(0xdd, 0xe1, 0xe6);
-    m_calendar->setStyleSheet(
-        QStringLiteral("QCalendarWidget QAbstractItemView { selection-background-color: %1; selection-color: white; }"
-                       "QCalendarWidget QWidget#qt_calendar_navigationbar { background-color: %2; }"
-                       "QCalendarWidget QToolButton { color: %3; background: transparent; font-weight: bold; }")
-            .arg(accent.name(), band.name(), text.name()));
+    const QString sheet
+        = QStringLiteral("QCalendarWidget QAbstractItemView { selection-background-color: %1; selection-color: white; }"
+                         "QCalendarWidget QWidget#qt_calendar_navigationbar { background-color: %2; }"
+                         "QCalendarWidget QToolButton { color: %3; background: transparent; font-weight: bold; }")
+              .arg(accent.name(), band.name(), text.name());
+    // The suite's font first; where the calendar's least size does not fit, a condensed one
+    // (when only the width is short), then a size smaller, down to two thirds of it. The
+    // style sheet fixes the fonts of the calendar's parts: it is laid on again after each.
+    const QFont base = ui::suiteFont(ui::FontRole::Normal12, g);
+    const int smallest = std::max(1, base.pixelSize() * 2 / 3);
+    bool fits = false;
+    for (int size = base.pixelSize(); size >= smallest && !fits; --size) {
+        for (const int stretch : { int(QFont::Unstretched), int(QFont::Condensed) }) {
+            QFont font = base;
+            font.setPixelSize(size);
+            font.setStretch(stretch);
+            if (!m_calendar->styleSheet().isEmpty())
+                m_calendar->setStyleSheet(QString());
+            m_calendar->setFont(font);
+            m_calendar->setStyleSheet(sheet);
+            const QSize least = m_calendar->minimumSizeHint();
+            fits = least.width() <= area.width() && least.height() <= area.height();
+            // A condensed font is no lower: when the height is short, only a smaller size helps.
+            if (fits || least.height() > area.height())
+                break;
+        }
+    }
+    m_calendar->setGeometry(area);
+    m_shownDay = QDate();
+    showToday();
+}
+
+QCalendarWidget* GeneralView::makeCalendar() const
+{
+    auto* calendar = new QCalendarWidget(m_screen);
+    calendar->hide();
+    calendar->setObjectName(QStringLiteral("MonthCalendar"));
+    calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    calendar->setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
+    calendar->setGridVisible(false);
+    const auto& locale = platform::userLocale();
+    calendar->setFirstDayOfWeek(locale.firstDayOfWeek == 6 ? Qt::Sunday : Qt::Monday);
+    calendar->setLocale(QLocale(QString::fromStdString(locale.name)));
     // Plain arrows in the look's colours instead of the platform's icons.
     for (const char* name : { "qt_calendar_prevmonth", "qt_calendar_nextmonth" }) {
-        if (auto* arrow = m_calendar->findChild<QToolButton*>(QLatin1String(name))) {
+        if (auto* arrow = calendar->findChild<QToolButton*>(QLatin1String(name))) {
             arrow->setIcon(QIcon());
             arrow->setArrowType(QLatin1String(name) == QLatin1String("qt_calendar_prevmonth") ? Qt::LeftArrow : Qt::RightArrow);
         }
     }
-    m_shownDay = QDate();
-    showToday();
+    return calendar;
 }
 
 void GeneralView::showToday()
@@ -146,7 +200,7 @@ void GeneralView::paint(QPainter& painter, const ViewContext& context)
     const bool wide = g.square || g.landscape;
     if (m_clock && !wide)
         m_clock->draw(painter, QRect(g.scaled(8), g.scaled(28), g.scaled(56), g.scaled(56)), now);
-    const QRect timeRect = wide ? QRect(g.scaled(8), g.scaled(24), g.scaled(112), g.scaled(36))
+    const QRect timeRect = wide ? QRect(g.scaled(8), g.scaled(24), columnWidth(g), g.scaled(36))
                                 : QRect(g.scaled(72), g.scaled(24), viewWidth(g) - g.scaled(78), g.scaled(36));
     painter.setPen(text);
     const GeneralViewTime bigTime = generalViewTime(now, locale);
@@ -169,14 +223,16 @@ void GeneralView::paint(QPainter& painter, const ViewContext& context)
         painter.drawText(QPoint(timeRect.left() + digits.horizontalAdvance(bigTime.time) + amPmGap, baseline),
             bigTime.amPm);
     }
-    painter.setFont(ui::suiteFont(ui::FontRole::Normal13, g));
+    const QString weekday = picture(now, u"dddd", platform::PictureKind::Date);
+    painter.setFont(fitted(ui::suiteFont(ui::FontRole::Normal13, g), weekday, timeRect.width()));
     painter.setPen(quiet);
     painter.drawText(QRect(timeRect.left(), g.scaled(60), timeRect.width(), g.scaled(16)), Qt::AlignLeft | Qt::AlignVCenter,
-        picture(now, u"dddd", platform::PictureKind::Date));
+        weekday);
 
-    // The next alarm behind the skin's bell, "--:--" when none is on.
+    // The next alarm behind the skin's bell, "--:--" when none is on; on square screens,
+    // whose column is narrow, under the bell.
     const auto& icons = m_skin.statusIcons();
-    const int line = g.scaled(wide ? 80 : 86);
+    const int line = g.scaled(wide ? 80 : 84);
     if (!icons.empty())
         painter.drawImage(QPoint(g.scaled(8), line), icons.front());
     const auto& next = m_board.NextAlarm(now);
@@ -185,16 +241,29 @@ void GeneralView::paint(QPainter& painter, const ViewContext& context)
             + picture(*next.localTime, locale.use24Hour ? u"H':'mm" : u"h':'mm' 'tt", platform::PictureKind::Time)
         : QStringLiteral("--:--");
     painter.setPen(text);
-    painter.drawText(QRect(g.scaled(32), line, g.scaled(90), g.scaled(20)), Qt::AlignLeft | Qt::AlignVCenter, alarm);
+    const QRect alarmRect = g.square
+        ? QRect(g.scaled(8), line + g.scaled(18), columnWidth(g), g.scaled(20))
+        : QRect(g.scaled(32), line, g.scaled(90), g.scaled(20));
+    painter.setFont(fitted(painter.font(), alarm, alarmRect.width()));
+    painter.drawText(alarmRect, Qt::AlignLeft | Qt::AlignVCenter, alarm);
 
     // Today's date and its week.
     const int week = weekNumber(now, store::settings().weekNumbering == 1, locale.firstDayOfWeek);
-    const QString today = ui::text(ui::kTodayString) + u' ' + picture(now, locale.shortDatePicture, platform::PictureKind::Date)
-        + u'\n' + ui::text(ui::kWeekString) + u' ' + QString::number(week);
+    const QString todayLabel = ui::text(ui::kTodayString);
+    const QString date = picture(now, locale.shortDatePicture, platform::PictureKind::Date);
+    const QString weekLine = ui::text(ui::kWeekString) + u' ' + QString::number(week);
     painter.setPen(quiet);
-    painter.setFont(ui::suiteFont(ui::FontRole::Normal12, g));
-    const QRect todayRect = wide ? QRect(g.scaled(8), g.scaled(106), g.scaled(112), g.scaled(32))
-                                 : QRect(g.scaled(120), g.scaled(74), viewWidth(g) - g.scaled(126), g.scaled(30));
+    const QRect todayRect = wide
+        ? QRect(g.scaled(8), g.scaled(g.square ? 120 : 106), columnWidth(g), g.scaled(g.square ? 45 : 32))
+        : QRect(g.scaled(120), g.scaled(72), viewWidth(g) - g.scaled(126), g.scaled(30));
+    const QFont todayFont = ui::suiteFont(ui::FontRole::Normal12, g);
+    // The narrow column of square screens puts the date under its label when both do not
+    // fit one line.
+    QString today = todayLabel + u' ' + date + u'\n' + weekLine;
+    if (g.square
+        && QFontMetrics(todayFont).horizontalAdvance(todayLabel + u' ' + date) > todayRect.width())
+        today = todayLabel + u'\n' + date + u'\n' + weekLine;
+    painter.setFont(fitted(todayFont, today, todayRect.width()));
     painter.drawText(todayRect, (wide ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, today);
 
     // A new day moves the calendar on (not from inside the paint).

@@ -46,6 +46,7 @@ public:
 
 private:
     void build();
+    [[nodiscard]] QCalendarWidget* makeCalendar() const;
     void showToday();
 
     QWidget* m_screen;

@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -27,6 +28,7 @@
 #include <QActionGroup>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 namespace app {
@@ -75,6 +77,59 @@ QSize workArea(const ui::ScreenGeometry& screen)
     return { screen.width, screen.height - 2 * bar };
 }
 
+// The view-selector panel as the skin places it: an origin, the first button and the steps.
+struct SelectorPanel {
+    QPoint origin;
+    QRect first;
+    QPoint step;
+};
+
+// The skin places the panel for its design screen. Where the buttons would run past the
+// work area (on landscape 400-line screens the menu and task bars leave 188 of the 240
+// lines, scaled), buttons and steps shrink alike until all fourteen lie on the screen, and
+// the columns are centred in the room right of the views (which starts at `columnsLeft`).
+SelectorPanel fitSelectorPanel(SelectorPanel panel, bool rows, QSize room, int columnsLeft)
+{
+    const int across = rows ? 7 : 2;
+    const int down = rows ? 2 : 7;
+    const QPoint start = panel.origin + panel.first.topLeft();
+    const int width = (across - 1) * panel.step.x() + panel.first.width();
+    const int height = (down - 1) * panel.step.y() + panel.first.height();
+    const int roomWidth = room.width() - start.x();
+    const int roomHeight = room.height() - start.y();
+    if (width <= roomWidth && height <= roomHeight)
+        return panel;
+    if (width <= 0 || height <= 0 || roomWidth <= 0 || roomHeight <= 0)
+        return panel;
+    // The smaller of the two ratios, as a fraction: shrink = numerator / denominator.
+    const bool byHeight = std::int64_t(roomHeight) * width <= std::int64_t(roomWidth) * height;
+    const int numerator = byHeight ? roomHeight : roomWidth;
+    const int denominator = byHeight ? height : width;
+    const auto shrink = [&](int value) { return int(std::int64_t(value) * numerator / denominator); };
+    panel.step = QPoint(shrink(panel.step.x()), shrink(panel.step.y()));
+    panel.first.setSize(QSize(std::max(1, shrink(panel.first.width())), std::max(1, shrink(panel.first.height()))));
+    if (!rows) {
+        const int used = panel.step.x() + panel.first.width();
+        panel.origin.setX(columnsLeft + std::max(0, (room.width() - columnsLeft - used) / 2) - panel.first.left());
+    }
+    return panel;
+}
+
+// The view manager's list in the title area: its tap region (x 5-111, y 4-18, scaled) at
+// least, and as wide as the longest view name needs, up to the view's width. Its font grows
+// with the screen like the rest of the window.
+void placeTitleList(ui::DropList& list, const ui::ScreenGeometry& screen)
+{
+    list.setFont(ui::suiteFont(ui::FontRole::Normal12, screen));
+    const int left = screen.scaled(5);
+    const int width
+        = std::clamp(list.sizeHint().width(), screen.scaled(107), viewWidth(screen) - 2 * left);
+    QFont bold = list.font();
+    bold.setBold(true);
+    const int height = std::max(screen.scaled(15), QFontMetrics(bold).height() + 1);
+    list.setGeometry(left, screen.scaled(4), width, height);
+}
+
 std::u16string storedSkinName()
 {
     const auto& name = store::settings().skinName;
@@ -98,7 +153,7 @@ MainWindow::MainWindow(const StartRequest& request)
     // The title area (x 5-111, y 4-18) is the view manager: a tap opens the list of views.
     m_viewManager = new ui::DropList(m_screen);
     m_viewManager->setObjectName(QStringLiteral("ViewManager"));
-    m_viewManager->setGeometry(m_geometry.scaled(5), m_geometry.scaled(4), m_geometry.scaled(107), m_geometry.scaled(15));
+    placeTitleList(*m_viewManager, m_geometry);
     connect(m_viewManager, &ui::DropList::selected, this, [this](int view) { selectView(view); });
 
     // The look: the resource pack must be there; a skin that cannot be used gives way to it.
@@ -184,6 +239,7 @@ void MainWindow::retranslate()
     m_viewManager->setItems(names);
     if (current >= 0)
         m_viewManager->setCurrentIndex(current);
+    placeTitleList(*m_viewManager, m_geometry);
     buildMenus();
     m_screen->update();
 }
@@ -248,7 +304,7 @@ void MainWindow::screenChanged(const ui::ScreenGeometry& geometry)
     m_clock.stop();
     m_geometry = geometry;
     m_screen->setFixedSize(showsFace() ? QSize(m_geometry.width, m_geometry.height) : workArea(m_geometry));
-    m_viewManager->setGeometry(m_geometry.scaled(5), m_geometry.scaled(4), m_geometry.scaled(107), m_geometry.scaled(15));
+    placeTitleList(*m_viewManager, m_geometry);
     rebuildViews();
     m_clock.start();
     m_screen->update();
@@ -303,10 +359,12 @@ std::optional<QRect> MainWindow::selectorButton(int button) const
                              : QPoint(m_skin.word(skin::kSelectorColumnStepX), m_skin.word(skin::kSelectorColumnStepY));
     if (first.isEmpty())
         return std::nullopt;
+    const SelectorPanel panel = fitSelectorPanel({ origin, first, step }, rows, workArea(m_geometry),
+        rows ? 0 : viewWidth(m_geometry));
     // Two rows of seven, or two columns of seven rows.
-    const QPoint at = rows ? QPoint((button % 7) * step.x(), (button / 7) * step.y())
-                           : QPoint((button % 2) * step.x(), (button / 2) * step.y());
-    return first.translated(origin + at);
+    const QPoint at = rows ? QPoint((button % 7) * panel.step.x(), (button / 7) * panel.step.y())
+                           : QPoint((button % 2) * panel.step.x(), (button / 2) * panel.step.y());
+    return panel.first.translated(panel.origin + at);
 }
 
 std::optional<int> MainWindow::selectorButtonAt(QPoint point) const

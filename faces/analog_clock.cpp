@@ -2,7 +2,9 @@
 
 #include "faces/clock_text.h"
 #include "faces/skin.h"
+#include "ui/layout_report.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
@@ -91,17 +93,80 @@ QPoint LargeAnalogClock::fullScreenPosition() const
         (m_screen.height - m_screen.scaled(53) - m_dialSize.height()) / 2);
 }
 
+QRect LargeAnalogClock::extent() const
+{
+    const QRect dial(QPoint(0, 0), m_dialSize);
+    return m_textRect.isEmpty() ? dial : dial.united(m_textRect);
+}
+
+QRect LargeAnalogClock::dialBoxIn(const QRect& area, QPoint preferred) const
+{
+    const QRect whole = extent();
+    if (whole.isEmpty() || m_dialSize.isEmpty() || area.contains(whole.translated(preferred)))
+        return QRect(preferred, m_dialSize);
+    // Short screens (square, landscape): the clock shrinks to the room under the skin's top
+    // margin (the title area) and is centred there; it never runs into the status bar.
+    const QRect room(area.left(), std::max(area.top(), preferred.y()), area.width(),
+        area.bottom() + 1 - std::max(area.top(), preferred.y()));
+    if (room.width() <= 0 || room.height() <= 0)
+        return QRect(preferred, m_dialSize);
+    const double scale = std::min({ 1.0, double(room.width()) / whole.width(), double(room.height()) / whole.height() });
+    const QSize dial(int(m_dialSize.width() * scale), int(m_dialSize.height() * scale));
+    const QSize outer(int(whole.width() * scale), int(whole.height() * scale));
+    const QPoint outerAt = room.topLeft()
+        + QPoint((room.width() - outer.width()) / 2, (room.height() - outer.height()) / 2);
+    // The box's top-left corner is where the dial's (0, 0) lands.
+    return QRect(outerAt - QPoint(int(whole.left() * scale), int(whole.top() * scale)), dial);
+}
+
+LargeAnalogClock::TimeText LargeAnalogClock::timeText(
+    const QRect& dialBox, const SYSTEMTIME& t, const platform::LocaleInfo* locale) const
+{
+    const double scale = m_dialSize.width() > 0 ? double(dialBox.width()) / m_dialSize.width() : 1.0;
+    TimeText text;
+    if (scale == 1.0) {
+        text.rect = m_textRect.translated(dialBox.topLeft());
+    } else {
+        text.rect = QRect(dialBox.left() + int(m_textRect.left() * scale),
+            dialBox.top() + int(m_textRect.top() * scale), int(m_textRect.width() * scale),
+            int(m_textRect.height() * scale));
+    }
+    text.text = timeWithoutSeconds(t, localeOr(locale));
+    text.font = QFont(QStringLiteral("Tahoma"));
+    text.font.setStyleHint(QFont::SansSerif);
+    text.font.setBold(true);
+    // The skin's height is the handheld's cell height: the font's line fits the box.
+    text.font.setPixelSize(std::max(8, int(m_textHeight * scale)));
+    while (text.font.pixelSize() > 8) {
+        const QFontMetrics metrics(text.font);
+        if (metrics.height() <= text.rect.height() && metrics.horizontalAdvance(text.text) <= text.rect.width())
+            break;
+        text.font.setPixelSize(text.font.pixelSize() - 1);
+    }
+    return text;
+}
+
 void LargeAnalogClock::draw(
     QPainter& painter, QPoint dialAt, const SYSTEMTIME& t, const platform::LocaleInfo* locale) const
 {
+    draw(painter, QRect(dialAt, m_dialSize), t, locale);
+}
+
+void LargeAnalogClock::draw(
+    QPainter& painter, const QRect& dialBox, const SYSTEMTIME& t, const platform::LocaleInfo* locale) const
+{
     painter.save();
-    const QRect dialRect(dialAt, m_dialSize);
+    const QRect dialRect(QPoint(0, 0), m_dialSize);
+    painter.translate(dialBox.topLeft());
+    if (dialBox.size() != m_dialSize && !m_dialSize.isEmpty()) {
+        painter.scale(double(dialBox.width()) / m_dialSize.width(), double(dialBox.height()) / m_dialSize.height());
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    }
     if (m_dial.isNull())
         painter.fillRect(dialRect, Qt::white);
     else
-        painter.drawImage(dialAt, m_dial);
+        painter.drawImage(QPoint(0, 0), m_dial);
     painter.setClipRect(dialRect);
-    painter.translate(dialAt);
     painter.setRenderHint(QPainter::Antialiasing);
 
     const HandQuad& hour = m_hourHands[std::size_t(hourHandPosition(t.wHour, t.wMinute))];
@@ -120,17 +185,22 @@ void LargeAnalogClock::draw(
         return;
     // The text box is cleared each time, so a shorter time never leaves a longer one behind.
     painter.save();
-    const QRect text = m_textRect.translated(dialAt);
-    painter.fillRect(text, m_textFill);
-    QFont font(QStringLiteral("Tahoma"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setBold(true);
-    font.setPixelSize(m_textHeight);
-    painter.setFont(font);
+    const TimeText text = timeText(dialBox, t, locale);
+    painter.fillRect(text.rect, m_textFill);
+    painter.setFont(text.font);
     painter.setPen(m_textColour);
-    painter.drawText(
-        text, Qt::AlignCenter | Qt::TextDontClip, timeWithoutSeconds(t, localeOr(locale)));
+    painter.drawText(text.rect, Qt::AlignCenter | Qt::TextDontClip, text.text);
     painter.restore();
+}
+
+void LargeAnalogClock::reportLayout(ui::LayoutReport& report, const QRect& dialBox,
+    const SYSTEMTIME& t, const platform::LocaleInfo* locale) const
+{
+    report.addImage(dialBox);
+    if (m_textRect.isEmpty())
+        return;
+    const TimeText text = timeText(dialBox, t, locale);
+    report.addText(text.rect, text.text, text.font, Qt::AlignCenter | Qt::TextSingleLine);
 }
 
 SmallAnalogClock::SmallAnalogClock(const SkinSet& skin)

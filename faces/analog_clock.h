@@ -8,14 +8,20 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QPen>
 #include <QPoint>
 #include <QRect>
+#include <QString>
 
 #include <array>
 
 class QPainter;
+
+namespace ui {
+class LayoutReport;
+}
 
 namespace platform {
 struct LocaleInfo;
@@ -52,8 +58,20 @@ public:
     // centre within 320 (scaled) pixels of width, 320 x 320 screens within 240.
     [[nodiscard]] QPoint fullScreenPosition() const;
 
+    // The dial with the time box under it, relative to the dial's top-left corner.
+    [[nodiscard]] QRect extent() const;
+    // Where a view puts the dial within `area`: at `preferred` (the skin's place) when the
+    // dial and its time fit there, else made smaller until they fit and centred in `area`.
+    [[nodiscard]] QRect dialBoxIn(const QRect& area, QPoint preferred) const;
+
     // The dial with the hands, then the time without seconds centred under it.
     void draw(QPainter& painter, QPoint dialAt, const SYSTEMTIME& localTime,
+        const platform::LocaleInfo* locale = nullptr) const;
+    // The same into `dialBox` (from dialBoxIn): a smaller box draws a smaller clock.
+    void draw(QPainter& painter, const QRect& dialBox, const SYSTEMTIME& localTime,
+        const platform::LocaleInfo* locale = nullptr) const;
+    // Tells the layout check where draw puts the dial and the time.
+    void reportLayout(ui::LayoutReport& report, const QRect& dialBox, const SYSTEMTIME& localTime,
         const platform::LocaleInfo* locale = nullptr) const;
 
     [[nodiscard]] const HandTable& hourHands() const { return m_hourHands; }
@@ -61,6 +79,14 @@ public:
     [[nodiscard]] const CircleTable& secondPoints() const { return m_secondPoints; }
 
 private:
+    struct TimeText {
+        QRect rect;
+        QString text;
+        QFont font;
+    };
+    [[nodiscard]] TimeText timeText(const QRect& dialBox, const SYSTEMTIME& localTime,
+        const platform::LocaleInfo* locale) const;
+
     ScreenLayout m_screen;
     QImage m_dial;
     QSize m_dialSize;

@@ -2,12 +2,14 @@
 
 #include "faces/clock_text.h"
 #include "faces/skin.h"
+#include "ui/layout_report.h"
 #include "ui/qt_text.h"
 
 #include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
+#include <vector>
 
 namespace faces {
 
@@ -29,12 +31,22 @@ QRect edges(int left, int top, int right, int bottom)
 
 // The sizes are the handheld's cell heights; the faces that stand in for its font are wider,
 // so a font is made smaller until its widest text fits the box.
-QFont fitted(QFont font, const QString& widest, int width)
+// A box too low for the font's line (the big time on square and landscape screens) makes it
+// smaller too, so that the digits stay inside their box and off the date below.
+QFont fitted(QFont font, const QString& widest, int width, int height = 0)
 {
-    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(widest) > width)
+    while (font.pixelSize() > 8) {
+        const QFontMetrics metrics(font);
+        if (metrics.horizontalAdvance(widest) <= width && (height <= 0 || metrics.height() <= height))
+            break;
         font.setPixelSize(font.pixelSize() - 1);
+    }
     return font;
 }
+
+constexpr int kTextFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+constexpr int kTimeFlags = Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine;
+constexpr int kSecondsFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
 
 } // namespace
 
@@ -55,8 +67,12 @@ DigitalClock::DigitalClock(const SkinSet& skin, const ScreenLayout& screen)
     m_timeText = edges(0, 0, s.pick(184, 180, 180), s.pick(85, 58, 58));
     m_secondsText = edges(s.pick(185, 183, 183), 0, s.scaled(240), s.pick(85, 60, 60));
     m_amPm = QPoint(s.pick(190, 183, 183), s.pick(39, 27, 27));
-    m_huge = fitted(m_huge, QStringLiteral("00:00"), m_timeText.width());
-    m_large = fitted(m_large, QStringLiteral("00"), m_secondsText.width());
+    m_huge = fitted(m_huge, QStringLiteral("00:00"), m_timeText.width(), m_timeText.height());
+    m_large = fitted(m_large, QStringLiteral("00"), m_secondsText.width(), m_secondsText.height());
+    // The lines of the date block are as high as the font's line, one under the other.
+    const QFontMetrics normal(m_normal);
+    m_lineHeight = std::max(m_dateRect.height(), normal.height());
+    m_lineStep = std::max(s.scaled(16), normal.lineSpacing());
 
     // The images are prepared once; the view builds its clock again when the skin changes.
     m_amPmImages = skin.amPmImages();
@@ -68,7 +84,32 @@ DigitalClock::DigitalClock(const SkinSet& skin, const ScreenLayout& screen)
         m_smallFrames = skin.bounded(skin::kSecondDigitFrames, 10, 256);
         m_amPmDigits = withMagentaTransparent(skin.imageOf(skin::kDigitAmPmImage));
         m_digitBackground = skin.imageOf(skin::kDigitBackground);
+        fitDigitImages();
     }
+}
+
+void DigitalClock::fitDigitImages()
+{
+    // The skin places its digits for the portrait box (85 lines high); on the lower box of
+    // square and landscape screens they move up, and shrink when even that is not enough,
+    // so that none is cut off at the box's bottom.
+    QRect extent;
+    for (const bool morning : { true, false }) {
+        DigitalClockInputs inputs;
+        inputs.localTime.wHour = morning ? 10 : 22;
+        inputs.localTime.wMinute = 58;
+        inputs.localTime.wSecond = 58;
+        for (const DigitImage& image : digitImages(inputs))
+            extent |= QRect(image.at, image.source.size());
+    }
+    const QRect box(QPoint(0, 0), m_bigTime.size());
+    if (extent.isEmpty() || (extent.top() >= 0 && extent.bottom() <= box.bottom()))
+        return;
+    if (extent.height() > box.height())
+        m_digitScale = double(box.height()) / extent.height();
+    const int top = int(extent.top() * m_digitScale);
+    const int height = int(extent.height() * m_digitScale);
+    m_digitOffset = QPoint(0, (box.height() - height) / 2 - top);
 }
 
 QString DigitalClock::dateText(const DigitalClockInputs& inputs)
@@ -96,32 +137,54 @@ QString DigitalClock::visitingDateText(const DigitalClockInputs& inputs)
     return inputs.visitingTime ? formatDate(*inputs.visitingTime, picture, locale) : QString();
 }
 
+QFont DigitalClock::lineFont(std::size_t line, const QString& text, int width) const
+{
+    // A long date or city name takes a smaller font rather than losing its end.
+    auto& [fittedText, font] = m_fittedLines[line];
+    if (fittedText != text || font.pixelSize() <= 0) {
+        fittedText = text;
+        font = fitted(m_normal, text, width);
+    }
+    return font;
+}
+
+std::array<DigitalClock::TextLine, 3> DigitalClock::textLines(const DigitalClockInputs& inputs) const
+{
+    const platform::LocaleInfo& locale = localeOr(inputs.locale);
+    const QString date = dateText(inputs);
+    const QString dayName = formatDate(inputs.localTime, u"dddd", locale);
+    const QRect first(m_dateRect.topLeft(), QSize(m_dateRect.width(), m_lineHeight));
+    std::array<TextLine, 3> lines;
+    // Square and landscape screens put date and day name on one line; portrait screens the
+    // day name first and the date under it. The home city's line follows.
+    std::size_t count = 0;
+    if (m_screen.square || m_screen.landscape) {
+        lines[count++] = { first, date + QStringLiteral("  ") + dayName, {}, skin::kDateColour };
+    } else {
+        lines[count++] = { first, dayName, {}, skin::kDateColour };
+        lines[count++] = { first.translated(0, m_lineStep), date, {}, skin::kDateColour };
+    }
+    lines[count] = { first.translated(0, int(count) * m_lineStep),
+        ui::qText(inputs.homeCityName) + u' ' + QString::number(inputs.weekNumber), {}, skin::kCityColour };
+    for (std::size_t line = 0; line < lines.size(); ++line) {
+        if (!lines[line].text.isEmpty())
+            lines[line].font = lineFont(line, lines[line].text, lines[line].rect.width());
+    }
+    return lines;
+}
+
 void DigitalClock::draw(QPainter& painter, const DigitalClockInputs& inputs) const
 {
     const platform::LocaleInfo& locale = localeOr(inputs.locale);
-    const int line = m_screen.scaled(16);
     painter.save();
     painter.setRenderHint(QPainter::TextAntialiasing);
-
-    // Date line; portrait screens put the day name first and the date under it.
-    painter.setFont(m_normal);
-    painter.setPen(m_skin.colour(skin::kDateColour));
-    const QString date = dateText(inputs);
-    const QString dayName = formatDate(inputs.localTime, u"dddd", locale);
-    const int textFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
-    QRect cityLine;
-    if (m_screen.square || m_screen.landscape) {
-        painter.drawText(m_dateRect, textFlags, date + QStringLiteral("  ") + dayName);
-        cityLine = m_dateRect.translated(0, line);
-    } else {
-        painter.drawText(m_dateRect, textFlags, dayName);
-        painter.drawText(m_dateRect.translated(0, line), textFlags, date);
-        cityLine = m_dateRect.translated(0, 2 * line);
+    for (const TextLine& line : textLines(inputs)) {
+        if (line.text.isEmpty())
+            continue;
+        painter.setFont(line.font);
+        painter.setPen(m_skin.colour(line.colourWord));
+        painter.drawText(line.rect, kTextFlags, line.text);
     }
-
-    painter.setPen(m_skin.colour(skin::kCityColour));
-    painter.drawText(cityLine, textFlags,
-        ui::qText(inputs.homeCityName) + u' ' + QString::number(inputs.weekNumber));
 
     // The visiting city's clock, once there is a city to show.
     if (inputs.visitingTime) {
@@ -141,6 +204,37 @@ void DigitalClock::draw(QPainter& painter, const DigitalClockInputs& inputs) con
         drawTextTime(painter, inputs);
 }
 
+void DigitalClock::reportLayout(ui::LayoutReport& report, const DigitalClockInputs& inputs) const
+{
+    const platform::LocaleInfo& locale = localeOr(inputs.locale);
+    for (const TextLine& line : textLines(inputs)) {
+        if (!line.text.isEmpty())
+            report.addText(line.rect, line.text, line.font, kTextFlags);
+    }
+    if (inputs.visitingTime) {
+        report.addText(m_secondClock, timeWithoutSeconds(*inputs.visitingTime, locale), m_small,
+            Qt::AlignCenter | Qt::TextSingleLine);
+        report.addText(m_secondClock.translated(0, m_screen.scaled(20)), visitingDateText(inputs),
+            m_small, Qt::AlignCenter | Qt::TextSingleLine);
+    }
+    report.addImage(m_bigTime);
+    if (m_hasDigitImages) {
+        for (const DigitImage& image : digitImages(inputs))
+            report.addImage(digitBox(image));
+        return;
+    }
+    const SYSTEMTIME& t = inputs.localTime;
+    const QPoint at = m_bigTime.topLeft();
+    report.addText(m_timeText.translated(at),
+        formatTime(t, inputs.use24Hour ? u"H':'mm" : u"h':'mm", locale), m_huge, kTimeFlags);
+    report.addText(m_secondsText.translated(at), formatTime(t, u"ss", locale), m_large, kSecondsFlags);
+    if (!inputs.use24Hour) {
+        const QImage& image = m_amPmImages[t.wHour < 12 ? 0 : 1];
+        if (!image.isNull())
+            report.addImage(QRect(m_amPm + at, image.size()));
+    }
+}
+
 void DigitalClock::drawTextTime(QPainter& painter, const DigitalClockInputs& inputs) const
 {
     const platform::LocaleInfo& locale = localeOr(inputs.locale);
@@ -151,11 +245,11 @@ void DigitalClock::drawTextTime(QPainter& painter, const DigitalClockInputs& inp
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setPen(m_skin.colour(skin::kBigTimeColour));
     painter.setFont(m_huge);
-    painter.drawText(m_timeText, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
+    painter.drawText(m_timeText, kTimeFlags,
         formatTime(t, inputs.use24Hour ? u"H':'mm" : u"h':'mm", locale));
     painter.setFont(m_large);
     // The seconds sit at the top, above the AM/PM image.
-    painter.drawText(m_secondsText, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+    painter.drawText(m_secondsText, kSecondsFlags,
         formatTime(t, u"ss", locale));
     // A 24-hour clock has no AM or PM to show.
     if (!inputs.use24Hour) {
@@ -166,27 +260,20 @@ void DigitalClock::drawTextTime(QPainter& painter, const DigitalClockInputs& inp
     painter.restore();
 }
 
-void DigitalClock::drawImageTime(QPainter& painter, const DigitalClockInputs& inputs) const
+std::vector<DigitalClock::DigitImage> DigitalClock::digitImages(const DigitalClockInputs& inputs) const
 {
     namespace w = skin;
     const SYSTEMTIME& t = inputs.localTime;
-    painter.save();
-    painter.translate(m_bigTime.topLeft());
-    painter.setClipRect(QRect(QPoint(0, 0), m_bigTime.size()));
-    if (m_digitBackground.isNull())
-        painter.fillRect(QRect(QPoint(0, 0), m_bigTime.size()), m_skin.colour(w::kBigTimeFill));
-    else
-        painter.drawImage(QPoint(0, 0), m_digitBackground);
     const QImage& big = m_bigDigits;
     const int bigFrames = m_bigFrames;
     const QImage& small = m_smallDigits.isNull() ? m_bigDigits : m_smallDigits;
     const int smallFrames = m_smallDigits.isNull() ? m_bigFrames : m_smallFrames;
+    std::vector<DigitImage> images;
     const auto place = [&](const QImage& strip, int frames, int frame, int positionWord) {
         const QRect source = frameRect(strip, frames, frame);
         if (!source.isEmpty())
-            painter.drawImage(
-                QPoint(m_skin.bounded(positionWord), m_skin.bounded(positionWord + 1)), strip,
-                source);
+            images.push_back({ &strip, source,
+                QPoint(m_skin.bounded(positionWord), m_skin.bounded(positionWord + 1)) });
     };
     // "H:mm" and "h:mm": no leading zero in either mode.
     const int hour = inputs.use24Hour ? t.wHour : (t.wHour % 12 == 0 ? 12 : t.wHour % 12);
@@ -206,11 +293,35 @@ void DigitalClock::drawImageTime(QPainter& painter, const DigitalClockInputs& in
         } else {
             const QImage& image = m_amPmImages[t.wHour < 12 ? 0 : 1];
             if (!image.isNull())
-                painter.drawImage(QPoint(m_skin.bounded(w::kDigitAmPmPosition),
-                                      m_skin.bounded(w::kDigitAmPmPosition + 1)),
-                    image);
+                images.push_back({ &image, image.rect(),
+                    QPoint(m_skin.bounded(w::kDigitAmPmPosition), m_skin.bounded(w::kDigitAmPmPosition + 1)) });
         }
     }
+    return images;
+}
+
+QRect DigitalClock::digitBox(const DigitImage& image) const
+{
+    const QPointF at = QPointF(m_bigTime.topLeft() + m_digitOffset) + QPointF(image.at) * m_digitScale;
+    return QRect(at.toPoint(), (QSizeF(image.source.size()) * m_digitScale).toSize());
+}
+
+void DigitalClock::drawImageTime(QPainter& painter, const DigitalClockInputs& inputs) const
+{
+    painter.save();
+    painter.translate(m_bigTime.topLeft());
+    painter.setClipRect(QRect(QPoint(0, 0), m_bigTime.size()));
+    if (m_digitBackground.isNull())
+        painter.fillRect(QRect(QPoint(0, 0), m_bigTime.size()), m_skin.colour(skin::kBigTimeFill));
+    else
+        painter.drawImage(QPoint(0, 0), m_digitBackground);
+    painter.translate(m_digitOffset);
+    if (m_digitScale != 1.0) {
+        painter.scale(m_digitScale, m_digitScale);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    }
+    for (const DigitImage& image : digitImages(inputs))
+        painter.drawImage(image.at, *image.strip, image.source);
     painter.restore();
 }
 

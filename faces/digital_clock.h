@@ -12,8 +12,14 @@
 
 #include <array>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QPainter;
+
+namespace ui {
+class LayoutReport;
+}
 
 namespace platform {
 struct LocaleInfo;
@@ -41,6 +47,8 @@ public:
 
     // Draws over the view's background, in screen coordinates.
     void draw(QPainter& painter, const DigitalClockInputs& inputs) const;
+    // Tells the layout check where draw puts its texts and images for these inputs.
+    void reportLayout(ui::LayoutReport& report, const DigitalClockInputs& inputs) const;
 
     // The texts of the date line: the date and the day name.
     [[nodiscard]] static QString dateText(const DigitalClockInputs& inputs);
@@ -51,6 +59,26 @@ public:
     [[nodiscard]] QRect bigTimeRect() const { return m_bigTime; }
 
 private:
+    // A line of the date block (day name, date, home city) as draw puts it.
+    struct TextLine {
+        QRect rect;
+        QString text;
+        QFont font;
+        int colourWord = 0;
+    };
+    [[nodiscard]] std::array<TextLine, 3> textLines(const DigitalClockInputs& inputs) const;
+    [[nodiscard]] QFont lineFont(std::size_t line, const QString& text, int width) const;
+    // One digit (or colon, or AM/PM) of the skin's images: which frame of which strip, and
+    // where in the big time's box the skin puts it.
+    struct DigitImage {
+        const QImage* strip = nullptr;
+        QRect source;
+        QPoint at;
+    };
+    [[nodiscard]] std::vector<DigitImage> digitImages(const DigitalClockInputs& inputs) const;
+    // Where a digit lands on the screen, after the move and the shrink of fitDigitImages.
+    [[nodiscard]] QRect digitBox(const DigitImage& image) const;
+    void fitDigitImages();
     void drawTextTime(QPainter& painter, const DigitalClockInputs& inputs) const;
     void drawImageTime(QPainter& painter, const DigitalClockInputs& inputs) const;
 
@@ -63,6 +91,12 @@ private:
     bool m_hasDigitImages = false;
     QImage m_bigDigits, m_smallDigits, m_amPmDigits, m_digitBackground;
     int m_bigFrames = 11, m_smallFrames = 10;
+    QPoint m_digitOffset; // moves the skin's digits into the box
+    double m_digitScale = 1.0;
+    int m_lineStep = 16; // from one line of the date block to the next
+    int m_lineHeight = 14;
+    // The font each date-block line last fitted its text with (the texts change daily).
+    mutable std::array<std::pair<QString, QFont>, 3> m_fittedLines;
 };
 
 } // namespace faces

@@ -104,6 +104,34 @@ QString dateTimeText(
     return {};
 }
 
+// The mean colour of an image's border: what lies beyond a face's background looks like
+// its edge.
+QColor borderColour(const QImage& image)
+{
+    if (image.isNull())
+        return Qt::black;
+    const QImage pixels = image.convertToFormat(QImage::Format_RGB32);
+    const int right = pixels.width() - 1;
+    const int bottom = pixels.height() - 1;
+    std::int64_t red = 0, green = 0, blue = 0, count = 0;
+    const auto add = [&](int x, int y) {
+        const QRgb rgb = pixels.pixel(x, y);
+        red += qRed(rgb);
+        green += qGreen(rgb);
+        blue += qBlue(rgb);
+        ++count;
+    };
+    for (int x = 0; x <= right; ++x) {
+        add(x, 0);
+        add(x, bottom);
+    }
+    for (int y = 1; y < bottom; ++y) {
+        add(0, y);
+        add(right, y);
+    }
+    return QColor(int(red / count), int(green / count), int(blue / count));
+}
+
 } // namespace
 
 FaceHost::FaceHost() = default;
@@ -117,6 +145,7 @@ void FaceHost::unload()
     m_overlays.clear();
     m_sprites.clear();
     m_fonts.clear();
+    m_backgroundColour = Qt::black;
 }
 
 bool FaceHost::load(std::u16string_view devicePath, int scaleShift)
@@ -173,6 +202,7 @@ bool FaceHost::loadBytes(ByteView bytes, int scaleShift)
     m_defaultFont = QFont(QStringLiteral("Tahoma"));
     m_defaultFont.setStyleHint(QFont::SansSerif);
     m_defaultFont.setPixelSize(13 << scaleShift);
+    m_backgroundColour = borderColour(plainImage(m_file.header[face::kBackground]));
     m_loaded = true;
     return true;
 }
@@ -252,6 +282,55 @@ void FaceHost::draw(QPainter& painter, const FaceInputs& inputs) const
 
     drawTexts(painter, inputs);
     drawHands(painter, inputs);
+}
+
+QSize FaceHost::faceSize() const
+{
+    const QSize design = designSize();
+    if (design.width() > 0 && design.height() > 0)
+        return design;
+    const QImage background = plainImage(m_file.header[face::kBackground]);
+    if (!background.isNull())
+        return background.size();
+    return QSize(240 << m_scaleShift, 320 << m_scaleShift);
+}
+
+QRect FaceHost::fittedRect(QSize size, const QRect& screen)
+{
+    if (size.isEmpty() || screen.isEmpty())
+        return screen;
+    QSize shown = size;
+    if (size.width() > screen.width() || size.height() > screen.height())
+        shown = size.scaled(screen.size(), Qt::KeepAspectRatio);
+    return QRect(screen.topLeft()
+            + QPoint((screen.width() - shown.width()) / 2, (screen.height() - shown.height()) / 2),
+        shown);
+}
+
+void FaceHost::drawFitted(QPainter& painter, const FaceInputs& inputs, const QRect& screen) const
+{
+    if (!m_loaded)
+        return;
+    const QSize size = faceSize();
+    if (screen == QRect(QPoint(0, 0), size) && painter.device()->width() == size.width()
+        && painter.device()->height() == size.height()) {
+        draw(painter, inputs); // the screen the face was made for
+        return;
+    }
+    // The face is drawn on its own screen first, then put whole onto this one.
+    QImage canvas(size, QImage::Format_RGB32);
+    canvas.fill(m_backgroundColour);
+    {
+        QPainter facePainter(&canvas);
+        draw(facePainter, inputs);
+    }
+    const QRect target = fittedRect(size, screen);
+    painter.save();
+    painter.fillRect(screen, m_backgroundColour);
+    if (target.size() != size)
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, canvas);
+    painter.restore();
 }
 
 void FaceHost::drawTexts(QPainter& painter, const FaceInputs& inputs) const

@@ -64,6 +64,17 @@ public:
     // the digit records, the areas, the date/time texts, the number texts, then the hands
     // onto the 240 x 240 (scaled) work area.
     void draw(QPainter& painter, const FaceInputs& inputs) const;
+    // Draws the whole face into `screen`: as it is when it was laid out for that screen, else
+    // made smaller where it is larger (a portrait face on a landscape or square screen) and
+    // centred, never cropped; the screen it does not cover takes its background colour.
+    void drawFitted(QPainter& painter, const FaceInputs& inputs, const QRect& screen) const;
+    // The size the face was laid out for: its design size, else its background's size, else
+    // the portrait screen (240 x 320, scaled).
+    [[nodiscard]] QSize faceSize() const;
+    // Where drawFitted puts a face of `size` on `screen`.
+    [[nodiscard]] static QRect fittedRect(QSize size, const QRect& screen);
+    // The colour of the background's border (black for a face without a background).
+    [[nodiscard]] QColor backgroundColour() const { return m_backgroundColour; }
 
     // Lock and view data of the file.
     [[nodiscard]] QRect closeRect() const; // where a tap ends a plug-in view or reminder
@@ -99,6 +110,7 @@ private:
     std::vector<DecodedSprite> m_sprites;
     std::vector<QFont> m_fonts;
     QFont m_defaultFont;
+    QColor m_backgroundColour = Qt::black;
 };
 
 } // namespace faces

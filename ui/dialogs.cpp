@@ -2,14 +2,90 @@
 
 #include "ui/resources.h"
 
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
+#include <algorithm>
 
 namespace ui {
+
+namespace {
+
+// Qt sizes a message box for the desktop (half the host's screen wide for a long text); on
+// the device it wraps its text to the work area's width instead.
+class DeviceMessageBox final : public QMessageBox {
+public:
+    explicit DeviceMessageBox(QWidget* parent)
+        : QMessageBox(parent)
+        , m_screen(ScreenGeometry::current())
+    {
+        setFont(deviceScaled(font(), m_screen));
+    }
+
+protected:
+    bool event(QEvent* event) override
+    {
+        const bool handled = QMessageBox::event(event);
+        if (event->type() == QEvent::LayoutRequest)
+            fitScreen();
+        return handled;
+    }
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event);
+        fitScreen();
+    }
+    void changeEvent(QEvent* event) override
+    {
+        QMessageBox::changeEvent(event);
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+            fitScreen();
+    }
+
+private:
+    void fitScreen()
+    {
+        const QSize room = workArea(m_screen);
+        if (!isVisible() || (width() <= room.width() && height() <= room.height()))
+            return;
+        if (auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+            label->setWordWrap(true);
+        const int boxWidth = std::min(width(), room.width());
+        layout()->activate();
+        const int boxHeight = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(boxWidth)
+                                                            : layout()->totalMinimumSize().height();
+        setFixedSize(boxWidth, std::min(boxHeight, room.height()));
+        QCoreApplication::removePostedEvents(this, QEvent::LayoutRequest);
+    }
+
+    ScreenGeometry m_screen;
+};
+
+} // namespace
+
+QSize workArea(const ScreenGeometry& screen)
+{
+    const int bar = (screen.width == 320 && screen.height == 320 ? 35 : 26) * (screen.width >= 480 ? 2 : 1);
+    return { screen.width, screen.height - bar };
+}
+
+QFont deviceScaled(QFont base, const ScreenGeometry& screen)
+{
+    if (screen.scaleShift == 0)
+        return base;
+    if (base.pixelSize() > 0)
+        base.setPixelSize(screen.scaled(base.pixelSize()));
+    else
+        base.setPointSizeF(screen.scaled(1) * base.pointSizeF());
+    return base;
+}
 
 MessageAnswer showMessage(QWidget* parent, const QString& message, MessageIcon icon, MessageButtons buttons,
     const QString& caption)
 {
-    QMessageBox box(parent);
+    DeviceMessageBox box(parent);
     box.setWindowTitle(caption.isEmpty() ? text(kProductNameString) : caption);
     box.setText(message);
     switch (icon) {

@@ -1,7 +1,10 @@
 #pragma once
 // Message boxes and modal dialogs as the suite shows them.
 
+#include "ui/screen_geometry.h"
+
 #include <QDialog>
+#include <QSize>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -10,11 +13,20 @@ class QWidget;
 
 namespace ui {
 
+// The part of the device's screen a window may cover: all but the task bar, which is as tall
+// as the main window's menu bar (35 pixels on 320 x 320 screens, else 26; twice that from
+// 480 pixels wide).
+[[nodiscard]] QSize workArea(const ScreenGeometry& screen);
+
+// A font `base` at the device's scale (twice as large where both sides exceed 320 pixels).
+[[nodiscard]] QFont deviceScaled(QFont base, const ScreenGeometry& screen);
+
 enum class MessageIcon { None, Information, Warning, Error, Question };
 enum class MessageButtons { Ok, YesNo, OkCancel };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
-// A message box with the product name as its caption (or `caption` when given).
+// A message box with the product name as its caption (or `caption` when given), at the
+// device's scale and no larger than its work area.
 MessageAnswer showMessage(QWidget* parent, const QString& message, MessageIcon icon = MessageIcon::None,
     MessageButtons buttons = MessageButtons::Ok, const QString& caption = { });
 

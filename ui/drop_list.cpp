@@ -39,6 +39,15 @@ private:
     std::function<void()> m_onHide;
 };
 
+// The title's font: bold, and condensed when a name would not fit `width` otherwise.
+QFont titleFont(QFont font, const QString& text, int width)
+{
+    font.setBold(true);
+    if (QFontMetrics(font).horizontalAdvance(text) > width)
+        font.setStretch(QFont::Condensed);
+    return font;
+}
+
 } // namespace
 
 DropList::DropList(QWidget* parent)
@@ -109,6 +118,14 @@ QSize DropList::sizeHint() const
     return { widest + 2 * kTextMarginPx + kArrowBoxPx + 4, metrics.height() + 6 };
 }
 
+void DropList::changeEvent(QEvent* event)
+{
+    // The popup is a window of its own and does not inherit the title's font.
+    if (event->type() == QEvent::FontChange)
+        m_popup->setFont(font());
+    QWidget::changeEvent(event);
+}
+
 void DropList::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -128,11 +145,9 @@ void DropList::paintEvent(QPaintEvent*)
     painter.fillPath(arrow, m_pressed ? palette().brightText() : palette().buttonText());
     painter.setRenderHint(QPainter::Antialiasing, false);
 
-    QFont bold = font();
-    bold.setBold(true);
-    painter.setFont(bold);
     painter.setPen(palette().color(QPalette::Text));
     const QRect textArea = rect().adjusted(kTextMarginPx, 0, -kArrowBoxPx - kTextMarginPx, 0);
+    painter.setFont(titleFont(font(), currentText(), textArea.width()));
     painter.drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter,
         painter.fontMetrics().elidedText(currentText(), Qt::ElideRight, textArea.width()));
     if (hasFocus()) {

@@ -28,6 +28,7 @@ public:
     void showList();
     [[nodiscard]] bool listShown() const;
 
+    // As wide as the widest name needs, as high as the font.
     [[nodiscard]] QSize sizeHint() const override;
 
 signals:
@@ -35,6 +36,7 @@ signals:
     void selected(int index);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -16,6 +16,7 @@
 #include "store/settings.h"
 #include "tests/support/device_fixture.h"
 #include "tests/support/layout_check.h"
+#include "tests/support/layout_screens.h"
 #include "tests/support/shipped_look.h"
 #include "ui/layout_report.h"
 #include "ui/resources.h"
@@ -36,18 +37,6 @@ namespace {
 
 using testing_support::LayoutFinding;
 
-// The screen kinds of the device profile.
-constexpr std::array<QSize, 11> kScreens { QSize(240, 320), QSize(320, 240), QSize(240, 240),
-    QSize(320, 320), QSize(240, 400), QSize(400, 240), QSize(480, 640), QSize(640, 480),
-    QSize(480, 480), QSize(480, 800), QSize(800, 480) };
-
-// The main program's languages; Spanish is the runner's and the home-screen item's only
-// (the main program reads it as English).
-constexpr std::array<DWORD, 5> kLanguages { store::kEnglish, store::kGerman, store::kFrench,
-    store::kItalian, store::kRussian };
-constexpr std::array<const char*, 6> kLanguageNames { "English", "German", "Spanish", "French",
-    "Italian", "Russian" };
-
 constexpr std::size_t kWorstShown = 10;
 
 struct Row {
@@ -57,23 +46,7 @@ struct Row {
     LayoutFinding finding;
 };
 
-bool setScreen(QSize size)
-{
-    using platform::RegistryRoot;
-    return platform::writeRegistryDword(RegistryRoot::LocalMachine, platform::kProfileKey,
-               u"ScreenWidth", DWORD(size.width()))
-        && platform::writeRegistryDword(RegistryRoot::LocalMachine, platform::kProfileKey,
-            u"ScreenHeight", DWORD(size.height()));
-}
-
-// The part of the screen a window may cover: all but the task bar, as tall as the main
-// window's menu bar (35 pixels on 320 x 320 screens, else 26; twice that from 480 wide).
-QSize room(const ui::ScreenGeometry& screen)
-{
-    const int bar
-        = (screen.width == 320 && screen.height == 320 ? 35 : 26) * (screen.width >= 480 ? 2 : 1);
-    return { screen.width, screen.height - bar };
-}
+QSize room(const ui::ScreenGeometry& screen) { return testing_support::windowRoom(screen); }
 
 // Where the main window lets a built-in view draw: above the status bar, beside the
 // view-selector panel where there is one.
@@ -102,7 +75,7 @@ public:
     }
     void setLanguage(DWORD language)
     {
-        m_language = QString::fromLatin1(kLanguageNames.at(language));
+        m_language = QString::fromLatin1(testing_support::languageName(language));
     }
 
     void surveyMainWindow(const QStringList& viewNames)
@@ -223,13 +196,13 @@ int main(int argc, char** argv)
     const QStringList viewNames = ui::splitList(ui::text(ui::kViewNamesList, store::kEnglish));
 
     Survey survey;
-    for (const QSize screen : kScreens) {
-        if (!setScreen(screen)) {
+    for (const QSize screen : testing_support::kScreenKinds) {
+        if (!testing_support::setScreenKind(screen)) {
             QTextStream(stderr) << "cannot set the screen in the device profile\n";
             return 2;
         }
         survey.setScreen(screen);
-        for (const DWORD language : kLanguages) {
+        for (const DWORD language : testing_support::kMainProgramLanguages) {
             store::setCurrentLanguage(language);
             survey.setLanguage(language);
             survey.surveyMainWindow(viewNames);

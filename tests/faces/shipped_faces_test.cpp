@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 using namespace faces;
 
@@ -272,6 +274,62 @@ TEST_P(ShippedFaces, TextsFitTheirRectanglesInEveryLanguage)
             }
         }
     }
+}
+
+TEST_P(ShippedFaces, DrawnWholeAndCentredOnScreensTheyWereNotLaidOutFor)
+{
+    const FaceClock now = clock(at(10, 8, 36));
+    const QImage reference = draw(now);
+    const QColor background = m_host.backgroundColour();
+    // The face's own colour lies beyond it, never black where its background is not.
+    ASSERT_NE(m_host.backgroundColour(), QColor(Qt::black));
+    // The screens of this scale whose side differs from the portrait face's.
+    const std::vector<QSize> screens = m_scale == 1
+        ? std::vector<QSize> { QSize(320, 240), QSize(240, 240), QSize(320, 320), QSize(400, 240), QSize(240, 400) }
+        : std::vector<QSize> { QSize(640, 480), QSize(480, 480), QSize(800, 480), QSize(480, 800) };
+    for (const QSize size : screens) {
+        SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()));
+        QImage screen(size, QImage::Format_RGB32);
+        screen.fill(Qt::magenta);
+        {
+            QPainter painter(&screen);
+            FaceInputs inputs;
+            inputs.clock = now;
+            inputs.locale = &english();
+            m_host.drawFitted(painter, inputs, screen.rect());
+        }
+        // Whole: the face keeps its proportions and no side is cut; centred on the screen.
+        const QRect face = FaceHost::fittedRect(m_host.designSize(), screen.rect());
+        EXPECT_TRUE(screen.rect().contains(face));
+        EXPECT_TRUE(face.width() == size.width() || face.height() == size.height());
+        EXPECT_NEAR(double(face.width()) / face.height(), 240.0 / 320.0, 0.01);
+        EXPECT_LE(std::abs(face.left() - (size.width() - 1 - face.right())), 1);
+        EXPECT_LE(std::abs(face.top() - (size.height() - 1 - face.bottom())), 1);
+        // The face shows there as on its own screen, made smaller where it had to be.
+        const QImage expected = reference.scaled(face.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage shown = screen.copy(face);
+        EXPECT_LT(changedPixels(expected, shown, expected.rect()), face.width() * face.height() / 50);
+        // Around it, the background colour: no black band, nothing left undrawn.
+        int wrong = 0;
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x) {
+                if (!face.contains(x, y) && faces_test::pixel(screen, x, y) != background)
+                    ++wrong;
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+    }
+    // On its own screen the face is drawn as before, pixel for pixel.
+    QImage own(m_host.designSize(), QImage::Format_RGB32);
+    own.fill(Qt::magenta);
+    {
+        QPainter painter(&own);
+        FaceInputs inputs;
+        inputs.clock = now;
+        inputs.locale = &english();
+        m_host.drawFitted(painter, inputs, own.rect());
+    }
+    EXPECT_EQ(own, reference);
 }
 
 INSTANTIATE_TEST_SUITE_P(Shipped, ShippedFaces,
