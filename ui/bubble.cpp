@@ -1,5 +1,8 @@
 #include "ui/bubble.h"
 
+#include "ui/dialogs.h"
+#include "ui/screen_geometry.h"
+
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,11 +15,19 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace ui {
 
 namespace {
+
+// The bubble's size when its text leaves it room: as wide as a small screen, and a title
+// with soft keys alone (no body) or with a few lines of body.
+constexpr int kBubbleWidthPx = 240;
+constexpr int kBubbleHeightPx = 160;
+constexpr int kBareBubbleHeightPx = 60;
 
 class BubbleWindow final : public QWidget {
 public:
@@ -88,7 +99,7 @@ public:
             m_keys[i]->setText(spec.keys[i].title);
             m_keys[i]->setVisible(!spec.keys[i].title.isEmpty());
         }
-        resize(240, spec.html.isEmpty() ? 60 : 160);
+        fitToScreen();
         if (show == Show::Not)
             return;
         if (spec.priority == kBubbleIconic)
@@ -119,6 +130,26 @@ public:
     bool isOpen() const { return isVisible(); }
 
 private:
+    // Never wider than the screen, and tall enough for the whole body where the screen has
+    // the room; a body longer than that scrolls.
+    void fitToScreen()
+    {
+        const QSize area = workArea(ScreenGeometry::current());
+        const int width = std::min(kBubbleWidthPx, area.width());
+        if (m_spec.html.isEmpty()) {
+            resize(width, std::min(kBareBubbleHeightPx, area.height()));
+            return;
+        }
+        const QMargins margins = layout()->contentsMargins();
+        const int frame = m_body->frameWidth();
+        const std::unique_ptr<QTextDocument> text(m_body->document()->clone());
+        text->setTextWidth(width - margins.left() - margins.right() - 2 * frame);
+        m_body->setMinimumHeight(int(std::ceil(text->size().height())) + 2 * frame);
+        const int needed = layout()->totalMinimumSize().height();
+        m_body->setMinimumHeight(0);
+        resize(width, std::clamp(needed, std::min(kBubbleHeightPx, area.height()), area.height()));
+    }
+
     static void placeAtTopRight(QWidget* window)
     {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
