@@ -32,7 +32,6 @@ namespace {
 constexpr int kBlinkMs = 196;
 constexpr int kTimeDialogGuardMs = 536;
 constexpr std::uint8_t kNoWeekdayHintOff = 0x01;
-const QColor kAccent(0x1f, 0x6f, 0xb5);
 
 using platform::localNow;
 
@@ -71,9 +70,14 @@ void WeekdayBoxes::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    // The look's colours (the screen's palette): its highlight for the days that are on.
+    const QColor accent = palette().color(QPalette::Highlight);
     const bool highlighted = m_blinkPhase % 2 == 0 && m_blinkPhase > 0;
-    if (highlighted)
-        painter.fillRect(rect(), kAccent.lighter(170));
+    if (highlighted) {
+        QColor blink = accent;
+        blink.setAlphaF(0.35f);
+        painter.fillRect(rect(), blink);
+    }
     const auto letters = platform::userLocale().dayInitialsInDisplayOrder();
     const bool sunday = sundayFirst();
     QFont font = painter.font();
@@ -86,10 +90,10 @@ void WeekdayBoxes::paintEvent(QPaintEvent*)
         const QRectF cell((weekdayLetterX(box) - 1) << m_scaleShift, 1 << m_scaleShift, width, height() - (2 << m_scaleShift));
         if (on) {
             painter.setPen(Qt::NoPen);
-            painter.setBrush(kAccent);
+            painter.setBrush(accent);
             painter.drawRoundedRect(cell, 3 << m_scaleShift, 3 << m_scaleShift);
         }
-        painter.setPen(on ? Qt::white : QColor(0x80, 0x80, 0x80));
+        painter.setPen(palette().color(on ? QPalette::HighlightedText : QPalette::PlaceholderText));
         painter.drawText(cell, Qt::AlignCenter, QString::fromStdU16String(letters[std::size_t(box)]));
     }
 }
@@ -127,10 +131,8 @@ void AlarmsView::build()
     m_panel = new QWidget(m_screen);
     m_panel->setObjectName(QStringLiteral("AlarmsPanel"));
     m_panel->setGeometry(0, top, viewWidth(g), bottom - top);
+    // The panel and its rows take the look's colours from the screen's palette.
     m_panel->setAutoFillBackground(true);
-    QPalette palette = m_panel->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    m_panel->setPalette(palette);
     const QFont font = ui::suiteFont(ui::FontRole::Normal12, g);
     m_panel->setFont(font);
 
@@ -168,6 +170,8 @@ void AlarmsView::build()
         row.settings = new QPushButton(ui::text(ui::kSettingsButton), row.frame);
         row.settings->setGeometry(g.scaled(178), g.scaled(21), width - g.scaled(180), line + g.scaled(2));
         row.settings->setStyleSheet(QStringLiteral("padding: 0px 1px"));
+        // A style sheet fixes the palette the button had when polished: it keeps the look's.
+        row.settings->setPalette(m_screen->palette());
         QFont small = font;
         small.setPixelSize(g.scaled(11));
         row.settings->setFont(small);
@@ -186,7 +190,8 @@ void AlarmsView::build()
         if (r + 1 < rows) {
             auto* rule = new QWidget(m_panel);
             rule->setGeometry(g.scaled(4), bar + (r + 1) * rowHeight - 1, width - g.scaled(8), 1);
-            rule->setStyleSheet(QStringLiteral("background: #d8d8d8"));
+            rule->setBackgroundRole(QPalette::Mid);
+            rule->setAutoFillBackground(true);
         }
         m_rows.push_back(row);
     }
@@ -251,7 +256,10 @@ void AlarmsView::refresh()
 
 void AlarmsView::perSecond(QPainter& painter, const ViewContext& context) { paint(painter, context); }
 
-void AlarmsView::paint(QPainter& painter, const ViewContext& context) { painter.fillRect(context.area, Qt::white); }
+void AlarmsView::paint(QPainter& painter, const ViewContext& context)
+{
+    painter.fillRect(context.area, m_screen->palette().window());
+}
 
 std::uint8_t AlarmsView::subSelection() const { return std::uint8_t(m_page * rowsPerPage()); }
 

@@ -10,6 +10,7 @@
 #include "ui/resources.h"
 #include "ui/string_ids.h"
 
+#include <QAbstractItemView>
 #include <QCalendarWidget>
 #include <QFontMetrics>
 #include <QLocale>
@@ -105,11 +106,16 @@ void GeneralView::build()
     const QColor accent = m_skin.loaded() ? m_skin.colour(faces::skin::kHighlightColour) : QColor(0xe8, 0x60, 0x2c);
     const QColor text = m_skin.loaded() ? m_skin.colour(faces::skin::kTextColour) : QColor(Qt::black);
     const QColor band = m_skin.loaded() ? m_skin.colour(faces::skin::kLineColour) : QColor(0xdd, 0xe1, 0xe6);
+    const QColor onAccent = m_skin.loaded() ? m_skin.colour(faces::skin::kHighlightTextColour) : QColor(Qt::white);
+    // The days' ground, figures and headers take the look's palette (days of the months
+    // either side keep their muted figures).
+    if (m_skin.loaded())
+        m_calendar->setPalette(faces::skinPalette(m_skin, m_calendar->palette()));
     const QString sheet
-        = QStringLiteral("QCalendarWidget QAbstractItemView { selection-background-color: %1; selection-color: white; }"
+        = QStringLiteral("QCalendarWidget QAbstractItemView { selection-background-color: %1; selection-color: %4; }"
                          "QCalendarWidget QWidget#qt_calendar_navigationbar { background-color: %2; }"
                          "QCalendarWidget QToolButton { color: %3; background: transparent; font-weight: bold; }")
-              .arg(accent.name(), band.name(), text.name());
+              .arg(accent.name(), band.name(), text.name(), onAccent.name());
     // The suite's font first; where the calendar's least size does not fit, a condensed one
     // (when only the width is short), then a size smaller, down to two thirds of it. The
     // style sheet fixes the fonts of the calendar's parts: it is laid on again after each.
@@ -131,6 +137,12 @@ void GeneralView::build()
             if (fits || least.height() > area.height())
                 break;
         }
+    }
+    // The day grid keeps the palette its style sheet gave it when first polished: it takes
+    // the look's colours itself (its selection colours are the look's highlight already).
+    if (m_skin.loaded()) {
+        if (auto* days = m_calendar->findChild<QAbstractItemView*>())
+            days->setPalette(faces::skinPalette(m_skin, days->palette()));
     }
     m_calendar->setGeometry(area);
     m_shownDay = QDate();

@@ -316,8 +316,13 @@ bool MainWindow::loadSkin()
     source.installFolder = std::u16string(store::kDefaultInstallFolder);
     source.scaleShift = m_geometry.scaleShift;
     source.layoutKind = m_geometry.layoutKind;
-    return m_skin.load(source, storedSkinName(), ui::text(ui::kDefaultSkinString).toStdU16String())
-        != faces::SkinOutcome::PackUnusable;
+    if (m_skin.load(source, storedSkinName(), ui::text(ui::kDefaultSkinString).toStdU16String())
+        == faces::SkinOutcome::PackUnusable)
+        return false;
+    // The widget-based parts of the views (the title list, the Alarms view's rows, the
+    // calendar) take the look's colours from the screen they stand on.
+    m_screen->setPalette(faces::skinPalette(m_skin));
+    return true;
 }
 
 void MainWindow::rebuildViews()

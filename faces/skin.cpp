@@ -273,6 +273,44 @@ std::array<QImage, 2> SkinSet::amPmImages() const
     return halves;
 }
 
+QPalette skinPalette(const SkinSet& look, QPalette palette)
+{
+    if (!look.loaded())
+        return palette;
+    const QColor window = look.colour(skin::kWindowColour);
+    const QColor text = look.colour(skin::kTextColour);
+    const QColor line = look.colour(skin::kLineColour);
+    // Buttons a step from the window towards the line colour, so that they stand out on
+    // light and dark looks alike; the frames and shadows follow from them.
+    const QColor button = QColor::fromRgbF((window.redF() + line.redF()) / 2,
+        (window.greenF() + line.greenF()) / 2, (window.blueF() + line.blueF()) / 2);
+    // Disabled text halfway between the text and the window.
+    const QColor muted = QColor::fromRgbF((window.redF() + text.redF()) / 2,
+        (window.greenF() + text.greenF()) / 2, (window.blueF() + text.blueF()) / 2);
+    const bool dark = window.lightnessF() < 0.5;
+    for (const auto group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
+        const bool disabled = group == QPalette::Disabled;
+        palette.setColor(group, QPalette::Window, window);
+        // Fields and boxes: the window's colour on light looks; a step lighter on dark
+        // ones, where the style's frames (darker than the window) would not show.
+        palette.setColor(group, QPalette::Base, dark ? button : window);
+        palette.setColor(group, QPalette::AlternateBase, button);
+        palette.setColor(group, QPalette::Button, button);
+        palette.setColor(group, QPalette::Light, dark ? line.lighter(150) : window);
+        palette.setColor(group, QPalette::Midlight, dark ? line.lighter(125) : button.lighter(110));
+        palette.setColor(group, QPalette::Mid, line);
+        palette.setColor(group, QPalette::Dark, dark ? line.lighter(130) : line.darker(130));
+        palette.setColor(group, QPalette::Shadow, dark ? QColor(Qt::black) : line.darker(200));
+        for (const auto role : { QPalette::WindowText, QPalette::Text, QPalette::ButtonText })
+            palette.setColor(group, role, disabled ? muted : text);
+        palette.setColor(group, QPalette::PlaceholderText, muted);
+        palette.setColor(group, QPalette::BrightText, look.colour(skin::kHighlightTextColour));
+        palette.setColor(group, QPalette::Highlight, look.colour(skin::kHighlightColour));
+        palette.setColor(group, QPalette::HighlightedText, look.colour(skin::kHighlightTextColour));
+    }
+    return palette;
+}
+
 bool namesDefaultSkin(std::u16string_view name, std::u16string_view defaultName)
 {
     return name.empty() || sameNameIgnoringCase(name, u"Default")

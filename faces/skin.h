@@ -7,6 +7,7 @@
 #include "faces/skin_record.h"
 
 #include <QImage>
+#include <QPalette>
 
 #include <algorithm>
 #include <array>
@@ -114,6 +115,11 @@ private:
     mutable std::vector<std::optional<QImage>> m_decoded;
     std::vector<QImage> m_statusIcons;
 };
+
+// The look's colours as a palette for the widget-based parts of the views (lists, calendar,
+// check boxes, buttons, text fields): window and text colours, the highlight, and buttons and
+// frames shaded from the line colour, laid onto `palette`. An unloaded look leaves it as it is.
+[[nodiscard]] QPalette skinPalette(const SkinSet& look, QPalette palette = QPalette());
 
 // The Skin submenu (Options menu, position 5) as data: "Default" with command 40700, then one
 // entry per skin file of "skins\" with 40700 + k (k from 1, in listing order, at most 99),

@@ -59,6 +59,8 @@ DropList::DropList(QWidget* parent)
     m_popup = new PopupList(this, [this] { listClosed(); });
     m_popup->setObjectName(QStringLiteral("DropListPopup"));
     m_popup->setWindowFlags(Qt::Popup);
+    // It takes the title's colours (the look's) all the same.
+    m_popup->setAttribute(Qt::WA_WindowPropagation);
     // A tap on the title while the list is open only closes it, rather than reopening it.
     m_popup->setAttribute(Qt::WA_NoMouseReplay);
     m_popup->setSelectionMode(QAbstractItemView::SingleSelection);

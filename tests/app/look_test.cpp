@@ -1,9 +1,12 @@
 // The main window with the shipped look: the pack it cannot do without, the Skin menu, the
 // view-selector panel of larger screens, the clock views and the clock faces.
 
+#include "app/alarms_view.h"
 #include "app/clock_views.h"
 #include "app/general_view.h"
 #include "app/main_window.h"
+#include "faces/skin.h"
+#include "faces/skin_record.h"
 #include "platform/device_clock.h"
 #include "platform/files.h"
 #include "platform/locale.h"
@@ -15,16 +18,21 @@
 #include "tests/support/shipped_look.h"
 #include "ui/drop_list.h"
 #include "ui/headless.h"
+#include "ui/input_box.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCalendarWidget>
 #include <QDialog>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPushButton>
 #include <QTimer>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -316,4 +324,123 @@ TEST_F(Look, TheGeneralViewShowsTheDayWithItsCalendarAndTheNextAlarm)
     EXPECT_GE(wideGeneral.calendar()->geometry().left(), 120);
     EXPECT_LE(wideGeneral.calendar()->geometry().bottom(), 165);
     ui::saveScreenshot(&wide, screenshot("general_view_landscape"));
+}
+
+namespace {
+
+// The share of a picture's pixels that are light (near white).
+double lightShare(const QImage& image)
+{
+    if (image.isNull())
+        return 0;
+    qint64 light = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            light += QColor(image.pixel(x, y)).lightness() > 200;
+    return double(light) / (qint64(image.width()) * image.height());
+}
+
+// The share of `area` of `shown` that has the colours of `picture` drawn at its top-left
+// corner (hands drawn over it excepted).
+double sameAs(const QImage& shown, QRect area, const QImage& picture)
+{
+    if (picture.isNull() || picture.size() != area.size())
+        return 0;
+    qint64 same = 0;
+    for (int y = 0; y < area.height(); ++y) {
+        for (int x = 0; x < area.width(); ++x) {
+            const QColor a(shown.pixel(area.left() + x, area.top() + y));
+            const QColor b(picture.pixel(x, y));
+            same += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 24;
+        }
+    }
+    return double(same) / (qint64(area.width()) * area.height());
+}
+
+struct WidgetViews {
+    double calendar = 0;
+    double alarms = 0;
+    double title = 0;
+    double titleList = 0;
+};
+
+// How light the widget-based parts of the views are drawn.
+WidgetViews lightness(app::MainWindow& window)
+{
+    WidgetViews shares;
+    window.selectView(0);
+    const auto& general = dynamic_cast<app::GeneralView&>(window.viewObject(0));
+    shares.calendar = lightShare(general.calendar()->grab().toImage());
+    window.selectView(3);
+    const auto& alarms = dynamic_cast<app::AlarmsView&>(window.viewObject(3));
+    shares.alarms = lightShare(alarms.panel()->grab().toImage());
+    shares.title = lightShare(window.viewManager()->grab().toImage());
+    auto* list = window.viewManager()->findChild<QListWidget*>(QStringLiteral("DropListPopup"));
+    shares.titleList = list ? lightShare(list->viewport()->grab().toImage()) : 0;
+    return shares;
+}
+
+} // namespace
+
+TEST_F(Look, TheDarkSkinColoursTheWidgetViewsAndDrawsItsOwnSmallDial)
+{
+    app::MainWindow window(app::StartRequest { });
+    ASSERT_EQ(window.criticalError(), app::CriticalError::None);
+    window.show();
+
+    // The pack's look is light: the same measures find the widgets light there.
+    const WidgetViews light = lightness(window);
+    EXPECT_GT(light.calendar, 0.6);
+    EXPECT_GT(light.alarms, 0.6);
+    EXPECT_GT(light.title, 0.6);
+    EXPECT_GT(light.titleList, 0.6);
+
+    QAction* graphite = nullptr;
+    for (QAction* action : window.findChild<QMenu*>(QStringLiteral("SkinMenu"))->actions()) {
+        if (action->text() == QStringLiteral("Graphite"))
+            graphite = action;
+    }
+    ASSERT_NE(graphite, nullptr) << "the build made no skin Graphite";
+    window.command(graphite->data().toInt());
+    ASSERT_EQ(storedSkin(), u"Graphite");
+    const QColor ground = window.skin().colour(faces::skin::kWindowColour);
+    ASSERT_LT(ground.lightness(), 100);
+
+    const WidgetViews dark = lightness(window);
+    EXPECT_LT(dark.calendar, 0.1);
+    EXPECT_LT(dark.alarms, 0.1);
+    EXPECT_LT(dark.title, 0.1);
+    EXPECT_LT(dark.titleList, 0.1);
+    ui::saveScreenshot(&window, screenshot("alarms_view_graphite"));
+
+    // The Alarms view's rows: the check boxes and fields stand on the skin's ground and
+    // carry its text colour.
+    const auto& alarms = dynamic_cast<app::AlarmsView&>(window.viewObject(3));
+    ASSERT_FALSE(alarms.rows().empty());
+    const auto& row = alarms.rows().front();
+    EXPECT_LT(row.label->palette().color(QPalette::Base).lightness(), 100);
+    EXPECT_LT(row.settings->palette().color(QPalette::Button).lightness(), 100);
+    EXPECT_LT(lightShare(row.settings->grab().toImage()), 0.1);
+    EXPECT_EQ(row.onOff->palette().color(QPalette::WindowText), window.skin().colour(faces::skin::kTextColour));
+    EXPECT_EQ(QColor(alarms.panel()->grab().toImage().pixel(1, alarms.panel()->height() - 2)), ground);
+
+    // The General view's small dial is the skin's own picture, not the pack's white one.
+    window.selectView(0);
+    const QImage shown = window.screen()->grab().toImage();
+    ui::saveScreenshot(&window, screenshot("general_view_graphite"));
+    const QImage dial = window.skin().image(window.skin().element(faces::skin::kSmallDial).image);
+    faces::SkinSet pack;
+    std::ifstream packFile(programFolder() / "data" / "res.dat", std::ios::binary);
+    const std::string packBytes((std::istreambuf_iterator<char>(packFile)), std::istreambuf_iterator<char>());
+    faces::Bytes bytes(packBytes.size());
+    std::memcpy(bytes.data(), packBytes.data(), packBytes.size());
+    ASSERT_EQ(pack.loadBytes(std::move(bytes), std::nullopt), faces::SkinOutcome::PackLook);
+    const QImage packDial = pack.image(pack.element(faces::skin::kSmallDial).image);
+    ASSERT_FALSE(packDial.isNull());
+    ASSERT_EQ(dial.size(), QSize(56, 56));
+    EXPECT_NE(dial, packDial);
+    const QRect dialArea(8, 28, 56, 56);
+    EXPECT_GT(sameAs(shown, dialArea, dial), 0.8);
+    EXPECT_LT(sameAs(shown, dialArea, packDial), 0.3);
+    EXPECT_LT(QColor(shown.pixel(dialArea.topLeft())).lightness(), 100); // no white corner
 }

@@ -123,6 +123,7 @@ const Expected kPictures[] = {
     { "pack/@/title_bar.png", 240, 20 },
     { "pack/@/title_bar_wide.png", 320, 20 },
     { "skins/Graphite/@/dial_large.png", 200, 200 },
+    { "skins/Graphite/@/dial_small.png", 56, 56 },
     { "skins/Graphite/@/digits.png", 11 * 34, 60 },
     { "skins/Graphite/@/digits_small.png", 11 * 18, 32 },
     { "skins/Graphite/@/statusbar.png", 240, 22 },

@@ -62,8 +62,8 @@ bool writePack(PngWriter& writer, const Fonts& fonts)
 bool writeSkins(PngWriter& writer, const Fonts& fonts)
 {
     bool ok = true;
-    // Graphite: dark dial, the digit block's strips, status bar and colours; the rest is the
-    // pack's.
+    // Graphite: dark dials, the digit block's strips, status bar and colours; the rest is the
+    // pack's (the pack's small dial is a white square, which a dark view cannot take).
     {
         const Theme theme = graphiteTheme();
         const std::string set = "skins/Graphite";
@@ -71,6 +71,7 @@ bool writeSkins(PngWriter& writer, const Fonts& fonts)
             const int s = scale.factor;
             ok = ok
                 && writer.write(largeDial(theme, fonts, s), inFolder(set, scale, "dial_large.png"));
+            ok = ok && writer.write(smallDial(theme, s), inFolder(set, scale, "dial_small.png"));
             ok = ok && writer.write(digitStrip(theme, s), inFolder(set, scale, "digits.png"));
             ok = ok
                 && writer.write(
