@@ -37,16 +37,14 @@ std::unique_ptr<View> makeAlarms(const ViewSetup& setup)
 
 // The views still to come show their names; their traits are those of the view to come,
 // so that the window already treats them as it will.
-template <int Index> std::unique_ptr<View> makePlaceholder(const ViewSetup&)
-{
-    return std::make_unique<NamedView>(Index, QString());
-}
+enum PlaceholderTrait : unsigned { kNoTraits = 0, kPerSecondUpdate = 1, kRestoresSubSelection = 2 };
 
-std::unique_ptr<View> makeTimers(const ViewSetup&)
+template <int Index, unsigned Traits = kNoTraits> std::unique_ptr<View> makePlaceholder(const ViewSetup&)
 {
     PlaceholderTraits traits;
-    traits.restoresSubSelection = true;
-    return std::make_unique<NamedView>(kTimersView, QString(), std::move(traits));
+    traits.takesPerSecondUpdate = (Traits & kPerSecondUpdate) != 0;
+    traits.restoresSubSelection = (Traits & kRestoresSubSelection) != 0;
+    return std::make_unique<NamedView>(Index, QString(), std::move(traits));
 }
 
 std::unique_ptr<View> makeStopwatch(const ViewSetup& setup)
@@ -58,49 +56,20 @@ std::unique_ptr<View> makeStopwatch(const ViewSetup& setup)
     return std::make_unique<NamedView>(kStopwatchView, QString(), std::move(traits));
 }
 
-std::unique_ptr<View> makeSun(const ViewSetup&)
-{
-    PlaceholderTraits traits;
-    traits.takesPerSecondUpdate = true;
-    return std::make_unique<NamedView>(kSunView, QString(), std::move(traits));
-}
-
-std::unique_ptr<View> makeCityTime(const ViewSetup&)
-{
-    PlaceholderTraits traits;
-    traits.restoresSubSelection = true;
-    return std::make_unique<NamedView>(kCityTimeView, QString(), std::move(traits));
-}
-
-std::unique_ptr<View> makeInternetTime(const ViewSetup&)
-{
-    PlaceholderTraits traits;
-    traits.takesPerSecondUpdate = true;
-    return std::make_unique<NamedView>(kInternetTimeView, QString(), std::move(traits));
-}
-
-std::unique_ptr<View> makeTimeCalc(const ViewSetup&)
-{
-    PlaceholderTraits traits;
-    traits.takesPerSecondUpdate = true;
-    traits.restoresSubSelection = true;
-    return std::make_unique<NamedView>(kTimeCalcView, QString(), std::move(traits));
-}
-
 constexpr std::array<ViewTableRow, kBuiltInViewCount> kBuiltInViews { {
     { kGeneralView, makeGeneral },
     { kDigitalClockView, makeDigitalClock },
     { kAnalogClockView, makeAnalogClock },
     { kAlarmsView, makeAlarms },
-    { kTimersView, makeTimers },
+    { kTimersView, makePlaceholder<kTimersView, kRestoresSubSelection> },
     { kStopwatchView, makeStopwatch },
     { kEventsView, makePlaceholder<kEventsView> },
     { kWorldTimeView, makePlaceholder<kWorldTimeView> },
     { kMoonPhasesView, makePlaceholder<kMoonPhasesView> },
-    { kSunView, makeSun },
-    { kCityTimeView, makeCityTime },
-    { kInternetTimeView, makeInternetTime },
-    { kTimeCalcView, makeTimeCalc },
+    { kSunView, makePlaceholder<kSunView, kPerSecondUpdate> },
+    { kCityTimeView, makePlaceholder<kCityTimeView, kRestoresSubSelection> },
+    { kInternetTimeView, makePlaceholder<kInternetTimeView, kPerSecondUpdate> },
+    { kTimeCalcView, makePlaceholder<kTimeCalcView, kPerSecondUpdate | kRestoresSubSelection> },
 } };
 
 } // namespace
