@@ -172,8 +172,6 @@ AlarmSettingsWindow::AlarmSettingsWindow(
     setObjectName(QStringLiteral("Alarm Settings"));
     setWindowTitle(ui::text(ui::kCaptionString) + QStringLiteral(" %1").arg(alarm + 1, 2, 10, QLatin1Char('0')));
     const auto screen = ui::ScreenGeometry::current();
-    // The whole window at the device's scale: its text, and with it its controls.
-    setFont(ui::deviceScaled(font(), screen));
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(screen.scaled(kMarginPx), screen.scaled(kMarginPx), screen.scaled(kMarginPx),
         screen.scaled(kMarginPx));

@@ -138,9 +138,11 @@ void AlarmsView::build()
 
     const int bar = g.scaled(18);
     m_previous = new QToolButton(m_panel);
+    m_previous->setObjectName(QStringLiteral("PreviousAlarms"));
     m_previous->setArrowType(Qt::LeftArrow);
     m_previous->setGeometry(g.scaled(2), 0, g.scaled(24), bar);
     m_next = new QToolButton(m_panel);
+    m_next->setObjectName(QStringLiteral("NextAlarms"));
     m_next->setArrowType(Qt::RightArrow);
     m_next->setGeometry(viewWidth(g) - g.scaled(26), 0, g.scaled(24), bar);
     m_pageTitle = new QLabel(m_panel);

@@ -10,6 +10,7 @@
 #include "store/data_files.h"
 #include "store/settings.h"
 #include "store/signals.h"
+#include "ui/application.h"
 #include "ui/drop_list.h"
 #include "ui/qt_text.h"
 #include "ui/resources.h"
@@ -303,6 +304,7 @@ void MainWindow::screenChanged(const ui::ScreenGeometry& geometry)
 {
     m_clock.stop();
     m_geometry = geometry;
+    ui::applyDeviceScale(m_geometry);
     m_screen->setFixedSize(showsFace() ? QSize(m_geometry.width, m_geometry.height) : workArea(m_geometry));
     placeTitleList(*m_viewManager, m_geometry);
     rebuildViews();

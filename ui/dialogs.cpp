@@ -21,7 +21,6 @@ public:
         : QMessageBox(parent)
         , m_screen(ScreenGeometry::current())
     {
-        setFont(deviceScaled(font(), m_screen));
     }
 
 protected:

@@ -15,7 +15,14 @@ namespace ui {
 namespace {
 
 constexpr int kMaxVisibleRows = 13; // every built-in view without scrolling
+// The arrow box at the desktop's scale; it follows the style's button icons (twice as wide
+// on large screens).
 constexpr int kArrowBoxPx = 16;
+
+int arrowBoxWidth(const QWidget& list)
+{
+    return std::max(kArrowBoxPx, list.style()->pixelMetric(QStyle::PM_ButtonIconSize, nullptr, &list));
+}
 constexpr int kTextMarginPx = 4;
 
 // Closes together with the popup role: the owner learns of every way the list goes away
@@ -117,7 +124,7 @@ QSize DropList::sizeHint() const
     int widest = 0;
     for (const QString& item : m_items)
         widest = std::max(widest, metrics.horizontalAdvance(item));
-    return { widest + 2 * kTextMarginPx + kArrowBoxPx + 4, metrics.height() + 6 };
+    return { widest + 2 * kTextMarginPx + arrowBoxWidth(*this) + 4, metrics.height() + 6 };
 }
 
 void DropList::changeEvent(QEvent* event)
@@ -135,20 +142,22 @@ void DropList::paintEvent(QPaintEvent*)
     painter.setPen(palette().color(QPalette::Mid));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 
-    QRect arrowBox(width() - kArrowBoxPx - 1, 1, kArrowBoxPx, height() - 2);
+    const int boxWidth = arrowBoxWidth(*this);
+    const double zoom = double(boxWidth) / kArrowBoxPx;
+    QRect arrowBox(width() - boxWidth - 1, 1, boxWidth, height() - 2);
     painter.fillRect(arrowBox, m_pressed ? palette().dark() : palette().button());
-    const QPointF centre = QRectF(arrowBox).center() + (m_pressed ? QPointF(1, 1) : QPointF());
+    const QPointF centre = QRectF(arrowBox).center() + (m_pressed ? QPointF(zoom, zoom) : QPointF());
     QPainterPath arrow;
-    arrow.moveTo(centre + QPointF(-4, -2));
-    arrow.lineTo(centre + QPointF(4, -2));
-    arrow.lineTo(centre + QPointF(0, 2));
+    arrow.moveTo(centre + QPointF(-4, -2) * zoom);
+    arrow.lineTo(centre + QPointF(4, -2) * zoom);
+    arrow.lineTo(centre + QPointF(0, 2) * zoom);
     arrow.closeSubpath();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillPath(arrow, m_pressed ? palette().brightText() : palette().buttonText());
     painter.setRenderHint(QPainter::Antialiasing, false);
 
     painter.setPen(palette().color(QPalette::Text));
-    const QRect textArea = rect().adjusted(kTextMarginPx, 0, -kArrowBoxPx - kTextMarginPx, 0);
+    const QRect textArea = rect().adjusted(kTextMarginPx, 0, -boxWidth - kTextMarginPx, 0);
     painter.setFont(titleFont(font(), currentText(), textArea.width()));
     painter.drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter,
         painter.fontMetrics().elidedText(currentText(), Qt::ElideRight, textArea.width()));

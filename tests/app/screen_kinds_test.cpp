@@ -6,6 +6,7 @@
 
 #include "app/clock_views.h"
 #include "app/main_window.h"
+#include "app/view_list.h"
 #include "faces/digital_clock.h"
 #include "faces/face_host.h"
 #include "platform/files.h"
@@ -16,11 +17,17 @@
 #include "tests/support/layout_check.h"
 #include "tests/support/layout_screens.h"
 #include "tests/support/shipped_look.h"
+#include "ui/drop_list.h"
 #include "ui/headless.h"
 #include "ui/layout_report.h"
 #include "ui/screen_geometry.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolButton>
 #include <QImage>
 #include <QPainter>
 #include <filesystem>
@@ -97,6 +104,73 @@ TEST_F(ScreenKindsTest, EveryViewSelectorButtonLiesOnTheScreenAndSwitchesToItsVi
         }
         window.shutDown();
     }
+}
+
+// The height of the dark pixels (an arrow, a text) in `image`.
+int inkHeight(const QImage& image)
+{
+    int top = image.height();
+    int bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 96) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    return bottom < top ? 0 : bottom - top + 1;
+}
+
+// On screens over 320 pixels both ways the whole window is drawn at twice the desktop's
+// scale: the menu bar and its menus, the title list, check boxes and arrow buttons, not only
+// the drawn views.
+TEST_F(ScreenKindsTest, ControlsGrowWithTheScreenAsTheDrawnContentDoes)
+{
+    struct Sizes {
+        int menuBarHeight = 0;
+        int menuFontHeight = 0;
+        int indicator = 0;
+        int arrowHeight = 0; // of the arrow drawn on the button
+        int titleListHeight = 0;
+    };
+    const auto measure = [](QSize size) {
+        EXPECT_TRUE(testing_support::setScreenKind(size));
+        app::StartRequest alarms;
+        alarms.view = app::kAlarmsView; // check boxes and arrow buttons
+        app::MainWindow window(alarms);
+        window.show();
+        Sizes sizes;
+        const auto* bar = window.findChild<QMenuBar*>();
+        const auto* menu = window.findChild<QMenu*>();
+        const auto* check = window.findChild<QCheckBox*>();
+        const auto* arrow = window.findChild<QToolButton*>(QStringLiteral("PreviousAlarms"));
+        EXPECT_TRUE(bar && menu && check && arrow);
+        if (!bar || !menu || !check || !arrow)
+            return sizes;
+        sizes.menuBarHeight = bar->sizeHint().height();
+        sizes.menuFontHeight = QFontMetrics(menu->font()).height();
+        sizes.indicator = check->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, check);
+        sizes.arrowHeight = inkHeight(const_cast<QToolButton*>(arrow)->grab().toImage());
+        sizes.titleListHeight = window.viewManager()->height();
+        window.shutDown();
+        return sizes;
+    };
+    const Sizes small = measure({ 240, 320 });
+    for (const QSize size : { QSize(480, 640), QSize(640, 480), QSize(480, 800) }) {
+        SCOPED_TRACE(screenName(size));
+        const Sizes large = measure(size);
+        // Text heights double within a font's rounding; margins and indicators double.
+        EXPECT_GE(large.menuBarHeight * 10, small.menuBarHeight * 18);
+        EXPECT_GE(large.menuFontHeight * 10, small.menuFontHeight * 18);
+        EXPECT_EQ(large.indicator, 2 * small.indicator);
+        EXPECT_GE(large.arrowHeight * 10, small.arrowHeight * 18);
+        EXPECT_GE(large.titleListHeight * 10, small.titleListHeight * 18);
+    }
+    // And back: a screen that turns small again takes the desktop's sizes again.
+    const Sizes again = measure({ 240, 320 });
+    EXPECT_EQ(again.menuBarHeight, small.menuBarHeight);
+    EXPECT_EQ(again.indicator, small.indicator);
 }
 
 TEST_F(ScreenKindsTest, ClockViewsKeepTheirTextsAndImagesApartInsideTheViewArea)

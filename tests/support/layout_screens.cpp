@@ -2,6 +2,9 @@
 
 #include "platform/power.h"
 #include "platform/registry.h"
+#include "ui/application.h"
+
+#include <QApplication>
 
 namespace testing_support {
 
@@ -15,10 +18,14 @@ const char* languageName(DWORD language)
 bool setScreenKind(QSize size)
 {
     using platform::RegistryRoot;
-    return platform::writeRegistryDword(RegistryRoot::LocalMachine, platform::kProfileKey,
-               u"ScreenWidth", DWORD(size.width()))
+    const bool written = platform::writeRegistryDword(RegistryRoot::LocalMachine, platform::kProfileKey,
+                             u"ScreenWidth", DWORD(size.width()))
         && platform::writeRegistryDword(RegistryRoot::LocalMachine, platform::kProfileKey,
             u"ScreenHeight", DWORD(size.height()));
+    // As a program does when its screen turns.
+    if (written && qobject_cast<QApplication*>(QCoreApplication::instance()))
+        ui::applyDeviceScale(ui::ScreenGeometry::current());
+    return written;
 }
 
 QSize windowRoom(const ui::ScreenGeometry& screen)

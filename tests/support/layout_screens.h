@@ -25,7 +25,8 @@ inline constexpr std::array<DWORD, 5> kMainProgramLanguages { store::kEnglish, s
 // A language's English name by its index, for messages.
 [[nodiscard]] const char* languageName(DWORD language);
 
-// Puts the device profile on a screen of `size`; false when the profile cannot be written.
+// Puts the device profile on a screen of `size`, and a running GUI application at its scale;
+// false when the profile cannot be written.
 [[nodiscard]] bool setScreenKind(QSize size);
 
 // The part of the screen a window may cover: all but the task bar, as tall as the main
