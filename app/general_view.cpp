@@ -7,6 +7,7 @@
 #include "platform/device_clock.h"
 #include "platform/locale.h"
 #include "store/settings.h"
+#include "ui/layout_report.h"
 #include "ui/resources.h"
 #include "ui/string_ids.h"
 
@@ -49,8 +50,9 @@ QRect calendarArea(const ui::ScreenGeometry& g)
     return { left, g.scaled(22), width - left - g.scaled(4), g.scaled(165 - 22) };
 }
 
-// `font` made smaller until every line of `text` fits `width` (not below 8 pixels).
-QFont fitted(QFont font, const QString& text, int width)
+// `font` made smaller until every line of `text` fits `width`, and all its lines `height`
+// when given (not below 8 pixels).
+QFont fitted(QFont font, const QString& text, int width, int height = 0)
 {
     const auto widest = [&] {
         const QFontMetrics metrics(font);
@@ -59,7 +61,10 @@ QFont fitted(QFont font, const QString& text, int width)
             widest = std::max(widest, metrics.horizontalAdvance(line));
         return widest;
     };
-    while (font.pixelSize() > 8 && widest() > width)
+    const auto tall = [&] {
+        return QFontMetrics(font).boundingRect(QRect(0, 0, width, 1 << 16), Qt::AlignLeft | Qt::AlignTop, text).height();
+    };
+    while (font.pixelSize() > 8 && (widest() > width || (height > 0 && tall() > height)))
         font.setPixelSize(font.pixelSize() - 1);
     return font;
 }
@@ -195,26 +200,23 @@ void GeneralView::leave()
         m_calendar->hide();
 }
 
-void GeneralView::paint(QPainter& painter, const ViewContext& context)
+GeneralView::Drawn GeneralView::layOut(const SYSTEMTIME& now) const
 {
-    paintViewBackground(painter, m_skin, index(), context);
     const auto& g = m_geometry;
-    const SYSTEMTIME now = localNow();
     const auto& locale = platform::userLocale();
-    const QColor text = m_skin.loaded() ? m_skin.colour(faces::skin::kTextColour) : QColor(Qt::black);
-    const QColor quiet = m_skin.loaded() ? m_skin.colour(faces::skin::kDateColour) : QColor(Qt::darkGray);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
+    Drawn drawn;
+    const auto addText = [&](QRect rect, QString text, QFont font, int flags, bool quiet) {
+        drawn.texts.push_back({ rect, std::move(text), std::move(font), flags, quiet });
+    };
 
     // Portrait: the small clock with the time and weekday beside it, then the next alarm
     // and today's date and week. Square and landscape screens keep a column left of the
     // calendar: time, weekday, next alarm, today and week.
     const bool wide = g.square || g.landscape;
     if (m_clock && !wide)
-        m_clock->draw(painter, QRect(g.scaled(8), g.scaled(28), g.scaled(56), g.scaled(56)), now);
-    const QRect timeRect = wide ? QRect(g.scaled(8), g.scaled(24), columnWidth(g), g.scaled(36))
-                                : QRect(g.scaled(72), g.scaled(24), viewWidth(g) - g.scaled(78), g.scaled(36));
-    painter.setPen(text);
+        drawn.dial = QRect(g.scaled(8), g.scaled(28), g.scaled(56), g.scaled(56));
+    QRect timeRect = wide ? QRect(g.scaled(8), g.scaled(24), columnWidth(g), g.scaled(36))
+                          : QRect(g.scaled(72), g.scaled(24), viewWidth(g) - g.scaled(78), g.scaled(36));
     const GeneralViewTime bigTime = generalViewTime(now, locale);
     const QFont amPmFont = ui::suiteFont(ui::FontRole::Bold14, g);
     const int amPmGap = g.scaled(3);
@@ -225,49 +227,56 @@ void GeneralView::paint(QPainter& painter, const ViewContext& context)
     while (timeFont.pixelSize() > 8
         && QFontMetrics(timeFont).horizontalAdvance(QStringLiteral("00:00")) + amPmWidth > timeRect.width())
         timeFont.setPixelSize(timeFont.pixelSize() - 1);
-    painter.setFont(timeFont);
-    painter.drawText(timeRect, Qt::AlignLeft | Qt::AlignVCenter, bigTime.time);
+    const QFontMetrics digits(timeFont);
+    const QFontMetrics small(amPmFont);
+    // A line taller than the box grows upwards, into the space under the title, and keeps
+    // its bottom (and that of AM or PM on the digits' baseline) on the weekday's top.
+    const QRect digitsLine = digits.boundingRect(QRect(0, 0, 1 << 16, 1 << 16), Qt::AlignLeft | Qt::AlignTop, bigTime.time);
+    const int below = bigTime.amPm.isEmpty() ? 0 : std::max(0, small.descent() - digits.descent());
+    if (digitsLine.height() + below > timeRect.height())
+        timeRect.setTop(timeRect.bottom() + 1 - digitsLine.height() - below);
+    timeRect.setHeight(std::max(timeRect.height() - below, digitsLine.height()));
+    const int digitsWidth = digits.horizontalAdvance(bigTime.time);
+    addText(QRect(timeRect.left(), timeRect.top(), std::min(timeRect.width(), digitsWidth + 1), timeRect.height()),
+        bigTime.time, timeFont, Qt::AlignLeft | Qt::AlignVCenter, false);
     if (!bigTime.amPm.isEmpty()) {
         // On the digits' baseline, right after them.
-        const QFontMetrics digits(timeFont);
         const int baseline = timeRect.top() + (timeRect.height() - digits.height()) / 2 + digits.ascent();
-        painter.setFont(amPmFont);
-        painter.drawText(QPoint(timeRect.left() + digits.horizontalAdvance(bigTime.time) + amPmGap, baseline),
-            bigTime.amPm);
+        addText(QRect(timeRect.left() + digitsWidth + amPmGap, baseline - small.ascent(),
+                    small.horizontalAdvance(bigTime.amPm) + 1, small.height()),
+            bigTime.amPm, amPmFont, Qt::AlignLeft | Qt::AlignTop, false);
     }
     const QString weekday = picture(now, u"dddd", platform::PictureKind::Date);
-    painter.setFont(fitted(ui::suiteFont(ui::FontRole::Normal13, g), weekday, timeRect.width()));
-    painter.setPen(quiet);
-    painter.drawText(QRect(timeRect.left(), g.scaled(60), timeRect.width(), g.scaled(16)), Qt::AlignLeft | Qt::AlignVCenter,
-        weekday);
+    addText(QRect(timeRect.left(), g.scaled(60), timeRect.width(), g.scaled(16)), weekday,
+        fitted(ui::suiteFont(ui::FontRole::Normal13, g), weekday, timeRect.width()),
+        Qt::AlignLeft | Qt::AlignVCenter, true);
 
     // The next alarm behind the skin's bell, "--:--" when none is on; on square screens,
     // whose column is narrow, under the bell.
     const auto& icons = m_skin.statusIcons();
     const int line = g.scaled(wide ? 80 : 84);
     if (!icons.empty())
-        painter.drawImage(QPoint(g.scaled(8), line), icons.front());
+        drawn.bell = QRect(QPoint(g.scaled(8), line), icons.front().size());
     const auto& next = m_board.NextAlarm(now);
     const QString alarm = next.localTime
         ? picture(*next.localTime, u"ddd", platform::PictureKind::Date) + u' '
             + picture(*next.localTime, locale.use24Hour ? u"H':'mm" : u"h':'mm' 'tt", platform::PictureKind::Time)
         : QStringLiteral("--:--");
-    painter.setPen(text);
     const QRect alarmRect = g.square
         ? QRect(g.scaled(8), line + g.scaled(18), columnWidth(g), g.scaled(20))
         : QRect(g.scaled(32), line, g.scaled(90), g.scaled(20));
-    painter.setFont(fitted(painter.font(), alarm, alarmRect.width()));
-    painter.drawText(alarmRect, Qt::AlignLeft | Qt::AlignVCenter, alarm);
+    addText(alarmRect, alarm, fitted(ui::suiteFont(ui::FontRole::Normal13, g), alarm, alarmRect.width()),
+        Qt::AlignLeft | Qt::AlignVCenter, false);
 
-    // Today's date and its week.
+    // Today's date and its week; in portrait under the weekday, which a long name may
+    // take to the right edge.
     const int week = weekNumber(now, store::settings().weekNumbering == 1, locale.firstDayOfWeek);
     const QString todayLabel = ui::text(ui::kTodayString);
     const QString date = picture(now, locale.shortDatePicture, platform::PictureKind::Date);
     const QString weekLine = ui::text(ui::kWeekString) + u' ' + QString::number(week);
-    painter.setPen(quiet);
     const QRect todayRect = wide
         ? QRect(g.scaled(8), g.scaled(g.square ? 120 : 106), columnWidth(g), g.scaled(g.square ? 45 : 32))
-        : QRect(g.scaled(120), g.scaled(72), viewWidth(g) - g.scaled(126), g.scaled(30));
+        : QRect(g.scaled(120), g.scaled(76), viewWidth(g) - g.scaled(126), g.scaled(27));
     const QFont todayFont = ui::suiteFont(ui::FontRole::Normal12, g);
     // The narrow column of square screens puts the date under its label when both do not
     // fit one line.
@@ -275,12 +284,44 @@ void GeneralView::paint(QPainter& painter, const ViewContext& context)
     if (g.square
         && QFontMetrics(todayFont).horizontalAdvance(todayLabel + u' ' + date) > todayRect.width())
         today = todayLabel + u'\n' + date + u'\n' + weekLine;
-    painter.setFont(fitted(todayFont, today, todayRect.width()));
-    painter.drawText(todayRect, (wide ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, today);
+    addText(todayRect, today, fitted(todayFont, today, todayRect.width(), todayRect.height()),
+        (wide ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, true);
+    return drawn;
+}
+
+void GeneralView::paint(QPainter& painter, const ViewContext& context)
+{
+    paintViewBackground(painter, m_skin, index(), context);
+    const SYSTEMTIME now = localNow();
+    const QColor text = m_skin.loaded() ? m_skin.colour(faces::skin::kTextColour) : QColor(Qt::black);
+    const QColor quiet = m_skin.loaded() ? m_skin.colour(faces::skin::kDateColour) : QColor(Qt::darkGray);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const Drawn drawn = layOut(now);
+    if (drawn.dial)
+        m_clock->draw(painter, *drawn.dial, now);
+    if (drawn.bell)
+        painter.drawImage(drawn.bell->topLeft(), m_skin.statusIcons().front());
+    for (const auto& line : drawn.texts) {
+        painter.setPen(line.quiet ? quiet : text);
+        painter.setFont(line.font);
+        painter.drawText(line.rect, line.flags, line.text);
+    }
 
     // A new day moves the calendar on (not from inside the paint).
     if (m_calendar && dateOf(now) != m_shownDay)
         QTimer::singleShot(0, m_calendar, [this] { showToday(); });
+}
+
+void GeneralView::reportLayout(ui::LayoutReport& report, const ViewContext&) const
+{
+    const Drawn drawn = layOut(localNow());
+    if (drawn.dial)
+        report.addImage(*drawn.dial);
+    if (drawn.bell)
+        report.addImage(*drawn.bell);
+    for (const auto& line : drawn.texts)
+        report.addText(line.rect, line.text, line.font, line.flags);
 }
 
 } // namespace app

@@ -6,8 +6,12 @@
 #include "faces/analog_clock.h"
 
 #include <QDate>
+#include <QFont>
+#include <QRect>
 #include <QString>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QCalendarWidget;
 
@@ -41,10 +45,26 @@ public:
     void leave() override;
     void paint(QPainter& painter, const ViewContext& context) override;
     void rebuild(const ui::ScreenGeometry& geometry) override;
+    void reportLayout(ui::LayoutReport& report, const ViewContext& context) const override;
 
     [[nodiscard]] QCalendarWidget* calendar() const { return m_calendar; }
 
 private:
+    // What the paint draws: the small dial (portrait), the bell and the texts.
+    struct Drawn {
+        struct Text {
+            QRect rect;
+            QString text;
+            QFont font;
+            int flags = 0;
+            bool quiet = false; // in the skin's date colour rather than its text colour
+        };
+        std::optional<QRect> dial;
+        std::optional<QRect> bell;
+        std::vector<Text> texts;
+    };
+    [[nodiscard]] Drawn layOut(const SYSTEMTIME& now) const;
+
     void build();
     [[nodiscard]] QCalendarWidget* makeCalendar() const;
     void showToday();

@@ -12,6 +12,7 @@
 #include "store/signals.h"
 #include "ui/application.h"
 #include "ui/drop_list.h"
+#include "ui/layout_report.h"
 #include "ui/qt_text.h"
 #include "ui/resources.h"
 #include "ui/string_ids.h"
@@ -610,6 +611,17 @@ void MainWindow::paintScreen(QPainter& painter)
             view->addStatusInputs(inputs);
         m_statusBar->draw(painter, inputs);
     }
+}
+
+QRect MainWindow::reportStatusBar(ui::LayoutReport& report)
+{
+    if (!m_statusBar || showsFace())
+        return { };
+    auto inputs = m_suite.statusInputs(localNow());
+    for (const auto& view : m_builtInViews)
+        view->addStatusInputs(inputs);
+    m_statusBar->reportLayout(report, inputs);
+    return m_statusBar->rect();
 }
 
 void MainWindow::shutDown()

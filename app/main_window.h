@@ -26,6 +26,7 @@ class QMenuBar;
 
 namespace ui {
 class DropList;
+class LayoutReport;
 class WindowHost;
 }
 
@@ -62,6 +63,9 @@ public:
     void command(int command);
     // The device point of the window's screen, for taps.
     [[nodiscard]] QWidget* screen() const { return m_screen; }
+    // The status bar's texts and icons for the layout check, and the strip they lie in
+    // (empty where the screen has no status bar, or a face is shown).
+    [[nodiscard]] QRect reportStatusBar(ui::LayoutReport& report);
     // The view manager's list in the title area.
     [[nodiscard]] ui::DropList* viewManager() const { return m_viewManager; }
     // The interface language changed (the first start's language step): menus and names.

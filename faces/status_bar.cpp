@@ -2,6 +2,7 @@
 
 #include "faces/clock_text.h"
 #include "faces/skin.h"
+#include "ui/layout_report.h"
 #include "ui/qt_text.h"
 
 #include <QPainter>
@@ -13,6 +14,7 @@ namespace faces {
 namespace {
 
 constexpr int kIconWidth = 21;
+constexpr int kPartTextFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
 
 // A time that does not exist (yet): nothing runs, or nothing has computed it.
 QString noTime() { return QStringLiteral("--:--"); }
@@ -57,6 +59,25 @@ QString statusText(std::uint32_t content, const StatusBarInputs& inputs)
     }
     return {};
 }
+
+namespace {
+
+// The smallest rectangle holding every pixel of `image` that is not wholly transparent.
+QRect opaqueBounds(const QImage& image)
+{
+    if (!image.hasAlphaChannel())
+        return image.rect();
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y)) != 0)
+                bounds |= QRect(x, y, 1, 1);
+        }
+    }
+    return bounds;
+}
+
+} // namespace
 
 StatusBar::StatusBar(const SkinSet& skin, const ScreenLayout& screen)
     : m_screen(screen)
@@ -105,28 +126,58 @@ void StatusBar::draw(QPainter& painter, const StatusBarInputs& inputs) const
     painter.restore();
 }
 
-int StatusBar::drawPart(
-    QPainter& strip, std::uint32_t content, const QString& text, int xOffset) const
+std::optional<StatusBar::PartPlace> StatusBar::placePart(
+    std::uint32_t content, const QString& text, int xOffset) const
 {
     if (StatusContent(content) == StatusContent::None
         || content > std::uint32_t(StatusContent::Time))
+        return std::nullopt;
+    const int iconWidth = m_screen.scaled(kIconWidth);
+    const int textWidth = QFontMetrics(m_font).horizontalAdvance(text);
+    // Icon and text together, centred in the part.
+    const int textX = xOffset + std::max(0, (m_partWidth - iconWidth - textWidth) / 2) + iconWidth;
+    const int iconX = textX - iconWidth - 1;
+    PartPlace place;
+    const std::size_t icon = std::size_t(content - 1);
+    if (icon < m_icons.size() && !m_icons[icon].isNull())
+        place.icon = QRect(QPoint(iconX, m_screen.scaled(3)), m_icons[icon].size());
+    // The last part ends with the strip.
+    place.text = QRect(textX, 0, std::min(xOffset + m_partWidth, m_rect.width()) - textX, m_rect.height());
+    return place;
+}
+
+int StatusBar::drawPart(
+    QPainter& strip, std::uint32_t content, const QString& text, int xOffset) const
+{
+    const auto place = placePart(content, text, xOffset);
+    if (!place)
         return -1;
     strip.save();
     strip.setFont(m_font);
     strip.setRenderHint(QPainter::TextAntialiasing);
-    const int iconWidth = m_screen.scaled(kIconWidth);
-    const int textWidth = strip.fontMetrics().horizontalAdvance(text);
-    // Icon and text together, centred in the part.
-    const int textX = xOffset + std::max(0, (m_partWidth - iconWidth - textWidth) / 2) + iconWidth;
-    const int iconX = textX - iconWidth - 1;
-    const std::size_t icon = std::size_t(content - 1);
-    if (icon < m_icons.size() && !m_icons[icon].isNull())
-        strip.drawImage(QPoint(iconX, m_screen.scaled(3)), m_icons[icon]);
+    if (!place->icon.isEmpty())
+        strip.drawImage(place->icon.topLeft(), m_icons[std::size_t(content - 1)]);
     strip.setPen(m_textColour);
-    strip.drawText(QRect(textX, 0, xOffset + m_partWidth - textX, m_rect.height()),
-        Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    strip.drawText(place->text, kPartTextFlags, text);
     strip.restore();
-    return iconX;
+    return place->text.left() - m_screen.scaled(kIconWidth) - 1;
+}
+
+void StatusBar::reportLayout(ui::LayoutReport& report, const StatusBarInputs& inputs) const
+{
+    if (m_rect.isEmpty())
+        return;
+    for (std::size_t part = 0; part < 3; ++part) {
+        const QString text = statusText(inputs.contents[part], inputs);
+        const auto place = placePart(inputs.contents[part], text, m_partX[part]);
+        if (!place)
+            continue;
+        // An icon counts where it is not transparent: its clear bottom rows may pass the strip.
+        const std::size_t icon = std::size_t(inputs.contents[part] - 1);
+        if (!place->icon.isEmpty())
+            report.addImage(opaqueBounds(m_icons[icon]).translated(place->icon.topLeft() + m_rect.topLeft()));
+        report.addText(place->text.translated(m_rect.topLeft()), text, m_font, kPartTextFlags);
+    }
 }
 
 } // namespace faces

@@ -16,6 +16,10 @@
 #include <string>
 #include <vector>
 
+namespace ui {
+class LayoutReport;
+}
+
 class QPainter;
 
 namespace platform {
@@ -70,8 +74,17 @@ public:
     // One part onto a painter whose origin is the strip's top-left corner; returns the x of
     // the part's icon (-1 for a part showing nothing).
     int drawPart(QPainter& strip, std::uint32_t content, const QString& text, int xOffset) const;
+    // The texts and icons draw() puts on the screen, in screen coordinates.
+    void reportLayout(ui::LayoutReport& report, const StatusBarInputs& inputs) const;
 
 private:
+    struct PartPlace {
+        QRect icon; // empty when the skin has no icon for the part
+        QRect text;
+    };
+    // Where a part's icon and text lie in the strip; nullopt for a part showing nothing.
+    [[nodiscard]] std::optional<PartPlace> placePart(std::uint32_t content, const QString& text, int xOffset) const;
+
     ScreenLayout m_screen;
     QRect m_rect;
     QImage m_bar, m_divider;

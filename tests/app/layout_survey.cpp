@@ -102,6 +102,10 @@ public:
             const app::ViewContext context { screen, viewArea(screen) };
             window.viewObject(view).reportLayout(report, context);
             add(name, testing_support::checkDrawnLayout(report, context.area, window.screen()));
+            ui::LayoutReport bar;
+            const QRect strip = window.reportStatusBar(bar);
+            if (!strip.isEmpty())
+                add(name + QStringLiteral(" (status bar)"), testing_support::checkDrawnLayout(bar, strip, nullptr));
         }
         QStringList faces;
         for (const auto& face : window.views().pluginFaces)
