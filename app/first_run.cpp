@@ -40,6 +40,14 @@ void showCriticalError(QWidget* parent)
     ui::showMessage(parent, ui::text(ui::kCriticalErrorString), ui::MessageIcon::Error);
 }
 
+void showAbout(QWidget* parent)
+{
+    ui::showMessage(parent,
+        ui::text(ui::kProductNameString) + QStringLiteral(" " TKW_VERSION "\n") + ui::text(ui::kBuildString)
+            + QStringLiteral(" " __DATE__),
+        ui::MessageIcon::Information);
+}
+
 LanguageStep::LanguageStep(QWidget* parent, DWORD preselected)
     : QDialog(parent)
 {
@@ -62,6 +70,9 @@ LanguageStep::LanguageStep(QWidget* parent, DWORD preselected)
     connect(m_list, &QListWidget::currentRowChanged, this,
         [this] { m_prompt->setText(ui::text(ui::kLanguagePromptString, language())); });
     choose(preselected);
+    // As tall as its languages where the screen has the room, scrolling where it has not.
+    m_list->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    ui::fitWorkArea(*this);
 }
 
 DWORD LanguageStep::language() const

@@ -19,6 +19,9 @@ enum class CriticalError : int { None = 0, CityDatabase = 1, ResourcePack = 2 };
 // "Critical error. One of the application components may be corrupted. ...", modal.
 void showCriticalError(QWidget* parent);
 
+// The About box: the product's name, version and build date.
+void showAbout(QWidget* parent);
+
 // The language step: the suite's languages, each in its own name, the host's chosen first.
 // The prompt follows the choice so that every user can read it.
 class LanguageStep final : public QDialog {

@@ -11,6 +11,7 @@
 #include "store/settings.h"
 #include "store/signals.h"
 #include "ui/application.h"
+#include "ui/dialogs.h"
 #include "ui/drop_list.h"
 #include "ui/layout_report.h"
 #include "ui/qt_text.h"
@@ -22,7 +23,6 @@
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcut>
@@ -299,6 +299,8 @@ void MainWindow::buildMenus()
             plugins->addAction(qText(m_views.pluginFaces[k]), this, [this, id] { command(id); });
         }
     }
+    ui::fitMenuToWorkArea(*options);
+    ui::fitMenuToWorkArea(*viewMenu);
 }
 
 void MainWindow::screenChanged(const ui::ScreenGeometry& geometry)
@@ -308,6 +310,7 @@ void MainWindow::screenChanged(const ui::ScreenGeometry& geometry)
     ui::applyDeviceScale(m_geometry);
     m_screen->setFixedSize(showsFace() ? QSize(m_geometry.width, m_geometry.height) : workArea(m_geometry));
     placeTitleList(*m_viewManager, m_geometry);
+    buildMenus(); // the menus fit the screen's height
     rebuildViews();
     m_clock.start();
     m_screen->update();
@@ -455,9 +458,7 @@ void MainWindow::command(int id)
     }
     switch (id) {
     case kAboutCommand:
-        QMessageBox::about(this, ui::text(ui::kProductNameString),
-            ui::text(ui::kProductNameString) + QStringLiteral(" " TKW_VERSION "\n")
-                + ui::text(ui::kBuildString) + QStringLiteral(" " __DATE__));
+        showAbout(this);
         break;
     case kExitCommand:
     case kCloseCommand:

@@ -1,11 +1,13 @@
 #include "ui/dialogs.h"
 
 #include "ui/resources.h"
+#include "ui/string_ids.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QLayout>
+#include <QMenu>
 #include <QMessageBox>
 #include <algorithm>
 
@@ -79,6 +81,38 @@ QFont deviceScaled(QFont base, const ScreenGeometry& screen)
     else
         base.setPointSizeF(screen.scaled(1) * base.pointSizeF());
     return base;
+}
+
+void fitWorkArea(QWidget& window, QSize preferred)
+{
+    const QSize room = workArea(ScreenGeometry::current());
+    window.setMaximumSize(room);
+    window.resize((preferred.isValid() ? preferred : window.sizeHint()).boundedTo(room));
+}
+
+void fitMenuToWorkArea(QMenu& menu)
+{
+    const int room = workArea(ScreenGeometry::current()).height();
+    if (menu.sizeHint().height() <= room)
+        return;
+    auto* more = new QMenu(text(kMoreString), &menu);
+    menu.addMenu(more);
+    while (menu.sizeHint().height() > room) {
+        const auto actions = menu.actions(); // the last one opens "More"
+        if (actions.size() < 3)
+            break;
+        QAction* moved = actions[actions.size() - 2];
+        menu.removeAction(moved);
+        if (!moved->isSeparator() || !more->actions().isEmpty())
+            more->insertAction(more->actions().value(0), moved);
+    }
+    // No separator right before "More", none opening it.
+    const auto kept = menu.actions();
+    if (kept.size() >= 2 && kept[kept.size() - 2]->isSeparator())
+        menu.removeAction(kept[kept.size() - 2]);
+    if (!more->actions().isEmpty() && more->actions().front()->isSeparator())
+        more->removeAction(more->actions().front());
+    fitMenuToWorkArea(*more);
 }
 
 MessageAnswer showMessage(QWidget* parent, const QString& message, MessageIcon icon, MessageButtons buttons,

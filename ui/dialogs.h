@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+class QMenu;
 class QWidget;
 
 namespace ui {
@@ -20,6 +21,14 @@ namespace ui {
 
 // A font `base` at the device's scale (twice as large where both sides exceed 320 pixels).
 [[nodiscard]] QFont deviceScaled(QFont base, const ScreenGeometry& screen);
+
+// Keeps a window inside the device's work area: never larger than it, and sized to
+// `preferred` (its layout's wish when not given) as far as it allows.
+void fitWorkArea(QWidget& window, QSize preferred = { });
+
+// A menu taller than the work area keeps the entries that fit and moves the rest into a
+// "More" submenu at its end (which does the same where it is still too tall).
+void fitMenuToWorkArea(QMenu& menu);
 
 enum class MessageIcon { None, Information, Warning, Error, Question };
 enum class MessageButtons { Ok, YesNo, OkCancel };

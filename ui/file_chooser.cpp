@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "platform/locale.h"
 #include "platform/text.h"
+#include "ui/dialogs.h"
 #include "ui/resources.h"
 #include "ui/string_ids.h"
 
@@ -98,7 +99,8 @@ FileChooser::FileChooser(QWidget* parent, const QString& title, const QStringLis
     layout->addLayout(top);
     layout->addWidget(m_entries, 1);
     layout->addWidget(m_buttons);
-    resize(240, 280);
+    const auto screen = ScreenGeometry::current();
+    fitWorkArea(*this, QSize(screen.scaled(240), screen.scaled(280)));
 
     std::u16string start(startFolder.empty() ? u"\\" : startFolder);
     while (!openFolder(start) && start != u"\\")

@@ -15,6 +15,7 @@ inline constexpr unsigned kTimeAndLocationString = 45005; // "Time and Location"
 inline constexpr unsigned kAboutString = 45015; // "About"
 inline constexpr unsigned kExitString = 45025; // "Exit"
 inline constexpr unsigned kBuildString = 45215; // "Build"
+inline constexpr unsigned kMoreString = 45225; // "More"
 
 // Alarms and their action settings.
 inline constexpr unsigned kAlarmTimeString = 41395; // "Alarm Time"

@@ -1,5 +1,5 @@
-// The layout survey: opens the main window on every built-in view, and the Alarm Settings
-// window with every action, for every screen kind of the device profile and every
+// The layout survey: opens the main window on every built-in view, its menus, the Alarm
+// Settings window with every action and the dialogs of the main program, for every screen kind of the device profile and every
 // language of the main program, runs the layout check on each and prints what it finds,
 // one line a finding:
 //
@@ -9,6 +9,7 @@
 // it found anything. Runs headless on a temporary device of its own.
 
 #include "app/alarm_settings.h"
+#include "app/first_run.h"
 #include "app/main_window.h"
 #include "platform/power.h"
 #include "platform/registry.h"
@@ -18,19 +19,25 @@
 #include "tests/support/layout_check.h"
 #include "tests/support/layout_screens.h"
 #include "tests/support/shipped_look.h"
+#include "ui/file_chooser.h"
 #include "ui/layout_report.h"
 #include "ui/resources.h"
 #include "ui/screen_geometry.h"
 #include "ui/string_ids.h"
+#include "ui/time_dialog.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QMap>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
 #include <QSet>
 #include <QTextStream>
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -111,7 +118,91 @@ public:
         for (const auto& face : window.views().pluginFaces)
             faces.append(QString::fromStdU16String(face));
         surveyAlarmSettings(faces, room(screen));
-        window.shutDown();
+        surveyMenus(window, room(screen));
+        surveyDialogs(&window, room(screen));
+        // Not shutDown(): it ends the application's loops, and with them every later
+        // dialog's, which would return before the survey saw it.
+    }
+
+    // The menu bar's menus open on the screen: none may be wider or taller than its room.
+    void surveyMenus(const QWidget& window, QSize room)
+    {
+        const auto* bar = window.findChild<QMenuBar*>();
+        if (!bar)
+            return;
+        for (const QAction* action : bar->actions())
+            surveyMenu(action, room);
+    }
+    // A menu and its submenus.
+    void surveyMenu(const QAction* opener, QSize room)
+    {
+        const QMenu* menu = opener->menu();
+        if (!menu)
+            return;
+        const QSize size = menu->sizeHint();
+        if (size.width() > room.width() || size.height() > room.height())
+            add(QStringLiteral("menu ") + opener->text(),
+                { { menu->title(),
+                    QStringLiteral("is %1x%2 on a room of %3x%4")
+                        .arg(size.width()).arg(size.height()).arg(room.width()).arg(room.height()),
+                    std::max(size.width() - room.width(), size.height() - room.height()) } });
+        for (const QAction* action : menu->actions())
+            surveyMenu(action, room);
+    }
+
+    // The dialogs the main program opens over its views: the language step of the first
+    // start, the time and file choosers of Alarm Settings, and its message boxes (checked
+    // while they wait for an answer, then answered).
+    void surveyDialogs(QWidget* window, QSize room)
+    {
+        {
+            app::LanguageStep step(window, store::currentLanguage());
+            step.show();
+            settle();
+            add(QStringLiteral("Language step"), testing_support::checkLayout(step, room));
+        }
+        for (const bool use24Hour : { false, true }) {
+            ui::TimeDialog time(window, ui::text(ui::kAlarmTimeString), 7, 30, use24Hour);
+            time.show();
+            settle();
+            add(QStringLiteral("Time dialog"), testing_support::checkLayout(time, room));
+        }
+        {
+            ui::FileChooser files(window);
+            files.show();
+            settle();
+            add(QStringLiteral("File chooser"), testing_support::checkLayout(files, room));
+        }
+        surveyModal(QStringLiteral("Critical error"), room, [window] { app::showCriticalError(window); });
+        surveyModal(QStringLiteral("About"), room, [window] { app::showAbout(window); });
+    }
+
+    // Opens a modal window with `open`, checks it once it is shown, and closes it.
+    void surveyModal(const QString& name, QSize room, const std::function<void()>& open)
+    {
+        bool seen = false;
+        QTimer poll;
+        int tries = 0;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || !modal->isVisible()) {
+                if (++tries > 200)
+                    poll.stop(); // it never showed: open() has returned by now
+                return;
+            }
+            poll.stop();
+            settle();
+            seen = true;
+            add(name, testing_support::checkLayout(*modal, room));
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+            else
+                modal->close();
+        });
+        poll.start(10);
+        open();
+        if (!seen)
+            add(name, { { name, QStringLiteral("did not open"), 0 } });
     }
 
     void surveyAlarmSettings(const QStringList& faces, QSize room)
