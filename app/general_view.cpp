@@ -119,7 +119,9 @@ void GeneralView::build()
     const QString sheet
         = QStringLiteral("QCalendarWidget QAbstractItemView { selection-background-color: %1; selection-color: %4; }"
                          "QCalendarWidget QWidget#qt_calendar_navigationbar { background-color: %2; }"
-                         "QCalendarWidget QToolButton { color: %3; background: transparent; font-weight: bold; }")
+                         "QCalendarWidget QToolButton { color: %3; background: transparent; font-weight: bold; }"
+                         // The month's name opens its list on a tap; no arrow runs into the name.
+                         "QCalendarWidget QToolButton::menu-indicator { image: none; width: 0px; }")
               .arg(accent.name(), band.name(), text.name(), onAccent.name());
     // The suite's font first; where the calendar's least size does not fit, a condensed one
     // (when only the width is short), then a size smaller, down to two thirds of it. The

@@ -78,8 +78,14 @@ int main(int argc, char** argv)
     if (arguments->screenshotFile)
         ui::startScreenshotMode(QString::fromLocal8Bit(arguments->screenshotFile->c_str()));
     const bool existed = store::LoadSettings();
-    if (existed)
+    if (existed) {
         (void)store::ReadLanguage(store::LanguageReader::MainProgram);
+    } else if (ui::inScreenshotMode()) {
+        // A screenshot of a new device asks nothing: it shows the language already chosen
+        // (tkwctl lang set) with the date format the first start gives that language.
+        (void)store::ReadLanguage(store::LanguageReader::MainProgram);
+        store::settings().dateFormat = std::uint8_t(store::defaultDateFormat(store::currentLanguage()));
+    }
     store::CreateSharedEvents();
     ui::prepareApplication(application, store::currentLanguage());
 
