@@ -158,9 +158,10 @@ MainWindow::MainWindow(const StartRequest& request)
     placeTitleList(*m_viewManager, m_geometry);
     connect(m_viewManager, &ui::DropList::selected, this, [this](int view) { selectView(view); });
 
-    // The look: the resource pack must be there; a skin that cannot be used gives way to it.
-    if (!loadSkin()) {
-        m_criticalError = CriticalError::ResourcePack;
+    // The city database and the look: both must be usable (a skin that cannot be used gives
+    // way to the resource pack).
+    if (!m_suite.loadCities() || !loadSkin()) {
+        m_criticalError = m_suite.cities().available() ? CriticalError::ResourcePack : CriticalError::CityDatabase;
         m_host = new ui::WindowHost(this, qText(kMainWindowClass), qText(kMainWindowTitle),
             [](UINT, WPARAM, LPARAM) -> LRESULT { return 0; });
         return;
@@ -635,6 +636,7 @@ void MainWindow::shutDown()
     auto& settings = store::settings();
     settings.lastView = std::uint32_t(std::max(m_view, 0));
     settings.lastViewItem = m_view >= 0 ? viewObject(m_view).subSelection() : 0;
+    m_suite.storeCities();
     (void)store::SaveSettings(); // Exit must not stall on a full disk.
     store::Signal(store::sharedEventHandles().todaySettingsChanged);
     // Ends every loop, a dialog's too (the first start's language step may be up).

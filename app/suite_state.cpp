@@ -5,12 +5,46 @@
 #include "platform/device_clock.h"
 #include "platform/events.h"
 #include "platform/locale.h"
+#include "store/data_files.h"
 #include "timers/countdown.h"
 #include "timers/timer_file.h"
 
 #include <algorithm>
 
 namespace app {
+
+namespace {
+
+cities::CityRef refOf(const store::CityRef& stored)
+{
+    return { std::int32_t(stored.continent), std::int32_t(stored.index) };
+}
+
+store::CityRef storedOf(const cities::CityRef& ref)
+{
+    return { std::uint32_t(std::max(ref.continent, 0)), std::uint32_t(std::max(ref.index, 0)) };
+}
+
+} // namespace
+
+bool SuiteState::loadCities()
+{
+    const auto& s = store::settings();
+    m_cities = cities::CityDatabase::load(
+        store::kDefaultInstallFolder, refOf(s.worldCity), refOf(s.homeCity), refOf(s.visitingCity));
+    return m_cities.available();
+}
+
+void SuiteState::storeCities()
+{
+    if (!m_cities.available())
+        return;
+    auto& s = store::settings();
+    s.worldCity = storedOf(m_cities.slot(cities::CityDatabase::kWorldSlot));
+    s.homeCity = storedOf(m_cities.slot(cities::CityDatabase::kHomeSlot));
+    s.visitingCity = storedOf(m_cities.slot(cities::CityDatabase::kVisitingSlot));
+    (void)m_cities.save();
+}
 
 void SuiteState::load(const SYSTEMTIME& now)
 {

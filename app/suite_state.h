@@ -1,10 +1,12 @@
 #pragma once
 // The suite's state as the main program holds it: the alarm board, the timer board, the
-// event list, the timers the status bar shows, the settings and the shared events. The main window owns one and hands it to
+// event list, the city database, the timers the status bar shows, the settings and the
+// shared events. The main window owns one and hands it to
 // every view it makes, so that a view reaches what it shows through this object instead of
 // through the window.
 
 #include "alarms/alarm_board.h"
+#include "cities/city_database.h"
 #include "events/event_list.h"
 #include "faces/face_rules.h"
 #include "faces/status_bar.h"
@@ -24,6 +26,12 @@ public:
 
     // Loads the alarms at start-up (a missing file becomes the defaults).
     void load(const SYSTEMTIME& now);
+    // Reads the city database of the program folder with the settings' three cities; false
+    // when it is unusable (the main program then stops with its critical error).
+    bool loadCities();
+    // Puts the database's three cities back into the settings and writes any change of
+    // the city files not on disk yet (at exit).
+    void storeCities();
 
     [[nodiscard]] alarms::AlarmBoard& alarms() { return m_alarms; }
     // The Timers view's actions; it loads timers.dat itself when it becomes current.
@@ -33,6 +41,8 @@ public:
     // This process's copy of the settings (store::settings()).
     [[nodiscard]] store::SettingsRecord& settings() { return store::settings(); }
     [[nodiscard]] const store::SharedEvents& sharedEvents() const { return store::sharedEventHandles(); }
+    // The city database (unavailable until loadCities succeeded).
+    [[nodiscard]] cities::CityDatabase& cities() { return m_cities; }
 
     // Whether the home screen's Today item is loaded (it chimes then, not this program).
     [[nodiscard]] bool todayItemRunning() const;
@@ -47,6 +57,7 @@ private:
     timers::TimerBoard m_timerBoard;
     events::EventList m_eventList;
     timers::TimerTable m_timers {};
+    cities::CityDatabase m_cities;
 };
 
 } // namespace app
