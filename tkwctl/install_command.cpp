@@ -3,11 +3,14 @@
 #include "tkwctl/commands.h"
 
 #include "alert/alert_volume.h"
+#include "cities/city_database.h"
+#include "platform/edit_lock.h"
 #include "platform/files.h"
 #include "platform/notifications.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "store/data_edit.h"
 #include "store/data_files.h"
 #include "store/language.h"
 #include "tkwctl/json.h"
@@ -248,6 +251,59 @@ void installShippedArt(Report& report)
     installFiles(report, *folder / "plugins", u"\\Program Files\\Tickwell Pro\\plugins\\", { ".qpg", ".vpg" });
 }
 
+// The shipped city files as the build makes them: $TKW_DATADIR/shipped/cities, the
+// installed share folder, or the build tree's.
+std::optional<std::filesystem::path> shippedCitiesFolder()
+{
+    std::vector<std::filesystem::path> candidates;
+    if (const char* data = std::getenv("TKW_DATADIR"); data && *data)
+        candidates.push_back(std::filesystem::path(data) / "shipped" / "cities");
+    if (const auto share = installedShareFolder())
+        candidates.push_back(*share / "shipped" / "cities");
+    candidates.push_back(std::filesystem::path(TKW_BUILD_SHIPPED_CITIES_DIR));
+    return firstFolder(candidates);
+}
+
+constexpr std::u16string_view kProgramFolder = u"\\Program Files\\Tickwell Pro\\";
+
+// The city database's files. Unlike the look, they are the user's once installed: the
+// Edit Cities page and tkwctl add, change and delete cities in them, so a file already
+// there is kept; only a missing one, or one too short to hold a single city, is laid
+// down. The writes run under the database's edit lock, so that they never cross a
+// program's edit of the same files.
+void installCities(Report& report)
+{
+    const auto folder = shippedCitiesFolder();
+    if (!folder) {
+        report.note("no shipped city files found (build the target shipped_cities, or set TKW_DATADIR)");
+        return;
+    }
+    // The lock the city database takes for its edits (cities/city_database.cpp).
+    platform::EditLockError why = platform::EditLockError::None;
+    const auto lock = platform::EditLock::acquire(std::u16string(kProgramFolder) + u"data\\cities", store::kEditWait, &why);
+    if (!lock) {
+        report.problem(std::string("cannot install the city files: ") + platform::describe(why));
+        return;
+    }
+    for (const auto relative : cities::kContinentFiles) {
+        const std::u16string device = std::u16string(kProgramFolder) + std::u16string(relative);
+        const auto present = platform::readWholeFile(device, 64 << 20);
+        if (present && present->size() >= sizeof(cities::CityRecord))
+            continue;
+        const std::string name = platform::toUtf8(relative.substr(relative.rfind(u'\\') + 1));
+        std::ifstream in(*folder / name, std::ios::binary);
+        const std::vector<char> bytes { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+        if (bytes.empty() || bytes.size() % sizeof(cities::CityRecord) != 0) {
+            report.problem("the shipped " + name + " in " + folder->string() + " is missing or damaged");
+            continue;
+        }
+        if (platform::replaceFile(device, { reinterpret_cast<const std::byte*>(bytes.data()), bytes.size() }))
+            report.changed((present ? "repaired " : "installed ") + platform::toUtf8(device));
+        else
+            report.problem("cannot install " + platform::toUtf8(device));
+    }
+}
+
 void writeRegistry(Report& report)
 {
     using platform::RegistryRoot;
@@ -316,6 +372,7 @@ int runInstall(const Arguments& a)
         linkProgram(program, report);
     installSounds(report);
     installShippedArt(report);
+    installCities(report);
     writeRegistry(report);
     registerInstallFolder(report);
     return report.finish();

@@ -80,9 +80,26 @@ protected:
 
 } // namespace
 
+TEST(LookMissing, WithoutTheCityFilesTheProgramReportsCriticalErrorOne)
+{
+    testing_support::TemporaryDevice device;
+    ASSERT_TRUE(testing_support::installShippedLook());
+    const auto europe = platform::hostPathOf(u"\\Program Files\\Tickwell Pro\\data\\europe.cdb");
+    ASSERT_TRUE(europe);
+    std::filesystem::resize_file(*europe, 63); // not one whole city
+    (void)store::LoadSettings();
+    {
+        app::MainWindow window(app::StartRequest { });
+        EXPECT_EQ(window.criticalError(), app::CriticalError::CityDatabase);
+    }
+    // Nothing was written back: the damaged file stays as it was for a reinstall to mend.
+    EXPECT_EQ(std::filesystem::file_size(*europe), 63u);
+}
+
 TEST(LookMissing, WithoutTheResourcePackTheProgramReportsACriticalError)
 {
     testing_support::TemporaryDevice device;
+    ASSERT_TRUE(testing_support::installShippedCities()); // the cities are there, the pack is not
     (void)store::LoadSettings();
     app::MainWindow window(app::StartRequest { });
     EXPECT_EQ(window.criticalError(), app::CriticalError::ResourcePack);

@@ -6,6 +6,23 @@
 
 namespace testing_support {
 
+bool installShippedCities()
+{
+    namespace fs = std::filesystem;
+    const fs::path shipped(TKW_SHIPPED_CITIES_DIR);
+    const auto data = platform::hostPathOf(u"\\Program Files\\Tickwell Pro\\data");
+    if (!data)
+        return false;
+    std::error_code error;
+    fs::create_directories(*data, error);
+    for (const char* file : { "africa.cdb", "asia.cdb", "australia.cdb", "europe.cdb", "namerica.cdb", "samerica.cdb" }) {
+        fs::copy_file(shipped / file, *data / file, fs::copy_options::overwrite_existing, error);
+        if (error)
+            return false;
+    }
+    return true;
+}
+
 bool installShippedLook()
 {
     namespace fs = std::filesystem;
@@ -26,7 +43,7 @@ bool installShippedLook()
                 return false;
         }
     }
-    return true;
+    return installShippedCities();
 }
 
 } // namespace testing_support

@@ -5,7 +5,12 @@
 namespace testing_support {
 
 // Copies the build's shipped files into "\Program Files\Tickwell Pro\" of the current
-// device (data\, skins\, plugins\); false when the build made none.
+// device (data\, skins\, plugins\), the city files among them; false when the build made
+// none.
 bool installShippedLook();
+
+// Copies the build's six city files into "\Program Files\Tickwell Pro\data\" of the
+// current device; false when the build made none.
+bool installShippedCities();
 
 } // namespace testing_support
