@@ -420,7 +420,7 @@ EditError CityDatabase::runEdit(Change change)
     if (!d.available)
         return EditError::Unavailable;
     platform::EditLockError why = platform::EditLockError::None;
-    const auto lock = platform::EditLock::acquire(d.folder + u"data\\cities", g_editWait, &why);
+    const auto lock = platform::EditLock::acquire(d.folder + std::u16string(kCitiesEditName), g_editWait, &why);
     if (!lock)
         return why == platform::EditLockError::Busy ? EditError::Busy : EditError::Unavailable;
     if (stampsOf(d.folder) != d.stamps && d.reread() != LoadError::None)
@@ -529,7 +529,7 @@ bool CityDatabase::save()
     Data& d = *m_data;
     if (!d.available || !d.unsaved)
         return true;
-    const auto lock = platform::EditLock::acquire(d.folder + u"data\\cities", g_editWait);
+    const auto lock = platform::EditLock::acquire(d.folder + std::u16string(kCitiesEditName), g_editWait);
     return lock && d.write();
 }
 

@@ -32,6 +32,10 @@ inline constexpr std::array<std::u16string_view, kContinentCount> kContinentFile
     u"data\\asia.cdb", u"data\\australia.cdb", u"data\\europe.cdb", u"data\\namerica.cdb",
     u"data\\samerica.cdb" };
 
+// The file, relative to the program folder, whose edit lock guards changes of the six
+// continent files (whoever writes them takes it).
+inline constexpr std::u16string_view kCitiesEditName = u"data\\cities";
+
 // A city as a list and a place in it: continent 0-5, or 6 for the list of all cities.
 struct CityRef {
     std::int32_t continent = 0;

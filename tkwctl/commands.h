@@ -30,5 +30,7 @@ int runInstall(const Arguments& arguments);
 int runTimer(const Arguments& arguments);
 int runEvent(const Arguments& arguments);
 int runAlarm(const Arguments& arguments);
+int runCity(const Arguments& arguments);
+int runCityZone(const Arguments& arguments);
 
 } // namespace tkwctl

@@ -278,9 +278,9 @@ void installCities(Report& report)
         report.note("no shipped city files found (build the target shipped_cities, or set TKW_DATADIR)");
         return;
     }
-    // The lock the city database takes for its edits (cities/city_database.cpp).
+    // The lock the city database takes for its edits.
     platform::EditLockError why = platform::EditLockError::None;
-    const auto lock = platform::EditLock::acquire(std::u16string(kProgramFolder) + u"data\\cities", store::kEditWait, &why);
+    const auto lock = platform::EditLock::acquire(std::u16string(kProgramFolder) + std::u16string(cities::kCitiesEditName), store::kEditWait, &why);
     if (!lock) {
         report.problem(std::string("cannot install the city files: ") + platform::describe(why));
         return;

@@ -49,6 +49,19 @@ constexpr const char* kUsage = R"(Usage: tkwctl [--json] GROUP COMMAND [ARGUMENT
   alarm set N [--time HH:MM] [--days Mon,Tue,...|none] [--label TEXT] [--sound DEVICE-PATH|none] [--on|--off]
                                     as the Alarms view and its settings window do (N 1 to 20)
 
+  city list [--continent N]         the cities of the city database (N 0 Africa .. 5 South America)
+  city show NAME|--at C,I [--year Y]   one city, with that year's daylight saving dates
+  city time NAME [--at YYYY-MM-DDTHH:MM[:SS][Z]]   a city's time now, or at a device-local
+                                    (or, ending in Z, universal) time
+  city add --continent N --name TEXT --offset MINUTES --lat DD:MMN|S --lon DDD:MME|W
+           [--daylight M,WD,N/M,WD,N|none] [--hours START/END]
+                                    as the city editor does; --daylight 3,0,5/10,0,5 is the last
+                                    Sunday (0) of March to the last (5) of October
+  city edit NAME|--at C,I [--name ..] [--offset ..] [--lat ..] [--lon ..] [--daylight ..] [--hours ..]
+  city delete NAME|--at C,I         NAME is a whole city name in any case; C,I a place from city list
+  zone show                         the device's zone and the world-time city that keeps it
+  zone apply NAME [--keep-utc]      as OK in the Home Location dialog: the city's zone to the device
+
   plg show                          the Today item's settings (plg.dat)
   lang [set N]                      the language: 0 English, 1 German, 3 French, 4 Italian, 5 Russian
 
@@ -112,6 +125,8 @@ int main(int argc, char** argv)
         { "timer", tkwctl::runTimer },
         { "event", tkwctl::runEvent },
         { "alarm", tkwctl::runAlarm },
+        { "city", tkwctl::runCity },
+        { "zone", tkwctl::runCityZone },
     };
     for (const auto& [name, run] : groups) {
         if (group != name)
