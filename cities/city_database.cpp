@@ -253,6 +253,26 @@ struct CityDatabase::Data {
         return found == pointers.end() ? -1 : int(found - pointers.begin());
     }
 
+    // Puts a renamed city of `continent` back in name order in its lists; the slots keep
+    // naming the cities they named.
+    void resort(CityRecord* city, int continent)
+    {
+        std::vector<std::pair<std::size_t, const CityRecord*>> named;
+        for (std::size_t s = 0; s < slots.size(); ++s)
+            if (slots[s] && (slots[s]->continent == continent || slots[s]->continent == kAllCities))
+                named.emplace_back(s, at(*slots[s]));
+        const std::u16string name = cityName(*city);
+        for (auto* pointers : { &continents[std::size_t(continent)], &all }) {
+            pointers->erase(std::find(pointers->begin(), pointers->end(), city));
+            const auto place = std::find_if(pointers->begin(), pointers->end(),
+                [&](const CityRecord* other) { return compareCityNames(cityName(*other), name) >= 0; });
+            pointers->insert(place, city);
+        }
+        for (const auto& [s, was] : named)
+            if (was)
+                slots[s]->index = indexIn(*list(slots[s]->continent), was);
+    }
+
     // A slot that names `list` at or past `from` moves by `step`.
     void shiftSlots(int listIndex, int from, int step)
     {
@@ -461,7 +481,11 @@ EditError CityDatabase::edit(CityRef ref, const CityRecord& city)
             pointers.begin(), pointers.end(), [&](const CityRecord* c) { return cityName(*c) == key.name; });
         if (found == pointers.end())
             return EditError::NoSuchCity; // another program deleted it meanwhile
-        **found = city; // in place: the lists keep their order until the next start
+        const bool renamed = cityName(**found) != cityName(city);
+        **found = city;
+        // A new name takes its place in name order, as an added city does.
+        if (renamed)
+            d.resort(*found, key.continent);
         return EditError::None;
     });
 }

@@ -184,6 +184,22 @@ TEST_F(CityDatabaseTest, ARunAddsNinetyNineCitiesAndDeletionsGiveNoRoomBack)
     EXPECT_TRUE(database.findByName(u"One Too Many").empty());
 }
 
+TEST_F(CityDatabaseTest, ARenamedCityMovesToItsPlaceInNameOrderWithItsSlots)
+{
+    auto database = CityDatabase::load(kFolder, { 3, 0 });
+    const auto onLondon = database.registerSlot({ 3, 1 });
+    const auto onParis = database.registerSlot({ kAllCities, 8 });
+    CityRecord renamed = *database.record(3, 1);
+    cities::setCityName(renamed, u"Zurich");
+    ASSERT_EQ(database.edit({ 3, 1 }, renamed), EditError::None);
+    EXPECT_EQ(namesOf(database, 3), (std::vector<std::u16string> { u"Berlin", u"Paris", u"Santiago", u"Zurich" }));
+    EXPECT_EQ(database.slot(onLondon), (CityRef { 3, 3 }));
+    EXPECT_EQ(cities::cityName(*database.record(database.slot(onParis))), u"Paris");
+    EXPECT_EQ(namesOf(database, kAllCities).back(), u"Zurich");
+    // And so it is written: the file stays in name order.
+    EXPECT_EQ(namesOf(CityDatabase::load(kFolder), 3), namesOf(database, 3));
+}
+
 TEST_F(CityDatabaseTest, EditingKeepsTheRecordsBytesAndItsPlace)
 {
     auto database = CityDatabase::load(kFolder);
