@@ -1,5 +1,6 @@
 #include "app/clock_views.h"
 
+#include "cities/world_time.h"
 #include "faces/skin.h"
 #include "faces/skin_record.h"
 #include "platform/calendar.h"
@@ -49,23 +50,31 @@ int weekNumber(const SYSTEMTIME& date, bool iso, int firstDayOfWeek)
     return (day.dayOfYear() - 1 + offset) / 7 + 1;
 }
 
-faces::DigitalClockInputs digitalClockInputs(
-    const SYSTEMTIME& now, const store::SettingsRecord& settings, const platform::LocaleInfo& locale)
+faces::DigitalClockInputs digitalClockInputs(const SYSTEMTIME& now, const store::SettingsRecord& settings,
+    const platform::LocaleInfo& locale, const cities::CityDatabase* database)
 {
     faces::DigitalClockInputs inputs;
     inputs.localTime = now;
     inputs.dateFormat = settings.dateFormat;
     inputs.use24Hour = locale.use24Hour;
-    // Until the city database names the home city, the line shows the week alone.
+    // The world-time city with its offset, then the week; without cities the week alone.
     inputs.homeCityName = ui::text(ui::kWeekString).toStdU16String();
+    if (database && database->available()) {
+        if (const auto* world = database->record(database->slot(cities::CityDatabase::kWorldSlot)))
+            inputs.homeCityName = cities::offsetLabel(*world) + u' ' + inputs.homeCityName;
+        if (const auto* visiting = database->record(database->slot(cities::CityDatabase::kVisitingSlot)))
+            inputs.visitingTime = cities::cityLocalTimeNow(*visiting);
+    }
     inputs.weekNumber = weekNumber(now, settings.weekNumbering == 1, locale.firstDayOfWeek);
     inputs.locale = &locale;
     return inputs;
 }
 
-DigitalClockView::DigitalClockView(const faces::SkinSet& skin, const ui::ScreenGeometry& geometry)
+DigitalClockView::DigitalClockView(
+    const faces::SkinSet& skin, const ui::ScreenGeometry& geometry, const cities::CityDatabase* database)
     : View(1)
     , m_skin(skin)
+    , m_database(database)
 {
     DigitalClockView::rebuild(geometry);
 }
@@ -80,13 +89,13 @@ void DigitalClockView::paint(QPainter& painter, const ViewContext& context)
     paintViewBackground(painter, m_skin, index(), context);
     if (!m_clock)
         return;
-    m_clock->draw(painter, digitalClockInputs(localNow(), store::settings(), platform::userLocale()));
+    m_clock->draw(painter, digitalClockInputs(localNow(), store::settings(), platform::userLocale(), m_database));
 }
 
 void DigitalClockView::reportLayout(ui::LayoutReport& report, const ViewContext&) const
 {
     if (m_clock)
-        m_clock->reportLayout(report, digitalClockInputs(localNow(), store::settings(), platform::userLocale()));
+        m_clock->reportLayout(report, digitalClockInputs(localNow(), store::settings(), platform::userLocale(), m_database));
 }
 
 AnalogClockView::AnalogClockView(const faces::SkinSet& skin, const ui::ScreenGeometry& geometry)

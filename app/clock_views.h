@@ -13,6 +13,9 @@
 #include <memory>
 #include <optional>
 
+namespace cities {
+class CityDatabase;
+}
 namespace faces {
 class SkinSet;
 }
@@ -34,19 +37,25 @@ void paintViewBackground(QPainter& painter, const faces::SkinSet& skin, int view
 [[nodiscard]] int weekNumber(const SYSTEMTIME& date, bool iso, int firstDayOfWeek);
 
 // What the Digital Clock view shows at `now`: the date in the settings' date format, the
-// week by the settings' rule, the clock in the locale's 12- or 24-hour mode.
-[[nodiscard]] faces::DigitalClockInputs digitalClockInputs(
-    const SYSTEMTIME& now, const store::SettingsRecord& settings, const platform::LocaleInfo& locale);
+// week by the settings' rule, the clock in the locale's 12- or 24-hour mode; with a
+// database, the world-time city's offset label before the week and the visiting city's
+// time in the small clock (universal time now: the device's).
+[[nodiscard]] faces::DigitalClockInputs digitalClockInputs(const SYSTEMTIME& now,
+    const store::SettingsRecord& settings, const platform::LocaleInfo& locale,
+    const cities::CityDatabase* database = nullptr);
 
 class DigitalClockView final : public View {
 public:
-    DigitalClockView(const faces::SkinSet& skin, const ui::ScreenGeometry& geometry);
+    // `database` (may be null) names the home and visiting cities; it outlives the view.
+    DigitalClockView(const faces::SkinSet& skin, const ui::ScreenGeometry& geometry,
+        const cities::CityDatabase* database = nullptr);
     void paint(QPainter& painter, const ViewContext& context) override;
     void reportLayout(ui::LayoutReport& report, const ViewContext& context) const override;
     void rebuild(const ui::ScreenGeometry& geometry) override;
 
 private:
     const faces::SkinSet& m_skin;
+    const cities::CityDatabase* m_database;
     std::unique_ptr<faces::DigitalClock> m_clock;
 };
 

@@ -4,6 +4,7 @@
 #include "app/general_view.h"
 #include "app/suite_state.h"
 #include "app/view_list.h"
+#include "cities/view/world_time_view.h"
 #include "platform/device_clock.h"
 
 #include <array>
@@ -21,7 +22,7 @@ std::unique_ptr<View> makeGeneral(const ViewSetup& setup)
 
 std::unique_ptr<View> makeDigitalClock(const ViewSetup& setup)
 {
-    return std::make_unique<DigitalClockView>(setup.skin, setup.geometry);
+    return std::make_unique<DigitalClockView>(setup.skin, setup.geometry, &setup.suite.cities());
 }
 
 std::unique_ptr<View> makeAnalogClock(const ViewSetup& setup)
@@ -33,6 +34,11 @@ std::unique_ptr<View> makeAlarms(const ViewSetup& setup)
 {
     return std::make_unique<AlarmsView>(
         setup.screen, setup.geometry, setup.suite.alarms(), setup.faces);
+}
+
+std::unique_ptr<View> makeWorldTime(const ViewSetup& setup)
+{
+    return std::make_unique<cities::WorldTimeView>(setup.screen, setup.geometry, setup.skin, setup.suite.cities());
 }
 
 // The views still to come show their names; their traits are those of the view to come,
@@ -64,7 +70,7 @@ constexpr std::array<ViewTableRow, kBuiltInViewCount> kBuiltInViews { {
     { kTimersView, makePlaceholder<kTimersView, kRestoresSubSelection> },
     { kStopwatchView, makeStopwatch },
     { kEventsView, makePlaceholder<kEventsView> },
-    { kWorldTimeView, makePlaceholder<kWorldTimeView> },
+    { kWorldTimeView, makeWorldTime },
     { kMoonPhasesView, makePlaceholder<kMoonPhasesView> },
     { kSunView, makePlaceholder<kSunView, kPerSecondUpdate> },
     { kCityTimeView, makePlaceholder<kCityTimeView, kRestoresSubSelection> },

@@ -166,6 +166,11 @@ std::array<DigitalClock::TextLine, 3> DigitalClock::textLines(const DigitalClock
     }
     lines[count] = { first.translated(0, int(count) * m_lineStep),
         ui::qText(inputs.homeCityName) + u' ' + QString::number(inputs.weekNumber), {}, skin::kCityColour };
+    // The visiting city's clock may stand beside the line (square and landscape screens):
+    // the line ends before it.
+    QRect& cityLine = lines[count].rect;
+    if (inputs.visitingTime && cityLine.intersects(m_secondClock))
+        cityLine.setRight(std::max(cityLine.left(), m_secondClock.left() - m_screen.scaled(4)));
     for (std::size_t line = 0; line < lines.size(); ++line) {
         if (!lines[line].text.isEmpty())
             lines[line].font = lineFont(line, lines[line].text, lines[line].rect.width());
