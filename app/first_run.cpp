@@ -1,5 +1,7 @@
 #include "app/first_run.h"
 
+#include "cities/view/city_list.h"
+#include "cities/view/home_location.h"
 #include "platform/registry.h"
 #include "platform/windows.h"
 #include "store/language.h"
@@ -111,6 +113,32 @@ DWORD runFirstRunSetUp(QWidget* parent)
     applyFirstRunLanguage(language);
     (void)store::SaveSettings();
     return language;
+}
+
+void runFirstStartHomeLocation(QWidget* parent, cities::CityDatabase& database)
+{
+    // The language step chose the cities of its language; the database was read before.
+    const auto& settings = store::settings();
+    const auto refOf = [](const store::CityRef& stored) {
+        return cities::CityRef { std::int32_t(stored.continent), std::int32_t(stored.index) };
+    };
+    database.setSlot(cities::CityDatabase::kHomeSlot, refOf(settings.homeCity));
+    database.setSlot(cities::CityDatabase::kVisitingSlot, refOf(settings.visitingCity));
+    (void)database.selectCurrentCity(std::int32_t(settings.worldCity.continent), std::int32_t(settings.worldCity.index));
+    cities::HomeLocationDialog dialog(parent, database, cities::HomeLocationForm::FirstStart);
+    if (dialog.exec() != QDialog::Accepted)
+        cities::applyHomeLocation(database, dialog.chooser()->city(), cities::HomeLocationForm::FirstStart);
+    (void)store::SaveSettings();
+}
+
+bool runHomeLocationCheck(QWidget* parent, cities::CityDatabase& database)
+{
+    if (!cities::homeLocationChanged(database))
+        return false;
+    cities::HomeLocationDialog dialog(parent, database, cities::HomeLocationForm::ZoneChanged);
+    if (dialog.exec() == QDialog::Accepted)
+        (void)store::SaveSettings();
+    return true;
 }
 
 } // namespace app

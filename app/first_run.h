@@ -10,6 +10,10 @@
 class QLabel;
 class QListWidget;
 
+namespace cities {
+class CityDatabase;
+}
+
 namespace app {
 
 // Why the shared initialisation cannot go on: the city database or the resource pack is
@@ -45,5 +49,16 @@ void applyFirstRunLanguage(DWORD language);
 // The first-run set-up: the language step (the host's language when it is dismissed), then
 // settings.dat written. Returns the language chosen.
 DWORD runFirstRunSetUp(QWidget* parent);
+
+// The first start's home location, after the language step: the language's Home, Visiting
+// and world-time cities go into the database, then the Home Location dialog asks in its
+// first-start form. Its city becomes Home, world-time city and the device's zone (dismissed,
+// the city it shows is taken). settings.dat is written.
+void runFirstStartHomeLocation(QWidget* parent, cities::CityDatabase& database);
+
+// A later start's check: when the device's zone is no longer the home location's, the Home
+// Location dialog asks in its second form; settings.dat is written after an answer. Returns
+// whether it asked.
+bool runHomeLocationCheck(QWidget* parent, cities::CityDatabase& database);
 
 } // namespace app

@@ -13,6 +13,8 @@
 #include "app/first_run.h"
 #include "app/main_window.h"
 #include "app/single_instance.h"
+#include "cities/city_database.h"
+#include "cities/view/time_and_location.h"
 #include "platform/processes.h"
 #include "store/data_files.h"
 #include "store/language.h"
@@ -31,6 +33,38 @@ namespace {
 
 constexpr int kUsageError = 2;   // the command line was not understood
 constexpr int kNotAvailable = 3; // the mode asked for has nothing to show yet
+
+// The service modes, for the home-screen item: "d" the Time and Location dialog (after the
+// home-location check, or the first-run set-up on a new device), "df" the first-run set-up.
+int runServiceMode(QApplication& application, app::StartMode mode, bool settingsExisted)
+{
+    const auto& settings = store::settings();
+    const auto refOf = [](const store::CityRef& stored) {
+        return cities::CityRef { std::int32_t(stored.continent), std::int32_t(stored.index) };
+    };
+    auto database = cities::CityDatabase::load(store::kDefaultInstallFolder, refOf(settings.worldCity),
+        refOf(settings.homeCity), refOf(settings.visitingCity));
+    if (!database.available()) {
+        app::showCriticalError(nullptr);
+        return 0;
+    }
+    const bool timeAndLocation = mode == app::StartMode::TimeAndLocation;
+    if (timeAndLocation && settingsExisted) {
+        if (!ui::inScreenshotMode())
+            app::runHomeLocationCheck(nullptr, database);
+    } else {
+        app::runFirstRunSetUp(nullptr);
+        ui::prepareApplication(application, store::currentLanguage());
+        app::runFirstStartHomeLocation(nullptr, database);
+    }
+    if (timeAndLocation) {
+        cities::TimeAndLocationDialog dialog(nullptr, database);
+        dialog.exec();
+    }
+    (void)database.save();
+    (void)store::SaveSettings();
+    return 0;
+}
 
 } // namespace
 
@@ -61,13 +95,12 @@ int main(int argc, char** argv)
     if (app::handedToRunningInstance(*request, commandLine))
         return 0;
     const auto mode = request->mode;
-    if (mode == app::StartMode::TimeAndLocation || mode == app::StartMode::Preferences) {
+    if (mode == app::StartMode::Preferences) {
         // Nothing to show yet: the caller hears so rather than a silent success.
-        std::fprintf(stderr, "tickwell-pro: the %s dialog arrives with a later version\n",
-            mode == app::StartMode::Preferences ? "preferences" : "time-and-location");
+        std::fprintf(stderr, "tickwell-pro: the preferences dialog arrives with a later version\n");
         return kNotAvailable;
     }
-    const bool serviceMode = mode == app::StartMode::FirstRunSetup;
+    const bool serviceMode = mode == app::StartMode::FirstRunSetup || mode == app::StartMode::TimeAndLocation;
     if (mode != app::StartMode::Normal && !serviceMode) {
         std::fprintf(stderr, "tickwell-pro: the screen saver, lock and reminder screens arrive with a later version\n");
         return 0;
@@ -89,12 +122,8 @@ int main(int argc, char** argv)
     store::CreateSharedEvents();
     ui::prepareApplication(application, store::currentLanguage());
 
-    if (serviceMode) {
-        // The first-run set-up alone, for the home-screen item.
-        app::runFirstRunSetUp(nullptr);
-        (void)store::SaveSettings();
-        return 0;
-    }
+    if (serviceMode)
+        return runServiceMode(application, mode, existed);
 
     app::MainWindow window(*request);
     if (window.criticalError() != app::CriticalError::None) {
@@ -104,13 +133,22 @@ int main(int argc, char** argv)
     window.show();
     ui::screenshotOnFirstPaint(&window);
     if (!existed && !ui::inScreenshotMode()) {
-        // The first start: the language, then the window in that language. (A screenshot
-        // run shows the window as it is and asks nothing.)
+        // The first start: the language, then the window in that language, then the home
+        // location. (A screenshot run shows the window as it is and asks nothing.)
         app::runFirstRunSetUp(&window);
         if (window.closing())
             return 0; // closed from outside while it asked
         ui::prepareApplication(application, store::currentLanguage());
         window.retranslate();
+        app::runFirstStartHomeLocation(&window, window.suite().cities());
+        if (window.closing())
+            return 0;
+    } else if (existed && !ui::inScreenshotMode()) {
+        // The device's zone changed since the home location was set (by another program,
+        // or the user on the device): ask where the device is now.
+        app::runHomeLocationCheck(&window, window.suite().cities());
+        if (window.closing())
+            return 0;
     }
     // Settings the user may have lost are never replaced without a word: once, at the start
     // that found them damaged or could not read them.

@@ -4,6 +4,8 @@
 #include "app/schedule.h"
 #include "app/single_instance.h"
 #include "app/view_table.h"
+#include "cities/view/edit_cities.h"
+#include "cities/view/time_and_location.h"
 #include "faces/skin_record.h"
 #include "faces/status_bar.h"
 #include "platform/device_clock.h"
@@ -260,10 +262,21 @@ void MainWindow::buildMenus()
     options->addSeparator();
     QAction* timeAndLocation = options->addAction(ui::text(ui::kTimeAndLocationString));
     QAction* editCities = options->addAction(ui::text(ui::kEditCitiesString));
-    // Their dialogs come with the preferences and the city database.
+    // Its dialog comes with the preferences.
     preferences->setEnabled(false);
-    timeAndLocation->setEnabled(false);
-    editCities->setEnabled(false);
+    connect(timeAndLocation, &QAction::triggered, this, [this] {
+        cities::TimeAndLocationDialog dialog(this, m_suite.cities());
+        if (dialog.exec() == QDialog::Accepted) {
+            m_suite.storeCities();
+            (void)store::SaveSettings();
+        }
+        m_screen->update();
+    });
+    connect(editCities, &QAction::triggered, this, [this] {
+        cities::EditCitiesPage page(this, m_suite.cities());
+        page.exec();
+        m_screen->update();
+    });
     options->addSeparator();
     // The skins: "Default" and the files of "skins\", the one in use marked.
     m_skinMenu = faces::buildSkinMenu(store::kDefaultInstallFolder, m_geometry.scaleShift,

@@ -11,6 +11,9 @@
 #include "app/alarm_settings.h"
 #include "app/first_run.h"
 #include "app/main_window.h"
+#include "cities/view/edit_cities.h"
+#include "cities/view/home_location.h"
+#include "cities/view/time_and_location.h"
 #include "platform/power.h"
 #include "platform/registry.h"
 #include "store/language.h"
@@ -21,6 +24,7 @@
 #include "tests/support/shipped_look.h"
 #include "ui/file_chooser.h"
 #include "ui/layout_report.h"
+#include "ui/pickers.h"
 #include "ui/resources.h"
 #include "ui/screen_geometry.h"
 #include "ui/string_ids.h"
@@ -28,6 +32,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QTabWidget>
 #include <QMap>
 #include <QMenu>
 #include <QMenuBar>
@@ -175,6 +180,51 @@ public:
         }
         surveyModal(QStringLiteral("Critical error"), room, [window] { app::showCriticalError(window); });
         surveyModal(QStringLiteral("About"), room, [window] { app::showAbout(window); });
+        if (auto* main = dynamic_cast<app::MainWindow*>(window))
+            surveyCityPages(window, main->suite().cities(), room);
+    }
+
+    // Home Location in both forms, Time and Location with its date chooser, Edit Cities and
+    // the city editor in both modes with both rule tabs.
+    void surveyCityPages(QWidget* window, cities::CityDatabase& database, QSize room)
+    {
+        for (const auto form : { cities::HomeLocationForm::FirstStart, cities::HomeLocationForm::ZoneChanged }) {
+            cities::HomeLocationDialog dialog(window, database, form);
+            dialog.show();
+            settle();
+            add(QStringLiteral("Home Location (form %1)").arg(int(form)), testing_support::checkLayout(dialog, room));
+        }
+        {
+            cities::TimeAndLocationDialog dialog(window, database);
+            dialog.show();
+            settle();
+            add(QStringLiteral("Time and Location"), testing_support::checkLayout(dialog, room));
+            cities::DateDialog date(&dialog, dialog.datePicker(cities::TimeAndLocationDialog::Home)->value());
+            date.show();
+            settle();
+            add(QStringLiteral("Date dialog"), testing_support::checkLayout(date, room));
+        }
+        cities::EditCitiesPage page(window, database);
+        page.show();
+        settle();
+        add(QStringLiteral("Edit Cities"), testing_support::checkLayout(page, room));
+        const cities::CityRef world = database.slot(cities::CityDatabase::kWorldSlot);
+        for (const bool adding : { false, true }) {
+            cities::CityEditor editor(&page, database, adding ? std::nullopt : std::optional(world), world.continent);
+            editor.show();
+            for (const int tab : { 0, 1 }) {
+                editor.ruleTabs()->setCurrentIndex(tab);
+                settle();
+                add(QStringLiteral("City editor (%1, tab %2)").arg(adding ? QStringLiteral("add") : QStringLiteral("edit")).arg(tab),
+                    testing_support::checkLayout(editor, room));
+            }
+            editor.reject();
+        }
+        surveyModal(QStringLiteral("Delete city question"), room, [&page] {
+            page.showContinent(0);
+            page.selectRow(0);
+            page.deleteSelected(); // answered No by the survey
+        });
     }
 
     // Opens a modal window with `open`, checks it once it is shown, and closes it.

@@ -306,14 +306,52 @@ TEST_F(NewDevice, UnknownAndExtraWordsAreUsageErrors)
 
 TEST_F(NewDevice, DialogsStillToComeSaySoAndFailWithoutAWindow)
 {
-    for (const char* line : { "o", "d", "dx", "ofoo" }) {
+    for (const char* line : { "o", "ofoo" }) {
         const auto result = runForErrors({ line });
         EXPECT_EQ(result.exitCode, 3) << line;
         EXPECT_NE(result.output.find("arrives with a later version"), std::string::npos) << result.output;
     }
     EXPECT_NE(runForErrors({ "o" }).output.find("preferences"), std::string::npos);
-    EXPECT_NE(runForErrors({ "d" }).output.find("time-and-location"), std::string::npos);
     EXPECT_TRUE(untouched());
+}
+
+TEST_F(NewDevice, TheFirstRunSetUpGivesTheLanguagesHomeCityItsZone)
+{
+    testing_support::EnvironmentGuard all("LC_ALL", ""), messages("LC_MESSAGES", ""), locale("LANG", "C");
+    TIME_ZONE_INFORMATION tokyo { };
+    tokyo.Bias = -540;
+    ASSERT_TRUE(SetTimeZoneInformation(&tokyo));
+    // A screenshot run answers the language step (English, the host's) and Home Location
+    // (the city it shows: New York for English) as a person pressing OK would.
+    const auto shot = m_device.root() / "first-run.png";
+    const auto result = runWithErrors({ "df", "--screenshot", shot.string() });
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    store::SettingsRecord saved { };
+    ASSERT_TRUE(store::readTodaySettings(saved));
+    EXPECT_EQ(saved.worldCity, (store::CityRef { 4, 97 }));
+    EXPECT_EQ(saved.homeCity, (store::CityRef { 4, 97 }));
+    EXPECT_EQ(saved.homeActive, 1);
+    TIME_ZONE_INFORMATION zone { };
+    (void)GetTimeZoneInformation(&zone);
+    EXPECT_EQ(zone.Bias, 300);
+    EXPECT_EQ(zone.DaylightDate.wMonth, 3);
+    EXPECT_EQ(zone.StandardDate.wMonth, 11);
+}
+
+TEST_F(MainProgram, TheTimeAndLocationServiceModeShowsItsDialogAndSavesTheSettings)
+{
+    ASSERT_TRUE(store::SaveSettings());
+    const auto shot = m_device.root() / "time-and-location.png";
+    const auto result = runWithErrors({ "d", "--screenshot", shot.string() });
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    const QImage picture(QString::fromStdString(shot.string()));
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_GT(picture.height(), 100);
+    EXPECT_TRUE(platform::liveWindows().empty());
+    // OK (as the screenshot run answers) gave the device the Home city's zone.
+    store::SettingsRecord saved { };
+    ASSERT_TRUE(store::readTodaySettings(saved));
+    EXPECT_EQ(saved.worldCity, saved.homeCity);
 }
 
 TEST_F(MainProgram, EachViewFormOfTheCommandLineOpensItsView)
