@@ -103,6 +103,11 @@ struct CityDatabase::Data {
     // Reads the six files into this copy (its slots untouched).
     LoadError read()
     {
+        // Under the edit lock: a file held open for reading would make another program's
+        // save fail, and a save half-way through would give a mix of old and new files.
+        // (Taken again at no cost inside an edit; without a lock folder the files are
+        // missing anyway and the read says so.)
+        const auto lock = platform::EditLock::acquire(folder + std::u16string(kCitiesEditName), g_editWait);
         std::array<std::vector<std::byte>, kContinentCount> files;
         std::size_t total = 0;
         for (int continent = 0; continent < kContinentCount; ++continent) {
