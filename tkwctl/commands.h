@@ -32,5 +32,9 @@ int runEvent(const Arguments& arguments);
 int runAlarm(const Arguments& arguments);
 int runCity(const Arguments& arguments);
 int runCityZone(const Arguments& arguments);
+int runMoon(const Arguments& arguments);
+int runSun(const Arguments& arguments);
+int runBeat(const Arguments& arguments);
+int runConvert(const Arguments& arguments);
 
 } // namespace tkwctl

@@ -62,6 +62,23 @@ constexpr const char* kUsage = R"(Usage: tkwctl [--json] GROUP COMMAND [ARGUMENT
   zone show                         the device's zone and the world-time city that keeps it
   zone apply NAME [--keep-utc]      as OK in the Home Location dialog: the city's zone to the device
 
+  moon [--at YYYY-MM-DDTHH:MM[:SS][Z]] [--south]
+                                    the Moon view's phases, age, distance, apogee and perigee;
+                                    instants in universal time; --south: the southern picture
+                                    (without it, the world-time city's hemisphere)
+  sun --lat DD:MMN|S --lon DDD:MME|W [--offset HOURS] [--date YYYY-MM-DD]
+  sun --city NAME [--offset HOURS] [--date YYYY-MM-DD]
+                                    sunrise, sunset and the three twilights in local minutes
+                                    (-1: none that day); the offset defaults to the city's rules
+                                    or the device's zone on that date
+  beat [--at YYYY-MM-DDTHH:MM[:SS][Z]]   the Internet time (beat) of a moment, or now
+  beat --to-time BEAT [--date YYYY-MM-DD]   when a beat (0-999) of a beat day begins
+  convert [--from CITY] [--at YYYY-MM-DDTHH:MM[:SS][Z]] --to CITY [CITY...]
+                                    the time calculator: the source city's (default: the
+                                    world-time city's) local time, or now, in other cities;
+                                    JSON: from {name, local}, utc, cities [{name, local, time,
+                                    date, weekday}]
+
   plg show                          the Today item's settings (plg.dat)
   lang [set N]                      the language: 0 English, 1 German, 3 French, 4 Italian, 5 Russian
 
@@ -127,6 +144,10 @@ int main(int argc, char** argv)
         { "alarm", tkwctl::runAlarm },
         { "city", tkwctl::runCity },
         { "zone", tkwctl::runCityZone },
+        { "moon", tkwctl::runMoon },
+        { "sun", tkwctl::runSun },
+        { "beat", tkwctl::runBeat },
+        { "convert", tkwctl::runConvert },
     };
     for (const auto& [name, run] : groups) {
         if (group != name)
