@@ -177,25 +177,6 @@ int listCities(const cities::CityDatabase& database, std::optional<int> onlyCont
     return 0;
 }
 
-// The universal time of "--at": one that ends in Z is universal already, any other is the
-// device's local time and goes through the device's zone.
-std::optional<std::uint64_t> universalTicksAt(const std::string& text)
-{
-    const bool universal = !text.empty() && (text.back() == 'Z' || text.back() == 'z');
-    const auto time = parseIsoLocal(universal ? text.substr(0, text.size() - 1) : text);
-    if (!time)
-        return std::nullopt;
-    FILETIME given {};
-    if (!SystemTimeToFileTime(&*time, &given))
-        return std::nullopt;
-    if (universal)
-        return ticksOf(given);
-    FILETIME converted {};
-    if (!LocalFileTimeToFileTime(&given, &converted))
-        return std::nullopt;
-    return ticksOf(converted);
-}
-
 int showTime(const cities::CityRecord& city, std::uint64_t universalTicks, bool json)
 {
     const auto universal = platform::systemTimeOfTicks(universalTicks);
@@ -456,7 +437,7 @@ int runTime(const std::vector<std::string>& words, bool json)
         return fail(*problem, kExitUsage);
     std::uint64_t universalTicks = cities::universalTicksNow();
     if (const std::string* at = options.value("--at")) {
-        const auto given = universalTicksAt(*at);
+        const auto given = parseIsoMoment(*at);
         if (!given)
             return fail("--at " + inQuotes(*at)
                     + " is not YYYY-MM-DDTHH:MM[:SS] (the device's local time) or the same ending "
