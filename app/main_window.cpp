@@ -650,6 +650,8 @@ void MainWindow::shutDown()
     settings.lastView = std::uint32_t(std::max(m_view, 0));
     settings.lastViewItem = m_view >= 0 ? viewObject(m_view).subSelection() : 0;
     m_suite.storeCities();
+    // tkwctl may have started or stopped the stopwatch a moment ago: keep its change.
+    (void)m_suite.stopwatch().syncWithDisk();
     (void)store::SaveSettings(); // Exit must not stall on a full disk.
     store::Signal(store::sharedEventHandles().todaySettingsChanged);
     // Ends every loop, a dialog's too (the first start's language step may be up).

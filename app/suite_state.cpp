@@ -79,15 +79,9 @@ faces::StatusBarInputs SuiteState::statusInputs(const SYSTEMTIME& now)
         if (text != u"--:--")
             inputs.timerText = text;
     }
-    if (shows(faces::StatusContent::Stopwatch) && current.stopwatchRunning) {
-        SYSTEMTIME utc {};
-        GetSystemTime(&utc);
-        FILETIME universal {};
-        SystemTimeToFileTime(&utc, &universal);
-        const auto elapsed
-            = std::int64_t(ticksOf(universal)) - std::int64_t(ticksOf(current.stopwatchStart));
-        if (elapsed >= 0)
-            inputs.stopwatchText = faces::stopwatchStatusText(elapsed / 10'000'000);
+    if (shows(faces::StatusContent::Stopwatch) && m_stopwatch.state().running) {
+        const auto elapsed = m_stopwatch.elapsedTicksAt(platform::deviceUniversalNow().count());
+        inputs.stopwatchText = stopwatch::statusText(stopwatch::Elapsed(elapsed));
     }
     if (shows(faces::StatusContent::InternetTime)) {
         if (const auto beat = beatsFromLocalTime(inputs.localTime))

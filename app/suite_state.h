@@ -13,6 +13,7 @@
 #include "platform/types.h"
 #include "store/settings.h"
 #include "store/signals.h"
+#include "stopwatch/stopwatch.h"
 #include "timers/timer_board.h"
 #include "timers/timer_record.h"
 
@@ -43,6 +44,8 @@ public:
     [[nodiscard]] const store::SharedEvents& sharedEvents() const { return store::sharedEventHandles(); }
     // The city database (unavailable until loadCities succeeded).
     [[nodiscard]] cities::CityDatabase& cities() { return m_cities; }
+    // The stopwatch, kept in the settings' copy and stopwatch.dat.
+    [[nodiscard]] stopwatch::Stopwatch& stopwatch() { return m_stopwatch; }
 
     // Whether the home screen's Today item is loaded (it chimes then, not this program).
     [[nodiscard]] bool todayItemRunning() const;
@@ -58,6 +61,7 @@ private:
     events::EventList m_eventList;
     timers::TimerTable m_timers {};
     cities::CityDatabase m_cities;
+    stopwatch::Stopwatch m_stopwatch { store::settings() };
 };
 
 } // namespace app

@@ -5,6 +5,7 @@
 #include "app/suite_state.h"
 #include "app/view_list.h"
 #include "cities/view/world_time_view.h"
+#include "stopwatch/view/stopwatch_view.h"
 #include "platform/device_clock.h"
 
 #include <array>
@@ -55,11 +56,7 @@ template <int Index, unsigned Traits = kNoTraits> std::unique_ptr<View> makePlac
 
 std::unique_ptr<View> makeStopwatch(const ViewSetup& setup)
 {
-    // A running stopwatch counts tenths: it is drawn on every tick.
-    PlaceholderTraits traits;
-    traits.wantsEveryTick
-        = [suite = &setup.suite] { return suite->settings().stopwatchRunning != 0; };
-    return std::make_unique<NamedView>(kStopwatchView, QString(), std::move(traits));
+    return std::make_unique<stopwatch::StopwatchView>(setup.screen, setup.geometry, setup.skin, setup.suite.stopwatch());
 }
 
 constexpr std::array<ViewTableRow, kBuiltInViewCount> kBuiltInViews { {

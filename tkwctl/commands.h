@@ -36,5 +36,6 @@ int runMoon(const Arguments& arguments);
 int runSun(const Arguments& arguments);
 int runBeat(const Arguments& arguments);
 int runConvert(const Arguments& arguments);
+int runStopwatch(const Arguments& arguments);
 
 } // namespace tkwctl

@@ -79,6 +79,10 @@ constexpr const char* kUsage = R"(Usage: tkwctl [--json] GROUP COMMAND [ARGUMENT
                                     JSON: from {name, local}, utc, cities [{name, local, time,
                                     date, weekday}]
 
+  stopwatch show                    the stopwatch's state, elapsed time and splits
+  stopwatch start|stop|reset|split  as the Stopwatch view's buttons do ("start" also resumes);
+                                    JSON: state, running, elapsed, elapsedSeconds, nextSplit,
+                                    splits [{label, time}]
   plg show                          the Today item's settings (plg.dat)
   lang [set N]                      the language: 0 English, 1 German, 3 French, 4 Italian, 5 Russian
 
@@ -148,6 +152,7 @@ int main(int argc, char** argv)
         { "sun", tkwctl::runSun },
         { "beat", tkwctl::runBeat },
         { "convert", tkwctl::runConvert },
+        { "stopwatch", tkwctl::runStopwatch },
     };
     for (const auto& [name, run] : groups) {
         if (group != name)
