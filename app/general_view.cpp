@@ -2,6 +2,7 @@
 
 #include "alarms/alarm_board.h"
 #include "app/clock_views.h"
+#include "app/year_counter.h"
 #include "faces/skin.h"
 #include "faces/skin_record.h"
 #include "platform/device_clock.h"
@@ -39,15 +40,25 @@ QDate dateOf(const SYSTEMTIME& time) { return QDate(time.wYear, time.wMonth, tim
 // it is narrower, so that the calendar keeps a usable width.
 int columnWidth(const ui::ScreenGeometry& g) { return g.scaled(g.square ? 80 : 112); }
 
-// The calendar takes the rest of the view. Portrait: under the clock, down to the status
-// bar. Square and landscape: right of the column, from under the title area down.
+// The year counter: one row across the bottom of the view.
+QRect counterArea(const ui::ScreenGeometry& g)
+{
+    const int left = g.scaled(g.square || g.landscape ? 8 : 6);
+    const int height = g.scaled(26);
+    const int bottom = g.scaled(g.square || g.landscape ? 165 : 245);
+    return { left, bottom - height, viewWidth(g) - left - g.scaled(6), height };
+}
+
+// The calendar takes the rest of the view above the counter. Portrait: under the clock.
+// Square and landscape: right of the column, from under the title area down.
 QRect calendarArea(const ui::ScreenGeometry& g)
 {
     const int width = viewWidth(g);
+    const int bottom = counterArea(g).top() - g.scaled(2);
     if (!(g.square || g.landscape))
-        return { g.scaled(6), g.scaled(103), width - g.scaled(12), g.scaled(245 - 103) };
+        return { g.scaled(6), g.scaled(103), width - g.scaled(12), bottom - g.scaled(103) };
     const int left = g.scaled(8) + columnWidth(g) + g.scaled(2);
-    return { left, g.scaled(22), width - left - g.scaled(4), g.scaled(165 - 22) };
+    return { left, g.scaled(22), width - left - g.scaled(4), bottom - g.scaled(22) };
 }
 
 // `font` made smaller until every line of `text` fits `width`, and all its lines `height`
@@ -89,7 +100,11 @@ GeneralView::GeneralView(QWidget* screen, const ui::ScreenGeometry& geometry, co
     GeneralView::rebuild(geometry);
 }
 
-GeneralView::~GeneralView() { delete m_calendar; }
+GeneralView::~GeneralView()
+{
+    delete m_calendar;
+    delete m_counter;
+}
 
 void GeneralView::rebuild(const ui::ScreenGeometry& geometry)
 {
@@ -99,6 +114,7 @@ void GeneralView::rebuild(const ui::ScreenGeometry& geometry)
         const bool shown = m_calendar->isVisible();
         build();
         m_calendar->setVisible(shown);
+        m_counter->setVisible(shown);
     }
 }
 
@@ -154,6 +170,20 @@ void GeneralView::build()
     m_calendar->setGeometry(area);
     m_shownDay = QDate();
     showToday();
+
+    // The year counter keeps its choices when the screen turns.
+    const SYSTEMTIME now = localNow();
+    auto* counter = new YearCounterBox(g, now, m_screen);
+    counter->hide();
+    if (m_counter) {
+        counter->setUnit(m_counter->unit());
+        counter->setYear(m_counter->year());
+        delete m_counter;
+    }
+    m_counter = counter;
+    if (m_skin.loaded())
+        m_counter->setPalette(faces::skinPalette(m_skin, m_counter->palette()));
+    m_counter->setGeometry(counterArea(g));
 }
 
 QCalendarWidget* GeneralView::makeCalendar() const
@@ -193,6 +223,8 @@ bool GeneralView::activate()
         build();
     showToday();
     m_calendar->show();
+    m_counter->setNow(localNow());
+    m_counter->show();
     return true;
 }
 
@@ -200,6 +232,8 @@ void GeneralView::leave()
 {
     if (m_calendar)
         m_calendar->hide();
+    if (m_counter)
+        m_counter->hide();
 }
 
 GeneralView::Drawn GeneralView::layOut(const SYSTEMTIME& now) const
@@ -253,8 +287,7 @@ GeneralView::Drawn GeneralView::layOut(const SYSTEMTIME& now) const
         fitted(ui::suiteFont(ui::FontRole::Normal13, g), weekday, timeRect.width()),
         Qt::AlignLeft | Qt::AlignVCenter, true);
 
-    // The next alarm behind the skin's bell, "--:--" when none is on; on square screens,
-    // whose column is narrow, under the bell.
+    // The next alarm behind the skin's bell, "--:--" when none is on.
     const auto& icons = m_skin.statusIcons();
     const int line = g.scaled(wide ? 80 : 84);
     if (!icons.empty())
@@ -264,9 +297,8 @@ GeneralView::Drawn GeneralView::layOut(const SYSTEMTIME& now) const
         ? picture(*next.localTime, u"ddd", platform::PictureKind::Date) + u' '
             + picture(*next.localTime, locale.use24Hour ? u"H':'mm" : u"h':'mm' 'tt", platform::PictureKind::Time)
         : QStringLiteral("--:--");
-    const QRect alarmRect = g.square
-        ? QRect(g.scaled(8), line + g.scaled(18), columnWidth(g), g.scaled(20))
-        : QRect(g.scaled(32), line, g.scaled(90), g.scaled(20));
+    const int alarmWidth = g.square ? columnWidth(g) - g.scaled(24) : g.scaled(90);
+    const QRect alarmRect(g.scaled(32), line, alarmWidth, g.scaled(20));
     addText(alarmRect, alarm, fitted(ui::suiteFont(ui::FontRole::Normal13, g), alarm, alarmRect.width()),
         Qt::AlignLeft | Qt::AlignVCenter, false);
 
@@ -276,8 +308,11 @@ GeneralView::Drawn GeneralView::layOut(const SYSTEMTIME& now) const
     const QString todayLabel = ui::text(ui::kTodayString);
     const QString date = picture(now, locale.shortDatePicture, platform::PictureKind::Date);
     const QString weekLine = ui::text(ui::kWeekString) + u' ' + QString::number(week);
+    // In the column, it ends above the year counter.
+    const int todayTop = g.scaled(g.square ? 102 : 106);
     const QRect todayRect = wide
-        ? QRect(g.scaled(8), g.scaled(g.square ? 120 : 106), columnWidth(g), g.scaled(g.square ? 45 : 32))
+        ? QRect(g.scaled(8), todayTop, columnWidth(g),
+              counterArea(g).top() - g.scaled(2) - todayTop)
         : QRect(g.scaled(120), g.scaled(76), viewWidth(g) - g.scaled(126), g.scaled(27));
     const QFont todayFont = ui::suiteFont(ui::FontRole::Normal12, g);
     // The narrow column of square screens puts the date under its label when both do not
@@ -309,6 +344,9 @@ void GeneralView::paint(QPainter& painter, const ViewContext& context)
         painter.setFont(line.font);
         painter.drawText(line.rect, line.flags, line.text);
     }
+
+    if (m_counter)
+        m_counter->setNow(now);
 
     // A new day moves the calendar on (not from inside the paint).
     if (m_calendar && dateOf(now) != m_shownDay)

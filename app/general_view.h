@@ -1,6 +1,6 @@
 #pragma once
 // The General view: the day at a glance. A small clock with the time and date, the next
-// alarm, today's date with its week number, and the month's calendar.
+// alarm, today's date with its week number, the month's calendar and the year counter.
 
 #include "app/view.h"
 #include "faces/analog_clock.h"
@@ -28,6 +28,8 @@ struct LocaleInfo;
 
 namespace app {
 
+class YearCounterBox;
+
 // The General view's big time: "H:mm" in 24-hour mode; "h:mm" and the locale's AM/PM
 // designator beside it in 12-hour mode.
 struct GeneralViewTime {
@@ -48,6 +50,7 @@ public:
     void reportLayout(ui::LayoutReport& report, const ViewContext& context) const override;
 
     [[nodiscard]] QCalendarWidget* calendar() const { return m_calendar; }
+    [[nodiscard]] YearCounterBox* yearCounter() const { return m_counter; }
 
 private:
     // What the paint draws: the small dial (portrait), the bell and the texts.
@@ -75,6 +78,7 @@ private:
     alarms::AlarmBoard& m_board;
     std::unique_ptr<faces::SmallAnalogClock> m_clock;
     QCalendarWidget* m_calendar = nullptr;
+    YearCounterBox* m_counter = nullptr;
     QDate m_shownDay;
 };
 

@@ -4,9 +4,14 @@
 #include "app/general_view.h"
 #include "app/suite_state.h"
 #include "app/view_list.h"
+#include "astro/view/city_time_view.h"
+#include "astro/view/internet_time_view.h"
+#include "astro/view/moon_view.h"
+#include "astro/view/sun_view.h"
+#include "astro/view/time_calc_view.h"
 #include "cities/view/world_time_view.h"
-#include "stopwatch/view/stopwatch_view.h"
 #include "platform/device_clock.h"
+#include "stopwatch/view/stopwatch_view.h"
 
 #include <array>
 #include <utility>
@@ -42,6 +47,31 @@ std::unique_ptr<View> makeWorldTime(const ViewSetup& setup)
     return std::make_unique<cities::WorldTimeView>(setup.screen, setup.geometry, setup.skin, setup.suite.cities());
 }
 
+std::unique_ptr<View> makeCityTime(const ViewSetup& setup)
+{
+    return std::make_unique<astro::CityTimeView>(setup.screen, setup.geometry, setup.skin, setup.suite.cities());
+}
+
+std::unique_ptr<View> makeInternetTime(const ViewSetup& setup)
+{
+    return std::make_unique<astro::InternetTimeView>(setup.screen, setup.geometry, setup.skin);
+}
+
+std::unique_ptr<View> makeTimeCalc(const ViewSetup& setup)
+{
+    return std::make_unique<astro::TimeCalcView>(setup.screen, setup.geometry, setup.skin, setup.suite.cities());
+}
+
+std::unique_ptr<View> makeMoonPhases(const ViewSetup& setup)
+{
+    return std::make_unique<astro::MoonView>(setup.screen, setup.geometry, setup.skin, setup.suite.cities());
+}
+
+std::unique_ptr<View> makeSun(const ViewSetup& setup)
+{
+    return std::make_unique<astro::SunView>(setup.screen, setup.geometry, setup.skin, setup.suite.cities());
+}
+
 // The views still to come show their names; their traits are those of the view to come,
 // so that the window already treats them as it will.
 enum PlaceholderTrait : unsigned { kNoTraits = 0, kPerSecondUpdate = 1, kRestoresSubSelection = 2 };
@@ -68,11 +98,11 @@ constexpr std::array<ViewTableRow, kBuiltInViewCount> kBuiltInViews { {
     { kStopwatchView, makeStopwatch },
     { kEventsView, makePlaceholder<kEventsView> },
     { kWorldTimeView, makeWorldTime },
-    { kMoonPhasesView, makePlaceholder<kMoonPhasesView> },
-    { kSunView, makePlaceholder<kSunView, kPerSecondUpdate> },
-    { kCityTimeView, makePlaceholder<kCityTimeView, kRestoresSubSelection> },
-    { kInternetTimeView, makePlaceholder<kInternetTimeView, kPerSecondUpdate> },
-    { kTimeCalcView, makePlaceholder<kTimeCalcView, kPerSecondUpdate | kRestoresSubSelection> },
+    { kMoonPhasesView, makeMoonPhases },
+    { kSunView, makeSun },
+    { kCityTimeView, makeCityTime },
+    { kInternetTimeView, makeInternetTime },
+    { kTimeCalcView, makeTimeCalc },
 } };
 
 } // namespace
