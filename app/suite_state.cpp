@@ -1,6 +1,6 @@
 #include "app/suite_state.h"
 
-#include "app/internet_time.h"
+#include "astro/beat.h"
 #include "platform/calendar.h"
 #include "platform/device_clock.h"
 #include "platform/events.h"
@@ -84,8 +84,8 @@ faces::StatusBarInputs SuiteState::statusInputs(const SYSTEMTIME& now)
         inputs.stopwatchText = stopwatch::statusText(stopwatch::Elapsed(elapsed));
     }
     if (shows(faces::StatusContent::InternetTime)) {
-        if (const auto beat = beatsFromLocalTime(inputs.localTime))
-            inputs.internetTimeText = beatText(*beat);
+        if (const auto beat = astro::beatOfLocal(inputs.localTime))
+            inputs.internetTimeText = astro::beatText(*beat);
     }
     return inputs;
 }
