@@ -1,5 +1,6 @@
 #include "astro/beat.h"
 
+#include "astro/julian.h"
 #include "platform/calendar.h"
 #include "platform/device_clock.h"
 
@@ -67,14 +68,7 @@ std::optional<SYSTEMTIME> localOfBeat(int beat, const SYSTEMTIME& date)
     const auto universal = universalOfBeat(beat, date);
     if (!universal)
         return std::nullopt;
-    FILETIME universalFileTime {};
-    FILETIME localFileTime {};
-    SYSTEMTIME local {};
-    if (!SystemTimeToFileTime(&*universal, &universalFileTime)
-        || !FileTimeToLocalFileTime(&universalFileTime, &localFileTime)
-        || !FileTimeToSystemTime(&localFileTime, &local))
-        return std::nullopt;
-    return local;
+    return deviceLocalTimeOfUniversal(*universal);
 }
 
 std::u16string beatText(int beat)

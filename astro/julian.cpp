@@ -93,10 +93,15 @@ std::optional<SYSTEMTIME> deviceLocalTimeOfJulianDay(double julianDay)
     const auto universal = systemTimeOfJulianDay(julianDay);
     if (!universal)
         return std::nullopt;
+    return deviceLocalTimeOfUniversal(*universal);
+}
+
+std::optional<SYSTEMTIME> deviceLocalTimeOfUniversal(const SYSTEMTIME& universal)
+{
     FILETIME universalFileTime {};
     FILETIME localFileTime {};
     SYSTEMTIME local {};
-    if (!SystemTimeToFileTime(&*universal, &universalFileTime)
+    if (!SystemTimeToFileTime(&universal, &universalFileTime)
         || !FileTimeToLocalFileTime(&universalFileTime, &localFileTime)
         || !FileTimeToSystemTime(&localFileTime, &local))
         return std::nullopt;

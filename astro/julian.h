@@ -44,6 +44,8 @@ struct CalendarMoment {
 // An instant taken as universal time and shown on the device's local clock (through the
 // device's zone); nullopt where the conversion fails.
 [[nodiscard]] std::optional<SYSTEMTIME> deviceLocalTimeOfJulianDay(double julianDay);
+// A universal time shown on the device's local clock; nullopt where the conversion fails.
+[[nodiscard]] std::optional<SYSTEMTIME> deviceLocalTimeOfUniversal(const SYSTEMTIME& universal);
 
 // An angle in radians brought into [0, 2π).
 [[nodiscard]] double normalizeAngle(double radians);

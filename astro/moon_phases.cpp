@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 
 namespace astro {
 
@@ -24,7 +25,8 @@ struct PhaseTerm {
     std::int8_t ePower;
 };
 
-// The rows after the seventh are the same for new and full moon.
+// New moon's own rows; full moon has the same arguments with its own coefficients. The rows
+// that follow are the same for both.
 constexpr PhaseTerm kNewMoonTerms[] {
     { -0.40720, 1, 0, 0, 0, 0 },
     { 0.17241, 0, 1, 0, 0, 1 },
@@ -33,34 +35,11 @@ constexpr PhaseTerm kNewMoonTerms[] {
     { 0.00739, 1, -1, 0, 0, 1 },
     { -0.00514, 1, 1, 0, 0, 1 },
     { 0.00208, 0, 2, 0, 0, 2 },
-    { -0.00111, 1, 0, -2, 0, 0 },
-    { -0.00057, 1, 0, 2, 0, 0 },
-    { 0.00056, 2, 1, 0, 0, 1 },
-    { -0.00042, 3, 0, 0, 0, 0 },
-    { 0.00042, 0, 1, 2, 0, 1 },
-    { 0.00038, 0, 1, -2, 0, 1 },
-    { -0.00024, 2, -1, 0, 0, 1 },
-    { -0.00017, 0, 0, 0, 1, 0 },
-    { -0.00007, 1, 2, 0, 0, 0 },
-    { 0.00004, 2, 0, -2, 0, 0 },
-    { 0.00004, 0, 3, 0, 0, 0 },
-    { 0.00003, 1, 1, -2, 0, 0 },
-    { 0.00003, 2, 0, 2, 0, 0 },
-    { -0.00003, 1, 1, 2, 0, 0 },
-    { 0.00003, 1, -1, 2, 0, 0 },
-    { -0.00002, 1, -1, -2, 0, 0 },
-    { -0.00002, 3, 1, 0, 0, 0 },
-    { 0.00002, 4, 0, 0, 0, 0 },
 };
+constexpr double kFullMoonCoefficients[std::size(kNewMoonTerms)] {
+    -0.40614, 0.17302, 0.01614, 0.01043, 0.00734, -0.00515, 0.00209 };
 
-constexpr PhaseTerm kFullMoonTerms[] {
-    { -0.40614, 1, 0, 0, 0, 0 },
-    { 0.17302, 0, 1, 0, 0, 1 },
-    { 0.01614, 2, 0, 0, 0, 0 },
-    { 0.01043, 0, 0, 2, 0, 0 },
-    { 0.00734, 1, -1, 0, 0, 1 },
-    { -0.00515, 1, 1, 0, 0, 1 },
-    { 0.00209, 0, 2, 0, 0, 2 },
+constexpr PhaseTerm kNewAndFullMoonTerms[] {
     { -0.00111, 1, 0, -2, 0, 0 },
     { -0.00057, 1, 0, 2, 0, 0 },
     { 0.00056, 2, 1, 0, 0, 1 },
@@ -132,19 +111,43 @@ constexpr PlanetaryTerm kPlanetaryTerms[] {
     { 331.55, 3.592518, 0.000023 },
 };
 
+// The fundamental arguments of a phase, radians, and the eccentricity factor E.
+struct PhaseArguments {
+    double e;
+    double mPrime;
+    double m;
+    double f;
+    double omega;
+};
+
+// One term's value, with `coefficient` in place of the table's.
+double termValue(const PhaseTerm& term, double coefficient, const PhaseArguments& a)
+{
+    const double argument
+        = term.mPrime * a.mPrime + term.m * a.m + term.f * a.f + term.omega * a.omega;
+    for (int power = 0; power < term.ePower; ++power)
+        coefficient *= a.e;
+    return coefficient * std::sin(argument);
+}
+
+// Adds the terms to `sum`, in table order.
 template <std::size_t N>
-double sumTerms(
-    const PhaseTerm (&terms)[N], double e, double mPrime, double m, double f, double omega)
+double sumTerms(const PhaseTerm (&terms)[N], const PhaseArguments& a, double sum = 0)
+{
+    for (const PhaseTerm& term : terms)
+        sum += termValue(term, term.coefficient, a);
+    return sum;
+}
+
+// The periodic corrections of a new moon or a full moon.
+double newOrFullMoonTerms(bool fullMoon, const PhaseArguments& a)
 {
     double sum = 0;
-    for (const PhaseTerm& term : terms) {
-        const double argument = term.mPrime * mPrime + term.m * m + term.f * f + term.omega * omega;
-        double factor = term.coefficient;
-        for (int power = 0; power < term.ePower; ++power)
-            factor *= e;
-        sum += factor * std::sin(argument);
+    for (std::size_t row = 0; row < std::size(kNewMoonTerms); ++row) {
+        const PhaseTerm& term = kNewMoonTerms[row];
+        sum += termValue(term, fullMoon ? kFullMoonCoefficients[row] : term.coefficient, a);
     }
-    return sum;
+    return sumTerms(kNewAndFullMoonTerms, a, sum);
 }
 
 // Whole days, hours and minutes of a span of days, as "12d 5h 7m".
@@ -192,16 +195,15 @@ double phaseInstant(double k)
         = normalizeDegrees(124.7746 - 1.56375580 * k + 0.0020691 * t2 + 0.00000215 * t3)
         * kRadiansPerDegree;
 
+    const PhaseArguments arguments { e, mPrime, m, f, omega };
     switch (phaseKindOf(k)) {
     case PhaseKind::NewMoon:
-        jde += sumTerms(kNewMoonTerms, e, mPrime, m, f, omega);
-        break;
     case PhaseKind::FullMoon:
-        jde += sumTerms(kFullMoonTerms, e, mPrime, m, f, omega);
+        jde += newOrFullMoonTerms(phaseKindOf(k) == PhaseKind::FullMoon, arguments);
         break;
     case PhaseKind::FirstQuarter:
     case PhaseKind::LastQuarter: {
-        jde += sumTerms(kQuarterTerms, e, mPrime, m, f, omega);
+        jde += sumTerms(kQuarterTerms, arguments);
         const double w = 0.00306 - 0.00038 * e * std::cos(m) + 0.00026 * std::cos(mPrime)
             - 0.00002 * std::cos(mPrime - m) + 0.00002 * std::cos(mPrime + m)
             + 0.00002 * std::cos(2 * f);

@@ -11,9 +11,9 @@
 #include "astro/julian.h"
 #include "astro/moon.h"
 #include "astro/sun.h"
+#include "bench/bench_support.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -22,26 +22,18 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr int kBatch = 1000;
 
-struct Figures {
-    double median = 0;
-    double worst = 0;
-};
-
-template <typename Work> Figures time(int runs, Work work)
+// Times `runs` batches of kBatch computations; the figures are those of one computation.
+template <typename Work> bench::Figures time(int runs, Work work)
 {
-    std::vector<double> spans;
-    for (int run = 0; run < runs; ++run) {
-        const auto start = Clock::now();
-        for (int index = 0; index < kBatch; ++index)
-            work(run * kBatch + index);
-        spans.push_back(
-            std::chrono::duration<double, std::micro>(Clock::now() - start).count() / kBatch);
-    }
-    std::sort(spans.begin(), spans.end());
-    return { spans[spans.size() / 2], spans.back() };
+    return bench::timeRuns(
+        runs,
+        [&](int run) {
+            for (int index = 0; index < kBatch; ++index)
+                work(run * kBatch + index);
+        },
+        kBatch);
 }
 
 // Keeps the compiler from dropping the work whose result nobody reads.
@@ -66,7 +58,7 @@ int main(int argc, char** argv)
     for (int index = 0; index < runs * kBatch; ++index)
         moments.push_back(astro::systemTimeOfJulianDay(momentOf(index)).value());
 
-    const Figures moon = time(runs, [&](int index) {
+    const bench::Figures moon = time(runs, [&](int index) {
         const astro::MoonReport report = astro::moonReport(moments[std::size_t(index)]);
         g_sink = g_sink + report.phases.nextNewMoon + report.apsides.apogee
             + report.position.visiblePercent;
@@ -77,7 +69,7 @@ int main(int argc, char** argv)
     query.latitudeMinutes = 30;
     query.longitudeMinutes = 7;
     query.west = true;
-    const Figures sun = time(runs, [&](int index) {
+    const bench::Figures sun = time(runs, [&](int index) {
         const SYSTEMTIME& day = moments[std::size_t(index)];
         query.year = day.wYear;
         query.month = day.wMonth;

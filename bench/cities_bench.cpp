@@ -8,13 +8,13 @@
 // Each figure is the median of the runs, with the slowest beside it. Runs on a temporary
 // device of its own.
 
+#include "bench/bench_support.h"
 #include "cities/city_database.h"
 #include "cities/world_time.h"
 #include "platform/calendar.h"
 #include "platform/files.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -25,26 +25,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 constexpr std::u16string_view kFolder = u"\\Program Files\\Tickwell Pro\\";
-
-struct Figures {
-    double median = 0;
-    double worst = 0;
-};
-
-template <typename Work> Figures time(int runs, Work work)
-{
-    std::vector<double> spans;
-    for (int run = 0; run < runs; ++run) {
-        const auto start = Clock::now();
-        work();
-        spans.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
-    }
-    std::sort(spans.begin(), spans.end());
-    return { spans[spans.size() / 2], spans.back() };
-}
 
 // Names that sort as real ones do: letters in mixed order, some with accents and spaces.
 std::u16string generatedName(std::mt19937& random)
@@ -97,36 +79,24 @@ int main(int argc, char** argv)
         else
             shipped = argument;
     }
-    char pattern[] = "/tmp/tkw-cities-bench-XXXXXX";
-    if (!::mkdtemp(pattern))
-        return 1;
-    const fs::path root = pattern;
-    ::setenv("TICKWELL_DEVICE", root.c_str(), 1);
     ::setenv("TKW_DEVICED_AUTOSTART", "0", 1);
-    const fs::path data = root / "Program Files" / "Tickwell Pro" / "data";
-    fs::create_directories(data);
-    for (const auto file : cities::kContinentFiles) {
-        const std::string name(file.begin() + 5, file.end()); // after "data\"
-        std::error_code error;
-        fs::copy_file(shipped / name, data / name, fs::copy_options::overwrite_existing, error);
-        if (error) {
-            std::fprintf(stderr, "cities_bench: no %s in %s (build the target shipped_cities)\n", name.c_str(),
-                shipped.c_str());
-            fs::remove_all(root);
-            return 1;
-        }
+    const bench::TemporaryDevice device("cities_bench");
+    if (const auto missing = bench::installCities(device.root(), shipped)) {
+        std::fprintf(stderr, "cities_bench: no %s in %s (build the target shipped_cities)\n",
+            missing->c_str(), shipped.c_str());
+        return 1;
     }
 
     int count = 0;
-    const Figures load = time(runs, [&] { count = cities::CityDatabase::load(kFolder).count(cities::kAllCities); });
+    const bench::Figures load = bench::timeRuns(runs, [&](int) { count = cities::CityDatabase::load(kFolder).count(cities::kAllCities); });
     std::printf("shipped files (%d cities): load and merge median %.3f ms, slowest %.3f ms (target below 2 ms)\n",
         count, load.median / 1000, load.worst / 1000);
 
     std::mt19937 random(20261208);
     for (const int total : { 1000, 5000, 10000, 20000 }) {
         writeGenerated(total, random);
-        const Figures generated
-            = time(std::max(5, runs / 10), [&] { count = cities::CityDatabase::load(kFolder).count(cities::kAllCities); });
+        const bench::Figures generated
+            = bench::timeRuns(std::max(5, runs / 10), [&](int) { count = cities::CityDatabase::load(kFolder).count(cities::kAllCities); });
         std::printf("%6d generated cities: load and merge median %.2f ms, slowest %.2f ms%s\n", count,
             generated.median / 1000, generated.worst / 1000, total == 10000 ? " (target below 50 ms)" : "");
     }
@@ -138,12 +108,11 @@ int main(int argc, char** argv)
     const std::uint64_t start = platform::ticksOfSystemTime(SYSTEMTIME { 2026, 7, 0, 15, 12, 0, 0, 0 }).value();
     constexpr int kTimes = 1'000'000;
     unsigned checksum = 0;
-    const Figures local = time(5, [&] {
+    const bench::Figures local = bench::timeRuns(5, [&](int) {
         for (int k = 0; k < kTimes; ++k)
             checksum += cities::cityLocalTime(berlin, start + std::uint64_t(k) * 10'000'000ull).wHour;
     });
     std::printf("one city's local time: median %.3f µs, slowest run %.3f µs a call (target below 1 µs; %u)\n",
         local.median / kTimes, local.worst / kTimes, checksum % 10);
-    fs::remove_all(root);
     return 0;
 }

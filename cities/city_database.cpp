@@ -252,6 +252,29 @@ struct CityDatabase::Data {
         return -1;
     }
 
+    // A city as an edit finds it again after a re-read: its continent and its name.
+    struct CityKey {
+        int continent = -1;
+        std::u16string name;
+    };
+
+    [[nodiscard]] std::optional<CityKey> keyOf(CityRef ref)
+    {
+        const CityRecord* city = at(ref);
+        if (!city)
+            return std::nullopt;
+        return CityKey { continentOf(city), cityName(*city) };
+    }
+
+    // The keyed city in its continent's list, or that list's end when another program
+    // deleted it meanwhile.
+    [[nodiscard]] std::vector<CityRecord*>::iterator find(const CityKey& key)
+    {
+        auto& pointers = continents[std::size_t(key.continent)];
+        return std::find_if(pointers.begin(), pointers.end(),
+            [&](const CityRecord* c) { return cityName(*c) == key.name; });
+    }
+
     [[nodiscard]] static int indexIn(const std::vector<CityRecord*>& pointers, const CityRecord* city)
     {
         const auto found = std::find(pointers.begin(), pointers.end(), city);
@@ -463,34 +486,21 @@ EditError CityDatabase::runEdit(Change change)
     return EditError::None;
 }
 
-namespace {
-
-// A city as the edit finds it again after a re-read: its continent and its name.
-struct CityKey {
-    int continent = -1;
-    std::u16string name;
-};
-
-} // namespace
-
 EditError CityDatabase::edit(CityRef ref, const CityRecord& city)
 {
     Data& d = *m_data;
-    const CityRecord* before = d.at(ref);
-    if (!before)
+    const auto key = d.keyOf(ref);
+    if (!key)
         return EditError::NoSuchCity;
-    const CityKey key { d.continentOf(before), cityName(*before) };
     return runEdit([&] {
-        auto& pointers = d.continents[std::size_t(key.continent)];
-        const auto found = std::find_if(
-            pointers.begin(), pointers.end(), [&](const CityRecord* c) { return cityName(*c) == key.name; });
-        if (found == pointers.end())
+        const auto found = d.find(*key);
+        if (found == d.continents[std::size_t(key->continent)].end())
             return EditError::NoSuchCity; // another program deleted it meanwhile
         const bool renamed = cityName(**found) != cityName(city);
         **found = city;
         // A new name takes its place in name order, as an added city does.
         if (renamed)
-            d.resort(*found, key.continent);
+            d.resort(*found, key->continent);
         return EditError::None;
     });
 }
@@ -527,14 +537,12 @@ EditError CityDatabase::add(int continent, const CityRecord& city, int* added)
 EditError CityDatabase::remove(CityRef ref)
 {
     Data& d = *m_data;
-    const CityRecord* before = d.at(ref);
-    if (!before)
+    const auto key = d.keyOf(ref);
+    if (!key)
         return EditError::NoSuchCity;
-    const CityKey key { d.continentOf(before), cityName(*before) };
     return runEdit([&] {
-        auto& pointers = d.continents[std::size_t(key.continent)];
-        const auto found = std::find_if(
-            pointers.begin(), pointers.end(), [&](const CityRecord* c) { return cityName(*c) == key.name; });
+        auto& pointers = d.continents[std::size_t(key->continent)];
+        const auto found = d.find(*key);
         if (found == pointers.end())
             return EditError::NoSuchCity;
         CityRecord* city = *found;
@@ -544,7 +552,7 @@ EditError CityDatabase::remove(CityRef ref)
         const int allIndex = Data::indexIn(d.all, city);
         pointers.erase(found);
         d.all.erase(d.all.begin() + allIndex);
-        d.closeSlots(key.continent, index, int(pointers.size()));
+        d.closeSlots(key->continent, index, int(pointers.size()));
         d.closeSlots(kAllCities, allIndex, int(d.all.size()));
         return EditError::None;
     });

@@ -87,17 +87,6 @@ std::optional<SYSTEMTIME> universalMomentOf(const Options& options)
     return universal;
 }
 
-// The city database read while no other program is changing it: a program that writes the
-// city files does so inside the database's edit, and a file held open for reading meanwhile
-// would make its write fail. The edit is let go once the files are in memory.
-std::optional<cities::CityDatabase> readCityDatabase(const store::SettingsRecord& settings)
-{
-    const auto edit = holdCityEdit();
-    if (!edit)
-        return std::nullopt;
-    return openDatabase(settings);
-}
-
 // ---- moon
 
 constexpr const char* kMoonUsage = "usage: tkwctl moon [--at YYYY-MM-DDTHH:MM[:SS][Z]] [--south]";
@@ -122,11 +111,8 @@ const char* phaseKindName(astro::PhaseKind kind)
 // told so on standard error).
 bool deviceSeesMoonFromTheSouth()
 {
-    const auto settings = readSettings();
-    if (!settings)
-        return false;
-    const auto database = readCityDatabase(settings->record);
-    return database && astro::seenFromTheSouth(database->currentCity());
+    const auto data = readCityData(CityRead::InsideEdit);
+    return data && astro::seenFromTheSouth(data->database.currentCity());
 }
 
 int runMoonCommand(const Arguments& arguments)
@@ -261,6 +247,19 @@ struct SunPlace {
     std::optional<cities::CityRecord> city;
 };
 
+// The angle of --lat (`latitude`) or --lon; nullopt after telling what was wrong.
+std::optional<cities::Angle> angleOption(const std::string& text, bool latitude)
+{
+    const auto angle = cities::parseAngle(text, latitude);
+    if (!angle)
+        fail(latitude ? "--lat " + inQuotes(text)
+                    + " is not a latitude DD:MM with N or S (0 to 90 degrees, minutes 0-59)"
+                      : "--lon " + inQuotes(text)
+                    + " is not a longitude DDD:MM with E or W (0 to 180 degrees, minutes 0-59)",
+            kExitUsage);
+    return angle;
+}
+
 // The place of --lat/--lon or --city; nullopt after telling what was wrong.
 std::optional<SunPlace> sunPlaceOf(const Options& options, int& exitCode)
 {
@@ -278,20 +277,10 @@ std::optional<SunPlace> sunPlaceOf(const Options& options, int& exitCode)
             fail("'sun' needs --lat and --lon, or --city\n" + std::string(kSunUsage), kExitUsage);
             return std::nullopt;
         }
-        const auto north = cities::parseAngle(*latitude, true);
-        if (!north) {
-            fail("--lat " + inQuotes(*latitude)
-                    + " is not a latitude DD:MM with N or S (0 to 90 degrees, minutes 0-59)",
-                kExitUsage);
+        const auto north = angleOption(*latitude, true);
+        const auto east = north ? angleOption(*longitude, false) : std::nullopt;
+        if (!east)
             return std::nullopt;
-        }
-        const auto east = cities::parseAngle(*longitude, false);
-        if (!east) {
-            fail("--lon " + inQuotes(*longitude)
-                    + " is not a longitude DDD:MM with E or W (0 to 180 degrees, minutes 0-59)",
-                kExitUsage);
-            return std::nullopt;
-        }
         place.query.latitudeDegrees = north->degrees;
         place.query.latitudeMinutes = north->minutes;
         place.query.south = !north->positive;
@@ -301,19 +290,17 @@ std::optional<SunPlace> sunPlaceOf(const Options& options, int& exitCode)
         return place;
     }
     exitCode = kExitFailure;
-    const auto settings = readSettings();
-    if (!settings)
+    const auto data = readCityData(CityRead::InsideEdit);
+    if (!data)
         return std::nullopt;
-    const auto database = readCityDatabase(settings->record);
-    if (!database)
-        return std::nullopt;
+    const cities::CityDatabase& database = data->database;
     std::string problem;
-    const auto ref = cityByName(*database, *cityName, problem);
+    const auto ref = cityByName(database, *cityName, problem);
     if (!ref) {
         fail(problem);
         return std::nullopt;
     }
-    place.city = *database->record(*ref);
+    place.city = *database.record(*ref);
     place.query = astro::sunQueryForCity(*place.city);
     place.name = utf8(cities::cityName(*place.city));
     return place;
@@ -555,28 +542,26 @@ int runConvertCommand(const Arguments& arguments)
                 return fail("--at " + inQuotes(at) + " lies outside the calendar", kExitUsage);
         }
     }
-    const auto settings = readSettings();
-    if (!settings)
+    const auto data = readCityData(CityRead::InsideEdit);
+    if (!data)
         return kExitFailure;
-    const auto database = readCityDatabase(settings->record);
-    if (!database)
-        return kExitFailure;
+    const cities::CityDatabase& database = data->database;
     std::string problem;
-    const cities::CityRecord* source = database->currentCity();
+    const cities::CityRecord* source = database.currentCity();
     if (request.from) {
-        const auto ref = cityByName(*database, *request.from, problem);
+        const auto ref = cityByName(database, *request.from, problem);
         if (!ref)
             return fail(problem);
-        source = database->record(*ref);
+        source = database.record(*ref);
     }
     if (!source)
         return fail("there is no world-time city to convert from; name one with --from");
     std::vector<const cities::CityRecord*> targets;
     for (const std::string& name : request.to) {
-        const auto ref = cityByName(*database, name, problem);
+        const auto ref = cityByName(database, name, problem);
         if (!ref)
             return fail(problem);
-        targets.push_back(database->record(*ref));
+        targets.push_back(database.record(*ref));
     }
 
     SYSTEMTIME sourceLocal {};
@@ -590,7 +575,7 @@ int runConvertCommand(const Arguments& arguments)
         = platform::systemTimeOfTicks(cities::universalOfCityLocal(*source, sourceLocal));
     if (!universal)
         return fail("the time lies outside the calendar", kExitUsage);
-    const bool dayFirst = settings->record.dateFormat == std::uint8_t(store::DateFormat::DayFirst);
+    const bool dayFirst = data->settings.record.dateFormat == std::uint8_t(store::DateFormat::DayFirst);
 
     std::vector<std::string> rows;
     std::string lines;

@@ -414,16 +414,14 @@ int runShow(const std::vector<std::string>& words, bool json)
             return fail("--year " + inQuotes(*text) + " is not a year (1601 to 30827)", kExitUsage);
         year = int(*given);
     }
-    const auto settings = readSettings();
-    if (!settings)
+    const auto data = readCityData();
+    if (!data)
         return kExitFailure;
-    const auto database = openDatabase(settings->record);
-    if (!database)
-        return kExitFailure;
-    const Target target = findTarget(*database, name, options.value("--at"), "city show");
+    const cities::CityDatabase& database = data->database;
+    const Target target = findTarget(database, name, options.value("--at"), "city show");
     if (!target.ref)
         return fail(target.problem, target.exitCode);
-    printCity(*target.ref, *database->record(*target.ref), year, json);
+    printCity(*target.ref, *database.record(*target.ref), year, json);
     return 0;
 }
 
@@ -445,17 +443,15 @@ int runTime(const std::vector<std::string>& words, bool json)
                 kExitUsage);
         universalTicks = *given;
     }
-    const auto settings = readSettings();
-    if (!settings)
+    const auto data = readCityData();
+    if (!data)
         return kExitFailure;
-    const auto database = openDatabase(settings->record);
-    if (!database)
-        return kExitFailure;
+    const cities::CityDatabase& database = data->database;
     std::string problem;
-    const auto ref = cityByName(*database, *name, problem);
+    const auto ref = cityByName(database, *name, problem);
     if (!ref)
         return fail(problem);
-    return showTime(*database->record(*ref), universalTicks, json);
+    return showTime(*database.record(*ref), universalTicks, json);
 }
 
 int runList(const std::vector<std::string>& words, bool json)
@@ -473,13 +469,11 @@ int runList(const std::vector<std::string>& words, bool json)
                 kExitUsage);
         continent = int(*given);
     }
-    const auto settings = readSettings();
-    if (!settings)
+    const auto data = readCityData();
+    if (!data)
         return kExitFailure;
-    const auto database = openDatabase(settings->record);
-    if (!database)
-        return kExitFailure;
-    return listCities(*database, continent, json);
+    const cities::CityDatabase& database = data->database;
+    return listCities(database, continent, json);
 }
 
 int runAdd(const std::vector<std::string>& words, bool json)
@@ -503,21 +497,16 @@ int runAdd(const std::vector<std::string>& words, bool json)
     cities::CityRecord city = newCity();
     if (auto refused = applyChanges(changes, city))
         return fail(*refused);
-    const auto edit = holdCityEdit();
+    auto edit = beginCityEdit();
     if (!edit)
         return kExitFailure;
-    const auto settings = readSettings();
-    if (!settings)
-        return kExitFailure;
-    auto database = openDatabase(settings->record);
-    if (!database)
-        return kExitFailure;
+    cities::CityDatabase& database = edit->data.database;
     int added = -1;
-    if (const auto error = database->add(int(*continent), city, &added);
+    if (const auto error = database.add(int(*continent), city, &added);
         error != cities::EditError::None)
         return editFailure(error);
     const cities::CityRef ref { int(*continent), added };
-    if (const cities::CityRecord* stored = database->record(ref))
+    if (const cities::CityRecord* stored = database.record(ref))
         printCity(ref, *stored, currentYear(), json);
     return 0;
 }
@@ -531,28 +520,23 @@ int runEdit(const std::vector<std::string>& words, bool json)
     CityChanges changes;
     if (auto problem = readChanges(options, changes))
         return fail(*problem, kExitUsage);
-    const auto edit = holdCityEdit();
+    auto edit = beginCityEdit();
     if (!edit)
         return kExitFailure;
-    const auto settings = readSettings();
-    if (!settings)
-        return kExitFailure;
-    auto database = openDatabase(settings->record);
-    if (!database)
-        return kExitFailure;
-    const Target target = findTarget(*database, name, options.value("--at"), "city edit");
+    cities::CityDatabase& database = edit->data.database;
+    const Target target = findTarget(database, name, options.value("--at"), "city edit");
     if (!target.ref)
         return fail(target.problem, target.exitCode);
-    cities::CityRecord city = *database->record(*target.ref);
+    cities::CityRecord city = *database.record(*target.ref);
     if (auto refused = applyChanges(changes, city))
         return fail(*refused);
     // The city is named by its new name from here on: a changed name may move it in the lists
     // of a later reading.
-    const auto slot = database->registerSlot(*target.ref);
-    if (const auto error = database->edit(*target.ref, city); error != cities::EditError::None)
+    const auto slot = database.registerSlot(*target.ref);
+    if (const auto error = database.edit(*target.ref, city); error != cities::EditError::None)
         return editFailure(error);
-    const cities::CityRef ref = database->slot(slot);
-    if (const cities::CityRecord* stored = database->record(ref))
+    const cities::CityRef ref = database.slot(slot);
+    if (const cities::CityRecord* stored = database.record(ref))
         printCity(ref, *stored, currentYear(), json);
     return 0;
 }
@@ -563,20 +547,15 @@ int runDelete(const std::vector<std::string>& words)
     Options options({ "--at" });
     if (auto problem = options.read(words, name ? 2 : 1, "city delete"))
         return fail(*problem, kExitUsage);
-    const auto edit = holdCityEdit();
+    auto edit = beginCityEdit();
     if (!edit)
         return kExitFailure;
-    const auto settings = readSettings();
-    if (!settings)
-        return kExitFailure;
-    auto database = openDatabase(settings->record);
-    if (!database)
-        return kExitFailure;
-    const Target target = findTarget(*database, name, options.value("--at"), "city delete");
+    cities::CityDatabase& database = edit->data.database;
+    const Target target = findTarget(database, name, options.value("--at"), "city delete");
     if (!target.ref)
         return fail(target.problem, target.exitCode);
-    const std::string described = describeCity(*database, *target.ref);
-    if (const auto error = database->remove(*target.ref); error != cities::EditError::None)
+    const std::string described = describeCity(database, *target.ref);
+    if (const auto error = database.remove(*target.ref); error != cities::EditError::None)
         return editFailure(error);
     std::printf("deleted %s\n", described.c_str());
     return 0;
@@ -599,9 +578,7 @@ int runCity(const Arguments& a)
         return runEdit(a.words, a.json);
     if (command == "delete")
         return runDelete(a.words);
-    return fail(
-        (command.empty() ? std::string() : unknownCommand(command, "city") + "\n") + kCityUsage,
-        kExitUsage);
+    return fail(unknownCommandUsage(command, "city", kCityUsage), kExitUsage);
 }
 
 } // namespace tkwctl

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <utility>
 
 namespace tkwctl {
 
@@ -233,6 +234,34 @@ std::optional<platform::EditLock> holdCityEdit()
     if (!lock)
         fail(std::string("the city database cannot be changed now: ") + platform::describe(why));
     return lock;
+}
+
+std::optional<CityData> readCityData(CityRead how)
+{
+    auto settings = readSettings();
+    if (!settings)
+        return std::nullopt;
+    std::optional<platform::EditLock> edit;
+    if (how == CityRead::InsideEdit) {
+        edit = holdCityEdit();
+        if (!edit)
+            return std::nullopt;
+    }
+    auto database = openDatabase(settings->record);
+    if (!database)
+        return std::nullopt;
+    return CityData { std::move(*settings), std::move(*database) };
+}
+
+std::optional<CityEdit> beginCityEdit()
+{
+    auto edit = holdCityEdit();
+    if (!edit)
+        return std::nullopt;
+    auto data = readCityData();
+    if (!data)
+        return std::nullopt;
+    return CityEdit { std::move(*edit), std::move(*data) };
 }
 
 } // namespace tkwctl

@@ -41,6 +41,29 @@ struct SettingsCopy {
 [[nodiscard]] std::optional<cities::CityDatabase> openDatabase(
     const store::SettingsRecord& settings);
 
+// What a city command works on: the settings and the database with their cities in its slots.
+struct CityData {
+    SettingsCopy settings;
+    cities::CityDatabase database;
+};
+enum class CityRead {
+    Plain,
+    // The files are read inside the database's edit, let go once they are in memory: a
+    // program that writes the city files does so inside that edit, and a file held open for
+    // reading meanwhile would make its write fail.
+    InsideEdit,
+};
+// Both read for a command; nullopt, with the reason told, when either cannot be read.
+[[nodiscard]] std::optional<CityData> readCityData(CityRead how = CityRead::Plain);
+
+// A command that changes cities: the database's edit held (holdCityEdit) and what it works on
+// read inside it. Nullopt, with the reason told, when any of it cannot be had.
+struct CityEdit {
+    platform::EditLock edit;
+    CityData data;
+};
+[[nodiscard]] std::optional<CityEdit> beginCityEdit();
+
 // "C,I" as a command shows a place and --at takes it.
 [[nodiscard]] std::string placeText(const cities::CityRef& ref);
 // "Berlin (Europe, --at 3,8)".

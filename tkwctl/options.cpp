@@ -97,6 +97,13 @@ std::string unknownCommand(std::string_view word, std::string_view group)
     return "unknown " + std::string(group) + " command " + inQuotes(word);
 }
 
+std::string unknownCommandUsage(
+    std::string_view command, std::string_view group, std::string_view usage)
+{
+    return (command.empty() ? std::string() : unknownCommand(command, group) + "\n")
+        + std::string(usage);
+}
+
 Options::Options(std::initializer_list<std::string_view> withValue,
     std::initializer_list<std::string_view> switches)
     : m_withValue(withValue)

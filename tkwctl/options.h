@@ -44,6 +44,11 @@ inline constexpr std::size_t kMaxDevicePathChars = 259;
 // or an unknown command.
 [[nodiscard]] std::string unknownCommand(std::string_view word, std::string_view group);
 
+// The message for a command line of `group` whose first word `command` names none of its
+// commands: the unknown word, if there is one, then the group's usage.
+[[nodiscard]] std::string unknownCommandUsage(
+    std::string_view command, std::string_view group, std::string_view usage);
+
 // The options of one command: "--name VALUE" pairs and "--on" switches, in any order after
 // the command's positional words.
 class Options {

@@ -8,22 +8,13 @@
 #include "platform/calendar.h"
 #include "platform/device_clock.h"
 #include "tests/support/device_fixture.h"
+#include "tests/support/time_helpers.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-SYSTEMTIME at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
-{
-    SYSTEMTIME time {};
-    time.wYear = WORD(year);
-    time.wMonth = WORD(month);
-    time.wDay = WORD(day);
-    time.wHour = WORD(hour);
-    time.wMinute = WORD(minute);
-    time.wSecond = WORD(second);
-    return time;
-}
+using testing_support::at;
 
 void expectTime(const std::optional<SYSTEMTIME>& time, int year, int month, int day, int hour,
     int minute, int second)

@@ -6,6 +6,7 @@
 #include "astro/julian.h"
 #include "astro/moon.h"
 #include "cities/city_record.h"
+#include "tests/support/time_helpers.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -14,17 +15,7 @@ namespace {
 
 constexpr double kSecond = 1.0 / 86400;
 
-SYSTEMTIME at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
-{
-    SYSTEMTIME time {};
-    time.wYear = WORD(year);
-    time.wMonth = WORD(month);
-    time.wDay = WORD(day);
-    time.wHour = WORD(hour);
-    time.wMinute = WORD(minute);
-    time.wSecond = WORD(second);
-    return time;
-}
+using testing_support::at;
 
 // A published instant (universal time, to the minute) against the computed one. The series
 // give dynamical time, which the view shows as universal time: the computed instant is later

@@ -4,6 +4,7 @@
 #include "astro/sun.h"
 #include "cities/city_record.h"
 #include "cities/world_time.h"
+#include "tests/support/city_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -110,13 +111,7 @@ TEST(SunTimes, AtTheEquatorDayAndNightAreAboutTwelveHoursAllYear)
 
 TEST(SunTimes, ACityRecordGivesItsPlaceAndItsZoneOffset)
 {
-    cities::CityRecord berlin {};
-    berlin.latitudeDegrees = 52;
-    berlin.latitudeMinutes = 31;
-    berlin.north = 1;
-    berlin.longitudeDegrees = 13;
-    berlin.longitudeMinutes = 24;
-    berlin.east = 1;
+    cities::CityRecord berlin = testing_support::placedCity(52, 31, 'N', 13, 24, 'E');
     berlin.offsetMinutes = 60;
     cities::setDaylightRule(berlin, cities::DaylightRule { { 3, 0, 5 }, { 10, 0, 5 } });
 

@@ -6,7 +6,9 @@
 #include "platform/calendar.h"
 #include "platform/device_clock.h"
 #include "platform/files.h"
+#include "tests/support/city_helpers.h"
 #include "tests/support/device_fixture.h"
+#include "tests/support/time_helpers.h"
 
 #include <array>
 #include <filesystem>
@@ -15,23 +17,8 @@
 namespace {
 
 using cities::CityRecord;
-
-SYSTEMTIME at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
-{
-    SYSTEMTIME time { };
-    time.wYear = WORD(year);
-    time.wMonth = WORD(month);
-    time.wDay = WORD(day);
-    time.wHour = WORD(hour);
-    time.wMinute = WORD(minute);
-    time.wSecond = WORD(second);
-    return time;
-}
-
-std::uint64_t ticksAt(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
-{
-    return platform::ticksOfSystemTime(at(year, month, day, hour, minute, second)).value();
-}
+using testing_support::at;
+using testing_support::ticksAt;
 
 CityRecord withRule(std::u16string_view name, int offset, cities::DaylightRule rule, int startHour = 2, int endHour = 3)
 {
@@ -118,13 +105,7 @@ TEST(CityRecord, PositionsReadAndWriteAsDegreesAndMinutes)
     EXPECT_EQ(angle->minutes, 52);
     EXPECT_FALSE(angle->positive);
 
-    CityRecord city { };
-    city.latitudeDegrees = 52;
-    city.latitudeMinutes = 31;
-    city.north = 1;
-    city.longitudeDegrees = 3;
-    city.longitudeMinutes = 4;
-    city.east = 0;
+    const CityRecord city = testing_support::placedCity(52, 31, 'N', 3, 4, 'W');
     EXPECT_EQ(cities::latitudeText(city), "52:31N");
     EXPECT_EQ(cities::longitudeText(city), "3:04W");
     EXPECT_NEAR(cities::longitudeOf(city), -(3 + 4 / 60.0), 1e-9);

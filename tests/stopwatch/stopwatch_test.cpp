@@ -11,6 +11,7 @@
 #include "store/settings.h"
 #include "tests/support/child_process.h"
 #include "tests/support/device_fixture.h"
+#include "tests/support/time_helpers.h"
 
 #include <cstring>
 #include <filesystem>
@@ -38,19 +39,13 @@ std::filesystem::path hostPath(std::u16string_view file)
     return *platform::hostPathOf(store::DataFilePath(file));
 }
 
-class StopwatchTest : public testing_support::DeviceTest {
+// The clock starts on a whole second, so that the travels below land on whole seconds too.
+class StopwatchTest : public testing_support::ClockDeviceTest {
 protected:
     void SetUp() override
     {
-        // On a whole second, so that the travels below land on whole seconds too.
-        const SYSTEMTIME moment { 2026, 12, 2, 8, 10, 0, 0, 0 };
-        ASSERT_TRUE(SetSystemTime(&moment));
+        ASSERT_NO_FATAL_FAILURE(ClockDeviceTest::SetUp());
         (void)store::LoadSettings();
-    }
-    static std::uint64_t now() { return platform::deviceUniversalNow().count(); }
-    static void travel(std::int64_t seconds)
-    {
-        ASSERT_TRUE(platform::advanceDeviceClock(seconds * kSecond));
     }
     static store::SettingsRecord settingsOnDisk()
     {

@@ -18,6 +18,7 @@
 #include "tests/support/layout_check.h"
 #include "tests/support/layout_screens.h"
 #include "tests/support/shipped_look.h"
+#include "tests/support/time_helpers.h"
 #include "ui/headless.h"
 #include "ui/layout_report.h"
 #include "ui/list_view.h"
@@ -33,12 +34,6 @@
 namespace {
 
 using stopwatch::StopwatchView;
-constexpr std::int64_t kSecond = 10'000'000;
-
-void travel(std::int64_t seconds)
-{
-    ASSERT_TRUE(platform::advanceDeviceClock(seconds * kSecond));
-}
 
 // Lets queued events (the folder watch) arrive until `done` or five seconds passed.
 template <typename Done> bool waitFor(Done done)
@@ -50,12 +45,11 @@ template <typename Done> bool waitFor(Done done)
     return done();
 }
 
-class StopwatchViewTest : public testing_support::DeviceTest {
+class StopwatchViewTest : public testing_support::ClockDeviceTest {
 protected:
     void SetUp() override
     {
-        const SYSTEMTIME moment { 2026, 12, 2, 8, 10, 0, 0, 0 };
-        ASSERT_TRUE(SetSystemTime(&moment));
+        ASSERT_NO_FATAL_FAILURE(ClockDeviceTest::SetUp());
         (void)store::LoadSettings();
     }
     void TearDown() override { store::setCurrentLanguage(store::kEnglish); }

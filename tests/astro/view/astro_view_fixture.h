@@ -13,27 +13,25 @@
 #include "store/data_files.h"
 #include "store/language.h"
 #include "store/settings.h"
-#include "tests/support/device_fixture.h"
+#include "tests/support/city_device_test.h"
 #include "tests/support/layout_check.h"
 #include "tests/support/shipped_look.h"
+#include "tests/support/time_helpers.h"
 #include "ui/layout_report.h"
 
 #include <QWidget>
+#include <initializer_list>
 #include <gtest/gtest.h>
 
 namespace astro_testing {
 
-class AstroViewTest : public testing_support::DeviceTest {
+class AstroViewTest : public testing_support::CityDeviceTest {
 protected:
+    AstroViewTest() : CityDeviceTest(testing_support::Shipped::Look) { }
+
     void SetUp() override
     {
-        ASSERT_TRUE(platform::writeRegistryString(
-            platform::RegistryRoot::LocalMachine, platform::kProfileKey, u"Locale", u"en_GB"));
-        ASSERT_TRUE(testing_support::installShippedLook());
-        (void)store::LoadSettings();
-        m_database = cities::CityDatabase::load(store::kDefaultInstallFolder);
-        ASSERT_TRUE(m_database.available());
-        cities::CityDatabase::setEditWait(std::chrono::seconds(5));
+        ASSERT_NO_FATAL_FAILURE(CityDeviceTest::SetUp());
         ASSERT_NE(m_skin.load(faces::SkinSource {}, u""), faces::SkinOutcome::PackUnusable);
         // The device keeps universal time all year unless a test says otherwise.
         TIME_ZONE_INFORMATION zone {};
@@ -41,28 +39,12 @@ protected:
     }
     void TearDown() override { store::setCurrentLanguage(store::kEnglish); }
 
-    cities::CityRef refOf(std::u16string_view name) const
-    {
-        const auto found = m_database.findByName(name);
-        return found.empty() ? cities::CityRef { -1, -1 } : found.front();
-    }
     // Makes `name` the current (world-time) city.
     void makeCurrent(std::u16string_view name)
     {
         const auto ref = refOf(name);
         ASSERT_TRUE(m_database.selectCurrentCity(ref.continent, ref.index))
             << std::string(name.begin(), name.end());
-    }
-
-    static std::uint64_t ticksAt(int year, int month, int day, int hour, int minute)
-    {
-        SYSTEMTIME time {};
-        time.wYear = WORD(year);
-        time.wMonth = WORD(month);
-        time.wDay = WORD(day);
-        time.wHour = WORD(hour);
-        time.wMinute = WORD(minute);
-        return *platform::ticksOfSystemTime(time);
     }
 
     // The layout check's findings for what `view` draws on a screen of `size`.
@@ -82,9 +64,32 @@ protected:
         return findings;
     }
 
+    // Shows `view` on the portrait, landscape, square and VGA screens in each of `languages`:
+    // the layout check must find nothing, and `check` is handed the language, the screen's
+    // size and geometry, and the report of what the view draws filling the screen.
+    template <typename View, typename Check>
+    void checkEveryScreen(View& view, std::initializer_list<DWORD> languages, Check check)
+    {
+        m_screen.show();
+        for (const DWORD language : languages) {
+            store::setCurrentLanguage(language);
+            for (const QSize size :
+                { QSize(240, 320), QSize(320, 240), QSize(240, 240), QSize(480, 640) }) {
+                const auto findings = drawnFindings(view, size);
+                EXPECT_TRUE(findings.empty())
+                    << size.width() << "x" << size.height() << " language " << language << "\n"
+                    << testing_support::formatFindings(findings).toStdString();
+                const auto geometry = ui::ScreenGeometry::of(size.width(), size.height());
+                ui::LayoutReport report;
+                view.reportLayout(report, app::ViewContext { geometry, QRect(QPoint(), size) });
+                check(language, size, geometry, report);
+            }
+        }
+        m_screen.hide();
+    }
+
     QWidget m_screen;
     faces::SkinSet m_skin;
-    cities::CityDatabase m_database;
 };
 
 } // namespace astro_testing

@@ -19,6 +19,8 @@ namespace {
 
 using astro::MoonView;
 using astro::PhaseKind;
+using testing_support::at;
+using testing_support::ticksAt;
 
 class MoonViewTest : public astro_testing::AstroViewTest {
 protected:
@@ -166,13 +168,7 @@ TEST_F(MoonViewTest, APickedMomentIsTheDevicesLocalTimeUntilTheViewIsLeft)
     EXPECT_EQ(view->datePicker().value().wDay, 8);
     EXPECT_EQ(view->timePicker().value().wHour, 13); // the device's local time
 
-    SYSTEMTIME picked {};
-    picked.wYear = 2027;
-    picked.wMonth = 1;
-    picked.wDay = 2;
-    picked.wHour = 3;
-    picked.wMinute = 15;
-    view->showMoment(picked);
+    view->showMoment(at(2027, 1, 2, 3, 15));
     const auto universal = view->shownUniversal();
     ASSERT_TRUE(universal.has_value());
     EXPECT_EQ(universal->wYear, 2027);
@@ -212,18 +208,9 @@ TEST_F(MoonViewTest, FitsPortraitAndCompactScreensInEnglishAndRussian)
     // A date whose apsides and phases have long texts: two-digit days and hours.
     auto view = makeView(ticksAt(2026, 12, 20, 22, 58));
     view->activate();
-    m_screen.show();
-    for (const DWORD language : { store::kEnglish, store::kRussian }) {
-        store::setCurrentLanguage(language);
-        for (const QSize size :
-            { QSize(240, 320), QSize(320, 240), QSize(240, 240), QSize(480, 640) }) {
-            const auto findings = drawnFindings(*view, size);
-            EXPECT_TRUE(findings.empty())
-                << size.width() << "x" << size.height() << " language " << language << "\n"
-                << testing_support::formatFindings(findings).toStdString();
-            ui::LayoutReport report;
-            const auto geometry = ui::ScreenGeometry::of(size.width(), size.height());
-            view->reportLayout(report, app::ViewContext { geometry, QRect(QPoint(), size) });
+    checkEveryScreen(*view, { store::kEnglish, store::kRussian },
+        [](DWORD language, QSize size, const ui::ScreenGeometry& geometry,
+            const ui::LayoutReport& report) {
             // The picture and one icon a listed phase: four in portrait, two when compact.
             const bool compact = geometry.square || geometry.landscape;
             EXPECT_EQ(report.images().size(), compact ? 3u : 5u) << size.width();
@@ -232,9 +219,7 @@ TEST_F(MoonViewTest, FitsPortraitAndCompactScreensInEnglishAndRussian)
                 drawn.append(text.text);
             EXPECT_TRUE(drawn.contains(
                 language == store::kRussian ? QStringLiteral("Фаза:") : QStringLiteral("Phase:")));
-        }
-    }
-    m_screen.hide();
+        });
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 namespace {
 
 using astro::SunView;
+using testing_support::ticksAt;
 
 // The minutes after midnight of the "H:mm" or "HH:mm" time at the end of a line; -1 when
 // it ends in no time.
@@ -148,27 +149,15 @@ TEST_F(SunViewTest, FitsPortraitAndCompactScreensInEnglishAndItalian)
     makeCurrent(u"Rio de Janeiro");
     auto view = makeView(ticksAt(2026, 12, 8, 22, 58));
     view->activate();
-    m_screen.show();
-    for (const DWORD language : { store::kEnglish, store::kItalian }) {
-        store::setCurrentLanguage(language);
-        for (const QSize size :
-            { QSize(240, 320), QSize(320, 240), QSize(240, 240), QSize(480, 640) }) {
-            const auto findings = drawnFindings(*view, size);
-            EXPECT_TRUE(findings.empty())
-                << size.width() << "x" << size.height() << " language " << language << "\n"
-                << testing_support::formatFindings(findings).toStdString();
+    checkEveryScreen(*view, { store::kEnglish, store::kItalian },
+        [&view](DWORD, QSize, const ui::ScreenGeometry& geometry, const ui::LayoutReport& report) {
             // The controls stay above the two lines and inside the view.
-            const auto geometry = ui::ScreenGeometry::of(size.width(), size.height());
-            ui::LayoutReport report;
-            view->reportLayout(report, app::ViewContext { geometry, QRect(QPoint(), size) });
             ASSERT_EQ(report.texts().size(), 3u);
             const int linesTop = report.texts()[1].rect.top();
             EXPECT_LT(view->datePicker().geometry().bottom(), linesTop);
             EXPECT_LT(view->eventList().geometry().bottom(), linesTop);
             EXPECT_LE(view->eventList().geometry().right(), app::viewWidth(geometry));
-        }
-    }
-    m_screen.hide();
+        });
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "astro/view/internet_time_view.h"
 #include "astro/view/time_calc_view.h"
 #include "cities/view/city_list.h"
+#include "cities/view/time_and_location.h"
 #include "cities/world_time.h"
 #include "faces/skin.h"
 #include "platform/calendar.h"
@@ -19,16 +20,22 @@
 #include "store/language.h"
 #include "store/settings.h"
 #include "tests/support/child_process.h"
+#include "tests/support/city_device_test.h"
 #include "tests/support/device_fixture.h"
 #include "tests/support/layout_check.h"
 #include "tests/support/shipped_look.h"
 #include "ui/drop_list.h"
 #include "ui/layout_report.h"
 #include "ui/pickers.h"
+#include "ui/time_dialog.h"
 
+#include <QApplication>
+#include <QCalendarWidget>
 #include <QSpinBox>
+#include <QTimer>
 #include <QToolButton>
 #include <QWidget>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -42,31 +49,16 @@ SYSTEMTIME at(int year, int month, int day, int hour = 0, int minute = 0)
         WORD(day), WORD(hour), WORD(minute), 0, 0 };
 }
 
-class TimeViews : public testing_support::DeviceTest {
+class TimeViews : public testing_support::CityDeviceTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(platform::writeRegistryString(
-            platform::RegistryRoot::LocalMachine, platform::kProfileKey, u"Locale", u"en_GB"));
-        ASSERT_TRUE(testing_support::installShippedCities());
-        (void)store::LoadSettings();
+        ASSERT_NO_FATAL_FAILURE(CityDeviceTest::SetUp());
         store::setCurrentLanguage(store::kEnglish);
-        m_database = CityDatabase::load(store::kDefaultInstallFolder);
-        ASSERT_TRUE(m_database.available());
-        CityDatabase::setEditWait(std::chrono::seconds(5));
         m_screen.resize(240, 320);
     }
     void TearDown() override { store::setCurrentLanguage(store::kEnglish); }
 
-    CityRef refOf(std::u16string_view name) const
-    {
-        const auto found = m_database.findByName(name);
-        return found.empty() ? CityRef { -1, -1 } : found.front();
-    }
-    static store::CityRef stored(CityRef ref)
-    {
-        return { std::uint32_t(ref.continent), std::uint32_t(ref.index) };
-    }
     std::u16string nameOf(const store::CityRef& ref) const
     {
         const auto* city
@@ -82,7 +74,6 @@ protected:
 
     QWidget m_screen;
     faces::SkinSet m_skin; // not loaded: the views' plain colours
-    CityDatabase m_database;
 };
 
 // --- Internet Time -----------------------------------------------------------------------
@@ -188,6 +179,70 @@ TEST_F(TimeViews, TimeCalcSourceLeavesTheHomeLocationAlone)
     EXPECT_EQ(view.source().city().continent, 4);
     EXPECT_EQ(store::settings().worldCity, stored(berlin));
     EXPECT_EQ(m_database.slot(CityDatabase::kWorldSlot), berlin);
+}
+
+TEST_F(TimeViews, TimeCalcPickersTakeWhatTheirDialogsChooseAndNothingOnCancel)
+{
+    astro::TimeCalcView view(&m_screen, ui::ScreenGeometry::of(240, 320), m_skin, m_database);
+    view.activate();
+    SYSTEMTIME start = at(2024, 7, 16);
+    start.wHour = 12;
+    start.wMinute = 30;
+    start.wSecond = 45;
+    view.datePicker().setValue(start);
+    view.timePicker().setValue(start);
+    // Answers the dialog the next tap opens.
+    const auto answer = [](std::function<void(QDialog&)> act) {
+        QTimer::singleShot(50, [act] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                act(*dialog);
+        });
+    };
+
+    // Another date: the day changes, the time of the date picker stays.
+    answer([](QDialog& dialog) {
+        auto* dates = qobject_cast<cities::DateDialog*>(&dialog);
+        ASSERT_NE(dates, nullptr);
+        dates->calendar()->setSelectedDate(QDate(2025, 2, 3));
+        dialog.accept();
+    });
+    emit view.datePicker().activated();
+    EXPECT_EQ(view.datePicker().date(), QDate(2025, 2, 3));
+    EXPECT_EQ(view.datePicker().value().wDayOfWeek, 1); // a Monday
+    EXPECT_EQ(view.datePicker().value().wHour, 12);
+
+    // Cancelled: nothing changes.
+    answer([](QDialog& dialog) {
+        auto* dates = qobject_cast<cities::DateDialog*>(&dialog);
+        ASSERT_NE(dates, nullptr);
+        dates->calendar()->setSelectedDate(QDate(2026, 5, 5));
+        dialog.reject();
+    });
+    emit view.datePicker().activated();
+    EXPECT_EQ(view.datePicker().date(), QDate(2025, 2, 3));
+
+    // Another time: the whole minute chosen, which the converted moment takes.
+    answer([](QDialog& dialog) {
+        auto* times = qobject_cast<ui::TimeDialog*>(&dialog);
+        ASSERT_NE(times, nullptr);
+        times->setTime(7, 5);
+        dialog.accept();
+    });
+    emit view.timePicker().activated();
+    EXPECT_EQ(view.timePicker().time(), QTime(7, 5));
+    const SYSTEMTIME moment = view.sourceTime();
+    EXPECT_EQ(QDate(moment.wYear, moment.wMonth, moment.wDay), QDate(2025, 2, 3));
+    EXPECT_EQ(moment.wHour, 7);
+    EXPECT_EQ(moment.wMinute, 5);
+    EXPECT_EQ(moment.wSecond, 0);
+
+    answer([](QDialog& dialog) {
+        if (auto* times = qobject_cast<ui::TimeDialog*>(&dialog))
+            times->setTime(20, 0);
+        dialog.reject();
+    });
+    emit view.timePicker().activated();
+    EXPECT_EQ(view.timePicker().time(), QTime(7, 5));
 }
 
 // --- The grids ---------------------------------------------------------------------------

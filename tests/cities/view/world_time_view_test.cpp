@@ -16,6 +16,7 @@
 #include "store/data_files.h"
 #include "store/settings.h"
 #include "tests/support/child_process.h"
+#include "tests/support/city_device_test.h"
 #include "tests/support/device_fixture.h"
 #include "tests/support/shipped_look.h"
 #include "ui/drop_list.h"
@@ -37,29 +38,8 @@ std::uint64_t julyNoon()
     return *platform::ticksOfSystemTime(SYSTEMTIME { 2026, 7, 3, 1, 12, 0, 0, 0 });
 }
 
-class WorldTimeViewTest : public testing_support::DeviceTest {
+class WorldTimeViewTest : public testing_support::CityDeviceTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(platform::writeRegistryString(
-            platform::RegistryRoot::LocalMachine, platform::kProfileKey, u"Locale", u"en_GB"));
-        ASSERT_TRUE(testing_support::installShippedCities());
-        (void)store::LoadSettings();
-        load();
-        CityDatabase::setEditWait(std::chrono::seconds(5));
-    }
-    void load()
-    {
-        m_database = CityDatabase::load(store::kDefaultInstallFolder);
-        ASSERT_TRUE(m_database.available());
-    }
-    CityRef refOf(std::u16string_view name) const
-    {
-        const auto found = m_database.findByName(name);
-        return found.empty() ? CityRef { -1, -1 } : found.front();
-    }
-    static store::CityRef stored(CityRef ref) { return { std::uint32_t(ref.continent), std::uint32_t(ref.index) }; }
-
     std::unique_ptr<WorldTimeView> makeView(ui::ScreenGeometry geometry = ui::ScreenGeometry::of(240, 320))
     {
         auto view = std::make_unique<WorldTimeView>(&m_screen, geometry, m_skin, m_database);
@@ -69,7 +49,6 @@ protected:
 
     QWidget m_screen;
     faces::SkinSet m_skin; // not loaded: the view's plain colours and maps
-    CityDatabase m_database;
 };
 
 TEST_F(WorldTimeViewTest, ShowsTheTwoChosenCitiesTimesAndOffsetLabels)
@@ -147,7 +126,7 @@ TEST_F(WorldTimeViewTest, KeepsTheChosenCitiesAcrossARestart)
     store::settings().cityChooserA = store::CityRef { 0, 0 };
     store::settings().cityChooserB = store::CityRef { 0, 0 };
     ASSERT_TRUE(store::LoadSettings());
-    load();
+    loadDatabase();
     auto view = makeView();
     EXPECT_EQ(view->chooser(0).city(), tokyo);
     EXPECT_EQ(view->chooser(1).city(), paris);
