@@ -1,6 +1,7 @@
 #include "app/year_counter.h"
 
 #include "ui/drop_list.h"
+#include "ui/fitted_text.h"
 #include "ui/resources.h"
 
 #include <QFontMetrics>
@@ -16,7 +17,6 @@ constexpr unsigned kPassedString = 40135; // "Passed"
 constexpr unsigned kRemainString = 40145; // "Remain"
 constexpr int kListHeight = 18; // before scaling
 constexpr int kBoxHeight = 26;
-constexpr int kSmallestFontPx = 8;
 // The drop list draws its title bold, 4 px in from the left and from its 16 px arrow box.
 constexpr int kListChromePx = 16 + 2 * 4 + 1;
 
@@ -33,12 +33,7 @@ QFont fitted(QFont font, const QStringList& texts, int width, bool bold, int hei
         return std::all_of(texts.begin(), texts.end(),
             [&](const QString& text) { return metrics.horizontalAdvance(text) + 1 <= width; });
     };
-    if (fits(font))
-        return font;
-    font.setStretch(QFont::Condensed);
-    while (!fits(font) && font.pixelSize() > kSmallestFontPx)
-        font.setPixelSize(font.pixelSize() - 1);
-    return font;
+    return ui::fittedFont(font, fits);
 }
 
 QString valueLine(unsigned label, const astro::CounterValue& value)

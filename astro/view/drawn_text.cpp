@@ -1,11 +1,16 @@
 #include "astro/view/drawn_text.h"
 
+#include "cities/view/time_and_location.h"
 #include "faces/clock_text.h"
 #include "faces/skin.h"
 #include "faces/skin_record.h"
 #include "platform/device_clock.h"
 #include "platform/locale.h"
+#include "ui/fitted_text.h"
 #include "ui/layout_report.h"
+#include "ui/pickers.h"
+#include "ui/resources.h"
+#include "ui/time_dialog.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -31,12 +36,7 @@ QFont fittedFont(QFont font, const QString& text, const QRect& rect)
         return textWidth(candidate, text) + 1 <= rect.width()
             && QFontMetrics(candidate).height() * lines <= rect.height();
     };
-    if (fits(font))
-        return font;
-    font.setStretch(QFont::Condensed);
-    while (!fits(font) && font.pixelSize() > kSmallestFontPx)
-        font.setPixelSize(font.pixelSize() - 1);
-    return font;
+    return ui::fittedFont(font, fits);
 }
 
 void paintViewBackground(
@@ -74,6 +74,61 @@ void reportTexts(ui::LayoutReport& report, const std::vector<DrawnText>& texts)
 {
     for (const DrawnText& line : texts)
         report.addText(line.rect, line.text, line.font, line.flags);
+}
+
+SYSTEMTIME atTimeOfDay(SYSTEMTIME date, int hour, int minute)
+{
+    date.wHour = WORD(hour);
+    date.wMinute = WORD(minute);
+    date.wSecond = 0;
+    date.wMilliseconds = 0;
+    return date;
+}
+
+std::optional<SYSTEMTIME> askDate(QWidget* parent, const SYSTEMTIME& shown)
+{
+    cities::DateDialog dialog(parent, shown);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.date();
+}
+
+std::optional<SYSTEMTIME> askTimeOfDay(
+    QWidget* parent, const QString& title, const SYSTEMTIME& shown)
+{
+    const auto choice = ui::chooseTime(
+        parent, title, shown.wHour, shown.wMinute, platform::userLocale().use24Hour);
+    if (!choice.confirmed)
+        return std::nullopt;
+    return atTimeOfDay(shown, choice.hour, choice.minute);
+}
+
+void openDialogsOnTap(
+    ui::DatePicker& date, ui::TimePicker& time, QWidget* screen, unsigned timeTitle)
+{
+    const auto window = [screen] { return screen ? screen->window() : nullptr; };
+    QObject::connect(&date, &ui::PictureField::activated, &date, [&date, screen, window] {
+        const auto chosen = askDate(window(), date.value());
+        if (!chosen)
+            return;
+        date.setValue(*chosen);
+        if (screen)
+            screen->update();
+    });
+    QObject::connect(
+        &time, &ui::PictureField::activated, &time, [&time, screen, window, timeTitle] {
+            const auto chosen = askTimeOfDay(window(), ui::text(timeTitle), time.value());
+            if (!chosen)
+                return;
+            time.setTime(QTime(chosen->wHour, chosen->wMinute));
+            if (screen)
+                screen->update();
+        });
+}
+
+SYSTEMTIME pickedMoment(const ui::DatePicker& date, const ui::TimePicker& time)
+{
+    return atTimeOfDay(date.value(), time.value().wHour, time.value().wMinute);
 }
 
 QString shortTimeText(const SYSTEMTIME& local)

@@ -3,17 +3,16 @@
 #include "app/clock_views.h"
 #include "astro/beat.h"
 #include "astro/view/drawn_text.h"
-#include "cities/view/time_and_location.h"
 #include "faces/skin.h"
 #include "platform/device_clock.h"
 #include "platform/locale.h"
 #include "store/settings.h"
 #include "ui/drop_list.h"
+#include "ui/fitted_text.h"
 #include "ui/layout_report.h"
 #include "ui/pickers.h"
 #include "ui/qt_text.h"
 #include "ui/resources.h"
-#include "ui/time_dialog.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -47,13 +46,7 @@ QFont listFont(const QFont& base, const QStringList& names, int width)
         return std::all_of(names.begin(), names.end(),
             [&](const QString& name) { return metrics.horizontalAdvance(name) <= room; });
     };
-    QFont font = base;
-    if (fits(font))
-        return font;
-    font.setStretch(QFont::Condensed);
-    while (!fits(font) && font.pixelSize() > kSmallestFontPx)
-        font.setPixelSize(font.pixelSize() - 1);
-    return font;
+    return ui::fittedFont(base, fits);
 }
 
 } // namespace
@@ -99,8 +92,7 @@ InternetTimeView::InternetTimeView(
     QObject::connect(m_directions, &ui::DropList::selected, m_directions, [this](int index) {
         setDirection(index == 1 ? ConverterDirection::FromBeats : ConverterDirection::ToBeats);
     });
-    QObject::connect(m_date, &ui::PictureField::activated, m_date, [this] { openDate(); });
-    QObject::connect(m_time, &ui::PictureField::activated, m_time, [this] { openTime(); });
+    openDialogsOnTap(*m_date, *m_time, m_screen, kTimeLabel);
     QObject::connect(m_beat, &QSpinBox::valueChanged, m_beat, repaint);
     place();
 }
@@ -217,37 +209,9 @@ void InternetTimeView::leave()
     showControls(false);
 }
 
-void InternetTimeView::openDate()
-{
-    cities::DateDialog dialog(m_screen ? m_screen->window() : nullptr, m_date->value());
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    m_date->setDate(QDate(dialog.date().wYear, dialog.date().wMonth, dialog.date().wDay));
-    if (m_screen)
-        m_screen->update();
-}
-
-void InternetTimeView::openTime()
-{
-    const SYSTEMTIME shown = m_time->value();
-    const auto choice = ui::chooseTime(m_screen ? m_screen->window() : nullptr,
-        ui::text(kTimeLabel), shown.wHour, shown.wMinute, platform::userLocale().use24Hour);
-    if (!choice.confirmed)
-        return;
-    m_time->setTime(QTime(choice.hour, choice.minute));
-    if (m_screen)
-        m_screen->update();
-}
-
 SYSTEMTIME InternetTimeView::pickedMoment() const
 {
-    SYSTEMTIME moment = m_date->value();
-    const SYSTEMTIME& time = m_time->value();
-    moment.wHour = time.wHour;
-    moment.wMinute = time.wMinute;
-    moment.wSecond = 0;
-    moment.wMilliseconds = 0;
-    return moment;
+    return astro::pickedMoment(*m_date, *m_time);
 }
 
 QString InternetTimeView::currentBeatText() const

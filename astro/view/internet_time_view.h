@@ -65,8 +65,6 @@ private:
     [[nodiscard]] std::vector<DrawnText> texts() const;
     void place();
     void showControls(bool shown);
-    void openDate();
-    void openTime();
     [[nodiscard]] SYSTEMTIME pickedMoment() const;
 
     QWidget* m_screen;

@@ -5,7 +5,6 @@
 #include "astro/view/astro_strings.h"
 #include "astro/view/drawn_text.h"
 #include "cities/city_database.h"
-#include "cities/view/time_and_location.h"
 #include "cities/world_time.h"
 #include "faces/clock_text.h"
 #include "faces/skin.h"
@@ -16,7 +15,6 @@
 #include "ui/pickers.h"
 #include "ui/qt_text.h"
 #include "ui/resources.h"
-#include "ui/time_dialog.h"
 
 #include <QPainter>
 #include <QWidget>
@@ -231,28 +229,19 @@ void MoonView::showInPickers()
 
 void MoonView::pickDate()
 {
-    cities::DateDialog dialog(m_screen ? m_screen->window() : nullptr, m_date->value());
-    if (dialog.exec() == QDialog::Accepted) {
-        SYSTEMTIME chosen = dialog.date();
-        chosen.wHour = m_time->value().wHour;
-        chosen.wMinute = m_time->value().wMinute;
-        showMoment(chosen);
+    if (auto chosen = askDate(m_screen ? m_screen->window() : nullptr, m_date->value())) {
+        chosen->wHour = m_time->value().wHour;
+        chosen->wMinute = m_time->value().wMinute;
+        showMoment(*chosen);
     }
 }
 
 void MoonView::pickTime()
 {
-    const SYSTEMTIME shown = m_time->value();
-    const auto choice = ui::chooseTime(m_screen ? m_screen->window() : nullptr,
-        ui::text(kMoonAtHeading), shown.wHour, shown.wMinute, platform::userLocale().use24Hour);
-    if (!choice.confirmed)
-        return;
-    SYSTEMTIME chosen = m_date->value();
-    chosen.wHour = WORD(choice.hour);
-    chosen.wMinute = WORD(choice.minute);
-    chosen.wSecond = 0;
-    chosen.wMilliseconds = 0;
-    showMoment(chosen);
+    const auto chosen = askTimeOfDay(
+        m_screen ? m_screen->window() : nullptr, ui::text(kMoonAtHeading), m_time->value());
+    if (chosen)
+        showMoment(atTimeOfDay(m_date->value(), chosen->wHour, chosen->wMinute));
 }
 
 MoonFacts MoonView::facts() const

@@ -5,7 +5,6 @@
 #include "astro/view/drawn_text.h"
 #include "cities/city_database.h"
 #include "cities/city_record.h"
-#include "cities/view/time_and_location.h"
 #include "cities/world_time.h"
 #include "faces/skin.h"
 #include "faces/skin_record.h"
@@ -268,10 +267,10 @@ void SunView::showInPicker()
 
 void SunView::pickDate()
 {
-    cities::DateDialog dialog(m_screen ? m_screen->window() : nullptr, m_date->value());
-    if (dialog.exec() != QDialog::Accepted)
+    const auto picked = askDate(m_screen ? m_screen->window() : nullptr, m_date->value());
+    if (!picked)
         return;
-    const SYSTEMTIME chosen = dialog.date();
+    const SYSTEMTIME& chosen = *picked;
     // Choosing today's date goes back to following today.
     const auto now = today();
     if (now && sameDay(now->date, chosen))

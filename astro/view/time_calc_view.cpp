@@ -2,15 +2,14 @@
 
 #include "app/clock_views.h"
 #include "astro/time_calc.h"
+#include "astro/view/drawn_text.h"
 #include "cities/view/city_list.h"
-#include "cities/view/time_and_location.h"
 #include "faces/skin.h"
 #include "platform/device_clock.h"
 #include "platform/locale.h"
 #include "store/settings.h"
 #include "ui/pickers.h"
 #include "ui/resources.h"
-#include "ui/time_dialog.h"
 
 #include <QWidget>
 
@@ -88,8 +87,7 @@ TimeCalcView::TimeCalcView(QWidget* screen, const ui::ScreenGeometry& geometry,
             m_screen->update();
     };
     QObject::connect(m_source, &cities::CityList::cityPicked, m_source, repaint);
-    QObject::connect(m_date, &ui::PictureField::activated, m_date, [this] { openDate(); });
-    QObject::connect(m_time, &ui::PictureField::activated, m_time, [this] { openTime(); });
+    openDialogsOnTap(*m_date, *m_time, m_screen, kTimeLabelString);
     m_grid.setOnChange(repaint);
     place(geometry);
 }
@@ -150,43 +148,9 @@ void TimeCalcView::refresh()
     (void)m_grid.follow();
 }
 
-void TimeCalcView::openDate()
-{
-    cities::DateDialog dialog(m_screen ? m_screen->window() : nullptr, m_date->value());
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    SYSTEMTIME chosen = m_date->value();
-    const SYSTEMTIME date = dialog.date();
-    chosen.wYear = date.wYear;
-    chosen.wMonth = date.wMonth;
-    chosen.wDay = date.wDay;
-    chosen.wDayOfWeek = date.wDayOfWeek;
-    m_date->setValue(chosen);
-    if (m_screen)
-        m_screen->update();
-}
-
-void TimeCalcView::openTime()
-{
-    const SYSTEMTIME shown = m_time->value();
-    const auto choice = ui::chooseTime(m_screen ? m_screen->window() : nullptr,
-        ui::text(kTimeLabelString), shown.wHour, shown.wMinute, platform::userLocale().use24Hour);
-    if (!choice.confirmed)
-        return;
-    m_time->setTime(QTime(choice.hour, choice.minute));
-    if (m_screen)
-        m_screen->update();
-}
-
 SYSTEMTIME TimeCalcView::sourceTime() const
 {
-    SYSTEMTIME moment = m_date->value();
-    const SYSTEMTIME& time = m_time->value();
-    moment.wHour = time.wHour;
-    moment.wMinute = time.wMinute;
-    moment.wSecond = 0;
-    moment.wMilliseconds = 0;
-    return moment;
+    return astro::pickedMoment(*m_date, *m_time);
 }
 
 std::uint8_t TimeCalcView::subSelection() const

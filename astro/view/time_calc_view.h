@@ -53,8 +53,6 @@ public:
 
 private:
     void place(const ui::ScreenGeometry& geometry);
-    void openDate();
-    void openTime();
     [[nodiscard]] CityGrid::LocalTimeOf localTimeOf() const;
 
     QWidget* m_screen;

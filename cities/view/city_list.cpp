@@ -1,6 +1,7 @@
 #include "cities/view/city_list.h"
 
 #include "ui/drop_list.h"
+#include "ui/fitted_text.h"
 #include "ui/qt_text.h"
 #include "ui/resources.h"
 
@@ -13,7 +14,6 @@ namespace {
 
 constexpr int kRowHeight = 18; // one list, before scaling
 constexpr int kRowGap = 2;
-constexpr int kSmallestFontPx = 8;
 // What DropList keeps beside its title: the arrow box and a margin either side.
 constexpr int kArrowBoxPx = 16;
 constexpr int kTextMarginPx = 4;
@@ -28,12 +28,7 @@ QFont fittedListFont(const QFont& base, const QString& text, int width)
     };
     QFont font = base;
     font.setStretch(QFont::Unstretched);
-    if (fits(font))
-        return font;
-    font.setStretch(QFont::Condensed);
-    while (!fits(font) && font.pixelSize() > kSmallestFontPx)
-        font.setPixelSize(font.pixelSize() - 1);
-    return font;
+    return ui::fittedFont(font, fits);
 }
 
 bool namesACity(const CityDatabase& database, CityRef ref)

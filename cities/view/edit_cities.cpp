@@ -2,10 +2,10 @@
 
 #include "cities/view/city_list.h"
 #include "cities/view/city_strings.h"
-#include "cities/view/page_layout.h"
 #include "cities/world_time.h"
 #include "platform/device_clock.h"
 #include "platform/locale.h"
+#include "ui/dialog_page.h"
 #include "ui/dialogs.h"
 #include "ui/qt_text.h"
 #include "ui/resources.h"
@@ -20,9 +20,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QSpinBox>
-#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -184,28 +182,20 @@ CityEditor::CityEditor(
     setObjectName(QStringLiteral("CityEditor"));
     setWindowTitle(ui::text(kEditCitiesTitle));
     const auto screen = ui::ScreenGeometry::current();
-    const int margin = screen.scaled(kPageMarginPx);
-    const int spacing = screen.scaled(kPageSpacingPx);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(margin, margin, margin, margin);
-    outer->setSpacing(spacing);
+    const int margin = screen.scaled(ui::kPageMarginPx);
+    const int spacing = screen.scaled(ui::kPageSpacingPx);
     // The fields scroll where the screen is too short for them; they never scroll sideways.
-    auto* scroll = new QScrollArea(this);
-    scroll->setObjectName(QStringLiteral("CityFields"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto* body = new QWidget(scroll);
-    auto* layout = new QVBoxLayout(body);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
+    const ui::ScrollingPage scrolling
+        = ui::newScrollingPage(*this, QStringLiteral("CityFields"), screen);
+    QWidget* body = scrolling.body;
+    QVBoxLayout* layout = scrolling.layout;
 
     auto* form = new QFormLayout;
     m_name = new QLineEdit(body);
     m_name->setObjectName(QStringLiteral("CityName"));
     form->addRow(ui::text(kNameLabel), m_name);
     const QStringList continents = ui::list(kContinentNamesString).mid(0, kContinentCount);
-    m_continent = newListBox(body, continents);
+    m_continent = ui::newListBox(body, continents);
     m_continent->setObjectName(QStringLiteral("CityContinent"));
     m_continent->setCurrentIndex(std::clamp(continent, 0, kContinentCount - 1));
     if (!m_slot)
@@ -213,7 +203,7 @@ CityEditor::CityEditor(
     else
         m_continent->hide();
 
-    m_sign = newListBox(body, { QStringLiteral("+"), QStringLiteral("-") });
+    m_sign = ui::newListBox(body, { QStringLiteral("+"), QStringLiteral("-") });
     m_sign->setObjectName(QStringLiteral("OffsetSign"));
     m_sign->setMinimumContentsLength(1);
     m_sign->setSizePolicy(QSizePolicy::Preferred, m_sign->sizePolicy().verticalPolicy());
@@ -232,7 +222,7 @@ CityEditor::CityEditor(
     m_latitudeDegrees->setObjectName(QStringLiteral("LatitudeDegrees"));
     m_latitudeMinutes = numberField(body, 2);
     m_latitudeMinutes->setObjectName(QStringLiteral("LatitudeMinutes"));
-    m_northSouth = newListBox(body, ui::list(kNorthSouthList));
+    m_northSouth = ui::newListBox(body, ui::list(kNorthSouthList));
     m_northSouth->setObjectName(QStringLiteral("NorthSouth"));
     form->addRow(ui::text(kLatitudeLabel),
         rowOf({ m_latitudeDegrees, m_latitudeMinutes, m_northSouth }, spacing));
@@ -240,7 +230,7 @@ CityEditor::CityEditor(
     m_longitudeDegrees->setObjectName(QStringLiteral("LongitudeDegrees"));
     m_longitudeMinutes = numberField(body, 2);
     m_longitudeMinutes->setObjectName(QStringLiteral("LongitudeMinutes"));
-    m_eastWest = newListBox(body, ui::list(kEastWestList));
+    m_eastWest = ui::newListBox(body, ui::list(kEastWestList));
     m_eastWest->setObjectName(QStringLiteral("EastWest"));
     form->addRow(ui::text(kLongitudeLabel),
         rowOf({ m_longitudeDegrees, m_longitudeMinutes, m_eastWest }, spacing));
@@ -261,9 +251,9 @@ CityEditor::CityEditor(
         auto* ruleForm = new QFormLayout(page);
         ruleForm->setContentsMargins(margin, margin, margin, margin);
         RuleLists& lists = m_rule[std::size_t(tab)];
-        lists.week = newListBox(page, ui::list(kWeekOfMonthList));
-        lists.day = newListBox(page, dayListNames(m_firstDayOfWeek));
-        lists.month = newListBox(page, monthListNames());
+        lists.week = ui::newListBox(page, ui::list(kWeekOfMonthList));
+        lists.day = ui::newListBox(page, dayListNames(m_firstDayOfWeek));
+        lists.month = ui::newListBox(page, monthListNames());
         ruleForm->addRow(ui::text(kWeekLabel), lists.week);
         ruleForm->addRow(ui::text(kDayLabel), lists.day);
         ruleForm->addRow(ui::text(kMonthLabel), lists.month);
@@ -271,22 +261,15 @@ CityEditor::CityEditor(
         ruleForms.push_back(ruleForm);
     }
     layout->addWidget(m_tabs);
-    layout->addStretch(1);
-    scroll->setWidget(body);
-    outer->addWidget(scroll, 1);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    outer->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CityEditor::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CityEditor::reject);
+    ui::finishScrollingPage(*this, scrolling);
     connect(m_daylight, &QCheckBox::toggled, m_tabs, &QWidget::setEnabled);
 
     // The body's width: the work area less the margins and a scroll bar. The rule lists
     // sit inside a tab page with margins of its own.
-    const int width = ui::workArea(screen).width() - 2 * margin
-        - style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    fitForms({ form }, width, screen);
-    fitForms({ ruleForms[0], ruleForms[1] }, width - 4 * margin, screen);
-    coverWorkArea(*this, screen);
+    const int width = ui::scrollingBodyWidth(*this, screen);
+    ui::fitForms({ form }, width, screen);
+    ui::fitForms({ ruleForms[0], ruleForms[1] }, width - 4 * margin, screen);
+    ui::coverWorkArea(*this, screen);
 
     if (ref) {
         if (const CityRecord* city = m_database.record(*ref))
@@ -429,14 +412,12 @@ EditCitiesPage::EditCitiesPage(QWidget* parent, CityDatabase& database)
     setObjectName(QStringLiteral("EditCities"));
     setWindowTitle(ui::text(kEditCitiesTitle));
     const auto screen = ui::ScreenGeometry::current();
-    const int margin = screen.scaled(kPageMarginPx);
-    const int spacing = screen.scaled(kPageSpacingPx);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(spacing);
+    const int margin = screen.scaled(ui::kPageMarginPx);
+    const int spacing = screen.scaled(ui::kPageSpacingPx);
+    auto* layout = ui::newPageLayout(*this, screen);
 
     auto* form = new QFormLayout;
-    m_continent = newListBox(this, ui::list(kContinentNamesString));
+    m_continent = ui::newListBox(this, ui::list(kContinentNamesString));
     m_continent->setObjectName(QStringLiteral("Continent"));
     form->addRow(ui::text(kContinentLabel), m_continent);
     layout->addLayout(form);
@@ -482,8 +463,8 @@ EditCitiesPage::EditCitiesPage(QWidget* parent, CityDatabase& database)
     buttonRow->addWidget(m_new, 0, 0);
     buttonRow->addWidget(m_edit, 0, 1);
     buttonRow->addWidget(m_delete, oneRow ? 0 : 1, oneRow ? 2 : 0, 1, oneRow ? 1 : 2);
-    fitForms({ form }, width, screen);
-    coverWorkArea(*this, screen);
+    ui::fitForms({ form }, width, screen);
+    ui::coverWorkArea(*this, screen);
 
     connect(m_continent, &QComboBox::currentIndexChanged, this, [this] { fill(); });
     connect(m_new, &QPushButton::clicked, this, &EditCitiesPage::addCity);

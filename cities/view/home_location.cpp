@@ -2,10 +2,10 @@
 
 #include "cities/view/city_list.h"
 #include "cities/view/city_strings.h"
-#include "cities/view/page_layout.h"
 #include "cities/world_time.h"
 #include "platform/device_clock.h"
 #include "store/settings.h"
+#include "ui/dialog_page.h"
 #include "ui/resources.h"
 #include "ui/screen_geometry.h"
 
@@ -30,7 +30,7 @@ public:
     LabelledChooser(
         CityDatabase& database, CityRef initial, const ui::ScreenGeometry& screen, QWidget* parent)
         : QWidget(parent)
-        , m_spacing(screen.scaled(kPageSpacingPx))
+        , m_spacing(screen.scaled(ui::kPageSpacingPx))
     {
         const QFont font = ui::suiteFont(ui::FontRole::Normal12, screen);
         m_continent = new QLabel(ui::text(kContinentLabel), this);
@@ -127,10 +127,7 @@ HomeLocationDialog::HomeLocationDialog(
     setObjectName(QStringLiteral("HomeLocation"));
     setWindowTitle(ui::text(kHomeLocationTitle));
     const auto screen = ui::ScreenGeometry::current();
-    const int margin = screen.scaled(kPageMarginPx);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(screen.scaled(2 * kPageSpacingPx));
+    auto* layout = ui::newPageLayout(*this, screen, 2 * ui::kPageSpacingPx);
 
     auto* title = new QLabel(ui::text(kHomeLocationTitle), this);
     title->setObjectName(QStringLiteral("HomeLocationTitle"));
@@ -155,7 +152,7 @@ HomeLocationDialog::HomeLocationDialog(
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &HomeLocationDialog::accept);
-    coverWorkArea(*this, screen);
+    ui::coverWorkArea(*this, screen);
 }
 
 void HomeLocationDialog::accept()

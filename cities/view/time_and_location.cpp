@@ -2,12 +2,11 @@
 
 #include "cities/view/city_list.h"
 #include "cities/view/city_strings.h"
-#include "cities/view/page_layout.h"
 #include "cities/world_time.h"
 #include "platform/device_clock.h"
 #include "platform/locale.h"
 #include "store/settings.h"
-#include "ui/dialogs.h"
+#include "ui/dialog_page.h"
 #include "ui/pickers.h"
 #include "ui/resources.h"
 #include "ui/screen_geometry.h"
@@ -17,8 +16,6 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QRadioButton>
-#include <QScrollArea>
-#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -72,10 +69,7 @@ DateDialog::DateDialog(QWidget* parent, const SYSTEMTIME& date)
     setObjectName(QStringLiteral("DateDialog"));
     setWindowTitle(ui::text(kDateDialogTitle));
     const auto screen = ui::ScreenGeometry::current();
-    const int margin = screen.scaled(kPageMarginPx);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(screen.scaled(kPageSpacingPx));
+    auto* layout = ui::newPageLayout(*this, screen);
     m_calendar = new QCalendarWidget(this);
     m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     m_calendar->setFirstDayOfWeek(
@@ -91,7 +85,7 @@ DateDialog::DateDialog(QWidget* parent, const SYSTEMTIME& date)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_calendar, &QCalendarWidget::activated, this, &QDialog::accept);
-    coverWorkArea(*this, screen);
+    ui::coverWorkArea(*this, screen);
 }
 
 SYSTEMTIME DateDialog::date() const
@@ -112,23 +106,13 @@ TimeAndLocationDialog::TimeAndLocationDialog(QWidget* parent, CityDatabase& data
     setObjectName(QStringLiteral("TimeAndLocation"));
     setWindowTitle(ui::text(kTimeAndLocationTitle));
     const auto screen = ui::ScreenGeometry::current();
-    const int margin = screen.scaled(kPageMarginPx);
-    const int spacing = screen.scaled(kPageSpacingPx);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(margin, margin, margin, margin);
-    outer->setSpacing(spacing);
+    const int spacing = screen.scaled(ui::kPageSpacingPx);
     // Landscape screens are short: the two cities scroll, never sideways.
-    auto* scroll = new QScrollArea(this);
-    scroll->setObjectName(QStringLiteral("TimeAndLocationArea"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto* body = new QWidget(scroll);
-    auto* layout = new QVBoxLayout(body);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    const int width = ui::workArea(screen).width() - 2 * margin
-        - style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const ui::ScrollingPage page
+        = ui::newScrollingPage(*this, QStringLiteral("TimeAndLocationArea"), screen);
+    QWidget* body = page.body;
+    QVBoxLayout* layout = page.layout;
+    const int width = ui::scrollingBodyWidth(*this, screen);
     const QFont font = ui::suiteFont(ui::FontRole::Normal12, screen);
 
     const CityRef initial[2] = { m_database.slot(CityDatabase::kHomeSlot),
@@ -168,14 +152,8 @@ TimeAndLocationDialog::TimeAndLocationDialog(QWidget* parent, CityDatabase& data
         });
     }
     (store::settings().homeActive ? m_sides[Home] : m_sides[Visiting]).button->setChecked(true);
-    layout->addStretch(1);
-    scroll->setWidget(body);
-    outer->addWidget(scroll, 1);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    outer->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &TimeAndLocationDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TimeAndLocationDialog::reject);
-    coverWorkArea(*this, screen);
+    ui::finishScrollingPage(*this, page);
+    ui::coverWorkArea(*this, screen);
 
     // The first values are shown at once, not a tick later.
     for (SidePanel& panel : m_sides)

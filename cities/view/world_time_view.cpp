@@ -8,6 +8,7 @@
 #include "platform/calendar.h"
 #include "platform/locale.h"
 #include "store/settings.h"
+#include "ui/fitted_text.h"
 #include "ui/layout_report.h"
 #include "ui/qt_text.h"
 
@@ -20,7 +21,6 @@ namespace cities {
 namespace {
 
 constexpr int kWorldTimeViewIndex = 7;
-constexpr int kSmallestFontPx = 8;
 constexpr std::int64_t kTicksPerMinuteSigned = std::int64_t(kTicksPerMinute);
 
 // The look's map colours when it brings no maps: sea by day, and by night.
@@ -44,12 +44,7 @@ QFont fitted(QFont font, const QString& text, const QRect& rect)
             widest = std::max(widest, metrics.horizontalAdvance(line));
         return widest <= rect.width() && metrics.height() * int(lines.size()) <= rect.height();
     };
-    if (fits(font))
-        return font;
-    font.setStretch(QFont::Condensed);
-    while (!fits(font) && font.pixelSize() > kSmallestFontPx)
-        font.setPixelSize(font.pixelSize() - 1);
-    return font;
+    return ui::fittedFont(font, fits);
 }
 
 // The offset label on one line when it fits, else the name above its offset.
