@@ -6,7 +6,6 @@
 #include "alarms/alarm_board.h"
 #include "alarms/alarm_file.h"
 #include "alarms/next_alarm.h"
-#include "platform/audio.h"
 #include "platform/calendar.h"
 #include "platform/device_clock.h"
 #include "platform/files.h"
@@ -14,6 +13,7 @@
 #include "platform/text.h"
 #include "store/data_edit.h"
 #include "store/data_files.h"
+#include "tkwctl/action_options.h"
 #include "tkwctl/json.h"
 #include "tkwctl/options.h"
 #include "tkwctl/time_text.h"
@@ -172,19 +172,6 @@ int list(bool json)
     for (int i = 0; i < alarms::kAlarmCount; ++i)
         printAlarm(table[std::size_t(i)], i);
     return 0;
-}
-
-// The position the settings window's sound chooser gives the file: after "no sound", the
-// sound files of "\Windows" in the locale's order, then a file from elsewhere.
-std::uint32_t soundChooserPosition(std::u16string_view path)
-{
-    constexpr std::u16string_view kFolder = u"\\Windows";
-    const auto names = platform::soundFileNames(kFolder);
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (platform::equalsIgnoringCase(std::u16string(kFolder) + u"\\" + names[i], path))
-            return std::uint32_t(i + 1);
-    }
-    return std::uint32_t(names.size() + 1);
 }
 
 struct SetRequest {

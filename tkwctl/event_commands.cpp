@@ -10,6 +10,8 @@
 #include "platform/text.h"
 #include "store/data_edit.h"
 #include "store/data_files.h"
+#include "store/sound_path.h"
+#include "tkwctl/action_options.h"
 #include "tkwctl/json.h"
 #include "tkwctl/options.h"
 #include "tkwctl/time_text.h"
@@ -22,8 +24,10 @@ namespace tkwctl {
 
 namespace {
 
-constexpr const char* kAddUsage
-    = "usage: tkwctl event add --name TEXT --at YYYY-MM-DDTHH:MM[:SS] [--recur once|year|month] [--note TEXT]";
+const std::string kAddUsage = std::string("usage: tkwctl event add --name TEXT --at YYYY-MM-DDTHH:MM[:SS]"
+                                          " [--recur once|year|month] [--note TEXT] ") + kActionUsage;
+const std::string kEditUsage = std::string("usage: tkwctl event edit N [--name TEXT] [--at YYYY-MM-DDTHH:MM[:SS]]"
+                                           " [--recur once|year|month] [--note TEXT] ") + kActionUsage;
 
 const char* recurrenceName(std::uint32_t recurrence)
 {
@@ -110,6 +114,9 @@ int list(bool json)
                 .add("noteId", std::int64_t(event.noteId));
             if (event.noteId != 0)
                 item.add("note", platform::toUtf8(events::LoadNote(event)));
+            // The editor shows the default sound for an event without a sound file.
+            addActionJson(item, actionFieldsOf(event),
+                events::readEventSound(event.eventId).value_or(std::u16string(store::kDefaultSoundPath)));
             items.push_back(item.str());
         } else {
             std::printf("%3zu  %s  %-5s  %s%s%s\n", index + 1, momentText(event.nextTime).c_str(),
@@ -124,30 +131,109 @@ int list(bool json)
     return 0;
 }
 
-int add(const Arguments& a)
+// What "event add" and "event edit" change; each is absent when it was not given.
+struct EventRequest {
+    std::optional<std::u16string> name;
+    std::optional<SYSTEMTIME> at;
+    std::optional<std::uint32_t> recurrence;
+    std::optional<std::u16string> note; // "" removes the note
+    ActionRequest action;
+
+    [[nodiscard]] bool any() const { return name || at || recurrence || note || action.any(); }
+};
+
+// The options of "event add|edit" after their first `first` words; a usage problem when one
+// is not understood.
+Problem readEventOptions(const std::vector<std::string>& words, std::size_t first, std::string_view command,
+    EventRequest& request)
 {
-    Options options({ "--name", "--at", "--recur", "--note" });
-    if (const auto problem = options.read(a.words, 1, "event add"))
-        return fail(*problem + "\n" + kAddUsage, kExitUsage);
-    const std::string* name = options.value("--name");
-    const std::string* at = options.value("--at");
-    if (!name || !at)
-        return fail(std::string(name ? "--at" : "--name") + " is needed\n" + kAddUsage, kExitUsage);
-    std::u16string name16, note;
-    if (const auto problem = readText("--name", *name, events::kMaxEventNameChars, TextKind::Line, name16))
-        return fail(*problem, kExitUsage);
-    const auto moment = parseIsoLocal(*at);
-    if (!moment)
-        return fail("--at " + inQuotes(*at) + " is not a valid local time (YYYY-MM-DDTHH:MM[:SS])", kExitUsage);
-    const std::string* recur = options.value("--recur");
-    const auto recurrence = recurrenceOf(recur ? *recur : "once");
-    if (!recurrence)
-        return fail("--recur " + inQuotes(*recur) + " is not once, year or month", kExitUsage);
+    Options options({ "--name", "--at", "--recur", "--note", TKWCTL_ACTION_OPTIONS });
+    if (auto problem = options.read(words, first, command))
+        return problem;
+    if (const std::string* name = options.value("--name")) {
+        request.name.emplace();
+        if (auto problem = readText("--name", *name, events::kMaxEventNameChars, TextKind::Line, *request.name))
+            return problem;
+    }
+    if (const std::string* at = options.value("--at")) {
+        request.at = parseIsoLocal(*at);
+        if (!request.at)
+            return "--at " + inQuotes(*at) + " is not a valid local time (YYYY-MM-DDTHH:MM[:SS])";
+    }
+    if (const std::string* recur = options.value("--recur")) {
+        request.recurrence = recurrenceOf(*recur);
+        if (!request.recurrence)
+            return "--recur " + inQuotes(*recur) + " is not once, year or month";
+    }
     // A note has no length of its own: its file holds any length.
     if (const std::string* text = options.value("--note")) {
-        if (const auto problem = readText("--note", *text, 0, TextKind::Paragraphs, note))
-            return fail(*problem, kExitUsage);
+        request.note.emplace();
+        if (auto problem = readText("--note", *text, 0, TextKind::Paragraphs, *request.note))
+            return problem;
     }
+    return readActionOptions(options, request.action);
+}
+
+// The editor's "OK" on the event at `index` of `list` (count() for the new slot), as one
+// step of the caller's edit of events.dat. Every check comes before the first file is
+// written, so a refusal stores nothing. The exit code; the failure is reported.
+int storeEvent(const Arguments& a, events::EventList& list, std::size_t index, const EventRequest& request)
+{
+    auto editor = events::OpenEditor(list, index);
+    if (!editor)
+        return fail("the list of events is full");
+    events::EventRecord& working = editor->working;
+    const std::string item = "event " + std::to_string(index + 1);
+    ActionFields action = actionFieldsOf(working);
+    if (const auto problem = applyAction(action, request.action, item))
+        return fail(*problem);
+    const bool startsProgram = action.actionKind == kActionProgram;
+    // The "Remind:" list is not offered for a program: such an event happens once.
+    if (startsProgram && request.recurrence && *request.recurrence != events::kOnce)
+        return fail(item + " starts a program, which happens once: --recur takes only once with it");
+    FILETIME eventMoment = working.eventTime;
+    if (request.at && !SystemTimeToFileTime(&*request.at, &eventMoment))
+        return fail("--at is not a valid local time", kExitUsage);
+
+    if (request.name)
+        events::setEventName(working, *request.name);
+    storeActionFields(working, action);
+    if (startsProgram)
+        working.recurrence = events::kOnce;
+    else if (request.recurrence)
+        working.recurrence = *request.recurrence;
+    if (!startsProgram && request.action.sound && !events::writeEventSound(working.eventId, *request.action.sound))
+        return fail("the event's sound could not be stored");
+    if (request.note) {
+        // As in the view, a note that cannot be written does not stop the event.
+        switch (events::SaveNote(list.header, working, *request.note)) {
+        case events::NoteOutcome::CannotCreate: fail("Can't save event note"); break;
+        case events::NoteOutcome::ShortWrite: fail("Can't storage event note"); break;
+        default: break;
+        }
+    }
+    if (events::ApplyEditor(list, *editor, eventMoment, localNow()) != events::ApplyOutcome::Saved)
+        return fail("Can't save event settings");
+
+    const auto& stored = list.records[index];
+    if (a.json)
+        std::printf("%s\n", JsonObject().add("index", std::int64_t(index + 1))
+            .add("eventId", std::int64_t(stored.eventId))
+            .add("handle", std::int64_t(stored.hNotification)).add("nextTime", momentText(stored.nextTime))
+            .str().c_str());
+    else
+        std::printf("event %zu reminds at %s%s\n", index + 1, momentText(stored.nextTime).c_str(),
+            stored.hNotification != 0 ? "" : " (not registered: not ahead)");
+    return 0;
+}
+
+int add(const Arguments& a)
+{
+    EventRequest request;
+    if (const auto problem = readEventOptions(a.words, 1, "event add", request))
+        return fail(*problem + "\n" + kAddUsage, kExitUsage);
+    if (!request.name || !request.at)
+        return fail(std::string(request.name ? "--at" : "--name") + " is needed\n" + kAddUsage, kExitUsage);
 
     (void)store::createDataDirectory(); // Made by the main program's first start; saving tells.
     const auto edit = editEvents();
@@ -157,35 +243,33 @@ int add(const Arguments& a)
     if (!loadList(list, Use::Change))
         return kExitFailure;
     const auto slot = events::NewEventSlot(list);
-    auto editor = slot ? events::OpenEditor(list, *slot) : std::nullopt;
-    if (!editor)
+    if (!slot)
         return fail("the list of events is full");
-    events::setEventName(editor->working, name16);
-    editor->working.recurrence = *recurrence;
-    if (!note.empty()) {
-        // As in the view, a note that cannot be written does not stop the event.
-        switch (events::SaveNote(list.header, editor->working, note)) {
-        case events::NoteOutcome::CannotCreate: fail("Can't save event note"); break;
-        case events::NoteOutcome::ShortWrite: fail("Can't storage event note"); break;
-        default: break;
-        }
-    }
-    FILETIME eventMoment { };
-    if (!SystemTimeToFileTime(&*moment, &eventMoment))
-        return fail("'" + *at + "' is not a valid local time", kExitUsage);
-    if (events::ApplyEditor(list, *editor, eventMoment, localNow()) != events::ApplyOutcome::Saved)
-        return fail("Can't save event settings");
+    return storeEvent(a, list, *slot, request);
+}
 
-    const auto& stored = list.records[*slot];
-    if (a.json)
-        std::printf("%s\n", JsonObject().add("index", std::int64_t(*slot + 1))
-            .add("eventId", std::int64_t(stored.eventId))
-            .add("handle", std::int64_t(stored.hNotification)).add("nextTime", momentText(stored.nextTime))
-            .str().c_str());
-    else
-        std::printf("event %zu reminds at %s%s\n", *slot + 1, momentText(stored.nextTime).c_str(),
-            stored.hNotification != 0 ? "" : " (not registered: not ahead)");
-    return 0;
+int editEvent(const Arguments& a)
+{
+    const std::string& text = a.words[1];
+    const auto whole = wholeNumber(text, 1, std::numeric_limits<std::uint32_t>::max());
+    if (!whole)
+        return fail(inQuotes(text) + " is not an event number (see tkwctl event list)", kExitUsage);
+    EventRequest request;
+    if (const auto problem = readEventOptions(a.words, 2, "event edit", request))
+        return fail(*problem + "\n" + kEditUsage, kExitUsage);
+    if (!request.any())
+        return fail("'event edit' needs something to change\n" + kEditUsage, kExitUsage);
+
+    const auto edit = editEvents();
+    if (!edit)
+        return kExitFailure;
+    events::EventList list;
+    if (!loadList(list, Use::Change))
+        return kExitFailure;
+    const auto number = std::size_t(*whole);
+    if (number > list.count())
+        return fail("there is no event " + text);
+    return storeEvent(a, list, number - 1, request);
 }
 
 int removeEvent(const Arguments& a)
@@ -214,8 +298,10 @@ int removeEvent(const Arguments& a)
 
 int runEvent(const Arguments& a)
 {
-    constexpr const char* kUsage = "usage: tkwctl event list | add --name TEXT --at LOCAL-TIME"
-                                   " [--recur once|year|month] [--note TEXT] | delete N";
+    const std::string kUsage = "usage: tkwctl event list | add --name TEXT --at LOCAL-TIME"
+                               " [--recur once|year|month] [--note TEXT] [action options]"
+                               " | edit N [options of add] | delete N\n"
+                               "action options: " + std::string(kActionUsage);
     const std::string command = a.words.empty() ? std::string() : a.words[0];
     if (command == "list" || command == "delete") {
         if (const auto problem = noMoreWords(a.words, command == "list" ? 1 : 2, "event " + command))
@@ -227,8 +313,12 @@ int runEvent(const Arguments& a)
         return add(a);
     if (command == "delete" && a.words.size() == 2)
         return removeEvent(a);
+    if (command == "edit" && a.words.size() >= 2)
+        return editEvent(a);
+    if (command == "edit")
+        return fail("'event edit' needs an event number\n" + kUsage, kExitUsage);
     if (command == "delete")
-        return fail("'event delete' needs an event number\n" + std::string(kUsage), kExitUsage);
+        return fail("'event delete' needs an event number\n" + kUsage, kExitUsage);
     return fail((command.empty() ? std::string() : unknownCommand(command, "event") + "\n") + kUsage, kExitUsage);
 }
 

@@ -41,13 +41,24 @@ constexpr const char* kUsage = R"(Usage: tkwctl [--json] GROUP COMMAND [ARGUMENT
   settings set FIELD VALUE          one number field
   timer list                        the sixteen timers
   timer start|stop|reset N          as the Timers view's buttons do (N 1 to 16)
-  timer set N --value HH:MM:SS [--name TEXT]   a stopped timer's initial value and name
+  timer set N [--value HH:MM:SS] [--name TEXT] [ACTION]
+                                    a stopped timer's settings, as its settings window sets them
   event list                        the dated events, in the Events view's order
-  event add --name TEXT --at YYYY-MM-DDTHH:MM[:SS] [--recur once|year|month] [--note TEXT]
+  event add --name TEXT --at YYYY-MM-DDTHH:MM[:SS] [--recur once|year|month] [--note TEXT] [ACTION]
+  event edit N [--name ..] [--at ..] [--recur ..] [--note TEXT|""] [ACTION]
+                                    as the event editor's "OK" does (N from event list)
   event delete N                    as the Events view's "Delete..." does (N from event list)
   alarm list                        the twenty alarms
   alarm set N [--time HH:MM] [--days Mon,Tue,...|none] [--label TEXT] [--sound DEVICE-PATH|none] [--on|--off]
                                     as the Alarms view and its settings window do (N 1 to 20)
+  ACTION, what a timer or an event does when it rings:
+    --action notification|plugin|program   the action list (--view or --program alone imply it)
+    --view FACE                     plugin: an installed clock face
+    --program DEVICE-PATH           program: a program or document on the device ("Invalid path"
+                                    when it names no file)
+    --args TEXT                     program: its parameters (a document takes none)
+    --keep-awake 5|10|15|20|30|60   program: minutes the device stays on after starting it
+    --sound DEVICE-PATH|none  --repeat 1-5 (times)  --pause 1-5 (seconds)   notification, plugin
 
   city list [--continent N]         the cities of the city database (N 0 Africa .. 5 South America)
   city show NAME|--at C,I [--year Y]   one city, with that year's daylight saving dates

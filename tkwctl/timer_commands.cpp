@@ -9,6 +9,7 @@
 #include "timers/countdown.h"
 #include "timers/timer_board.h"
 #include "timers/timer_file.h"
+#include "tkwctl/action_options.h"
 #include "tkwctl/json.h"
 #include "tkwctl/options.h"
 
@@ -54,6 +55,18 @@ std::optional<std::string> loadProblem(timers::TimersLoad outcome)
     }
 }
 
+std::string timerJson(const timers::TimerRecord& timer, int index, platform::LocalTicks now)
+{
+    const std::string shown = platform::toUtf8(timers::displayText(timers::DisplayValue(timer, now)));
+    const std::string initial = platform::toUtf8(
+        timers::displayText(SYSTEMTIME { 0, 0, 0, 0, timer.initHour, timer.initMinute, timer.initSecond, 0 }));
+    JsonObject object;
+    object.add("timer", std::int64_t(index + 1)).add("name", nameOf(timer)).add("running", timer.running != 0)
+        .add("shows", shown).add("initial", initial).add("wakeUp", std::int64_t(timer.hNotification));
+    addActionJson(object, actionFieldsOf(timer), timers::readTimerSound(index));
+    return object.str();
+}
+
 int list(bool json)
 {
     timers::TimerBoard board;
@@ -63,16 +76,13 @@ int list(bool json)
     std::vector<std::string> items;
     for (int i = 0; i < timers::kTimerCount; ++i) {
         const auto& timer = board.records()[std::size_t(i)];
+        if (json) {
+            items.push_back(timerJson(timer, i, now));
+            continue;
+        }
         const std::string shown = platform::toUtf8(timers::displayText(timers::DisplayValue(timer, now)));
-        const std::string initial = platform::toUtf8(timers::displayText(
-            SYSTEMTIME { 0, 0, 0, 0, timer.initHour, timer.initMinute, timer.initSecond, 0 }));
-        if (json)
-            items.push_back(JsonObject().add("timer", std::int64_t(i + 1)).add("name", nameOf(timer))
-                .add("running", timer.running != 0).add("shows", shown).add("initial", initial)
-                .add("wakeUp", std::int64_t(timer.hNotification)).str());
-        else
-            std::printf("%2d  %-8s  %s  %s%s\n", i + 1, shown.c_str(), timer.running ? "running" : "stopped",
-                nameOf(timer).c_str(), timer.running && !timer.hNotification ? "  (no wake-up)" : "");
+        std::printf("%2d  %-8s  %s  %s%s\n", i + 1, shown.c_str(), timer.running ? "running" : "stopped",
+            nameOf(timer).c_str(), timer.running && !timer.hNotification ? "  (no wake-up)" : "");
     }
     if (json)
         std::printf("%s\n", jsonArray(items).c_str());
@@ -96,8 +106,9 @@ std::optional<std::array<int, 3>> parseValue(const std::string& text)
 constexpr std::size_t kMaxNameChars = sizeof(timers::TimerRecord::name) / sizeof(char16_t) - 1;
 
 struct SetRequest {
-    std::array<int, 3> value { };
+    std::optional<std::array<int, 3>> value;
     std::optional<std::u16string> name;
+    ActionRequest action;
 };
 
 // The words of "timer start|stop|reset|set N ..." after N; the options of "set" into `request`.
@@ -108,21 +119,23 @@ std::optional<std::string> parseCommand(const std::vector<std::string>& words, S
         return noMoreWords(words, 2, "timer " + command);
     if (command != "set")
         return unknownCommand(command, "timer");
-    Options options({ "--value", "--name" });
+    Options options({ "--value", "--name", TKWCTL_ACTION_OPTIONS });
     if (auto problem = options.read(words, 2, "timer set"))
         return problem;
-    const std::string* value = options.value("--value");
-    if (!value)
-        return std::string("--value HH:MM:SS is needed (up to 23:59:59; 00:00:00 counts a day)");
-    const auto parsed = parseValue(*value);
-    if (!parsed)
-        return "--value " + inQuotes(*value) + " is not HH:MM:SS (up to 23:59:59; 00:00:00 counts a day)";
-    request.value = *parsed;
+    if (const std::string* value = options.value("--value")) {
+        request.value = parseValue(*value);
+        if (!request.value)
+            return "--value " + inQuotes(*value) + " is not HH:MM:SS (up to 23:59:59; 00:00:00 counts a day)";
+    }
     if (const std::string* name = options.value("--name")) {
         request.name.emplace();
         if (auto problem = readText("--name", *name, kMaxNameChars, TextKind::Line, *request.name))
             return problem;
     }
+    if (auto problem = readActionOptions(options, request.action))
+        return problem;
+    if (!request.value && !request.name && !request.action.any())
+        return std::string("'timer set' needs something to set: --value HH:MM:SS, --name TEXT or an action option");
     return std::nullopt;
 }
 
@@ -150,12 +163,13 @@ int runTimer(const Arguments& a)
             return fail(*problem, kExitUsage);
         return list(a.json);
     }
-    constexpr const char* kUsage = "usage: tkwctl timer list | start|stop|reset N | set N --value HH:MM:SS [--name TEXT]";
+    const std::string usage = std::string("usage: tkwctl timer list | start|stop|reset N | set N [--value HH:MM:SS]"
+                                          " [--name TEXT] ") + kActionUsage;
     const std::string known[] = { "start", "stop", "reset", "set" };
     if (!a.words.empty() && std::find(std::begin(known), std::end(known), a.words[0]) == std::end(known))
-        return fail(unknownCommand(a.words[0], "timer") + "\n" + kUsage, kExitUsage);
+        return fail(unknownCommand(a.words[0], "timer") + "\n" + usage, kExitUsage);
     if (a.words.size() < 2)
-        return fail(kUsage, kExitUsage);
+        return fail(usage, kExitUsage);
     const auto index = timerNumber(a.words[1]);
     if (!index)
         return fail("'" + a.words[1] + "' is not a timer (1 to 16)", kExitUsage);
@@ -182,14 +196,26 @@ int runTimer(const Arguments& a)
     if (command == "set") {
         if (board.records()[std::size_t(*index)].running)
             return fail("timer " + a.words[1] + " is running; stop it first");
-        board.setInitialValue(*index, request.value[0], request.value[1], request.value[2], now);
+        // Everything is checked before anything changes, so a refusal stores nothing.
+        auto& timer = board.records()[std::size_t(*index)];
+        ActionFields action = actionFieldsOf(timer);
+        if (const auto problem = applyAction(action, request.action, "timer " + a.words[1]))
+            return fail(*problem);
+        if (request.value)
+            board.setInitialValue(*index, (*request.value)[0], (*request.value)[1], (*request.value)[2], now);
         if (request.name) {
             const std::u16string& text = *request.name;
-            auto& field = board.records()[std::size_t(*index)].name;
-            std::fill(std::begin(field), std::end(field), u'\0');
-            std::copy(text.begin(), text.end(), field);
+            std::fill(std::begin(timer.name), std::end(timer.name), u'\0');
+            std::copy(text.begin(), text.end(), timer.name);
         }
-        return report(timers::TimerOutcome { true, timers::SaveTimer(board.records(), *index), false, false });
+        storeActionFields(timer, action);
+        const bool plays = action.actionKind != kActionProgram;
+        if (plays && request.action.sound && !timers::writeTimerSound(*index, *request.action.sound))
+            return fail("the timer's sound could not be stored");
+        const int code = report(timers::TimerOutcome { true, timers::SaveTimer(board.records(), *index), false, false });
+        if (a.json)
+            std::printf("%s\n", timerJson(timer, *index, now).c_str());
+        return code;
     }
     return fail("unknown or incomplete timer command '" + command + "'", kExitUsage);
 }

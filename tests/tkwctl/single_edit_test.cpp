@@ -142,6 +142,35 @@ TEST_F(TkwctlEdits, TimerAndEventCommandsWriteTheirFileOnce)
     EXPECT_EQ(counter.take()["events.dat"], 1);
 }
 
+TEST_F(TkwctlEdits, SettingsWindowFieldsLandInTheSameOneWrite)
+{
+    ASSERT_EQ(tkwctl({ "device", "time", "set", "2026-03-11T12:00" }).exitCode, 0);
+    std::filesystem::create_directories(m_device.root() / "Windows");
+    std::ofstream(m_device.root() / "Windows" / "Beep.wav") << "RIFF";
+    std::filesystem::create_directories(m_device.root() / "Program Files");
+    std::ofstream(m_device.root() / "Program Files" / "tool.exe") << "x";
+    ASSERT_EQ(tkwctl({ "event", "add", "--name", "First", "--at", "2099-01-01T08:00" }).exitCode, 0);
+    ASSERT_EQ(tkwctl({ "timer", "list" }).exitCode, 0);
+    WriteCounter counter(m_device.root() / kDataFolder);
+    ASSERT_TRUE(counter.watching());
+
+    ASSERT_EQ(tkwctl({ "timer", "set", "5", "--value", "00:03:00", "--name", "Egg", "--sound", "\\Windows\\Beep.wav",
+                  "--repeat", "2", "--pause", "3" }).exitCode, 0);
+    auto writes = counter.take();
+    EXPECT_EQ(writes["timers.dat"], 1);
+    EXPECT_EQ(writes["timersnd4.dat"], 1);
+    EXPECT_EQ(writes.size(), 2u);
+
+    ASSERT_EQ(tkwctl({ "event", "edit", "1", "--name", "Moved", "--at", "2099-02-01T09:00", "--program",
+                  "\\Program Files\\tool.exe", "--args", "-q", "--keep-awake", "10" }).exitCode, 0);
+    writes = counter.take();
+    EXPECT_EQ(writes["events.dat"], 1);
+    EXPECT_EQ(writes.size(), 1u);
+    const auto wakeUps = tkwctl({ "--json", "notify", "list" }).output;
+    EXPECT_EQ(countOf(wakeUps, "\"arguments\":\"e"), 1) << wakeUps;
+    EXPECT_NE(wakeUps.find("\"start\":\"2099-02-01T09:00:00\""), std::string::npos) << wakeUps;
+}
+
 TEST_F(TkwctlEdits, CommandsEditingTheSameFileAtOnceLoseNothing)
 {
     ASSERT_EQ(tkwctl({ "device", "time", "set", "2026-03-11T12:00" }).exitCode, 0);
