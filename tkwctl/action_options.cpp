@@ -151,6 +151,10 @@ std::uint32_t soundChooserPosition(std::u16string_view path)
 
 Problem applyAction(ActionFields& fields, const ActionRequest& request, std::string_view item)
 {
+    // No action option: the stored action stays exactly as it is (a command that only sets
+    // a name or a value must not re-judge, or strip, what the windows stored).
+    if (!request.any())
+        return std::nullopt;
     // A face or a program named alone says which action is meant.
     std::uint32_t kind = fields.actionKind;
     if (request.actionKind)

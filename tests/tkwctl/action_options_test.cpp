@@ -2,8 +2,13 @@
 // stored and shown back, a program path the window would refuse is refused with its message
 // and leaves every file as it was, and tools editing different timers at once lose nothing.
 
+#include "platform/text.h"
+#include "store/data_edit.h"
+#include "store/data_files.h"
 #include "tests/support/child_process.h"
 #include "tests/support/device_fixture.h"
+#include "timers/timer_board.h"
+#include "timers/timer_file.h"
 
 #include <filesystem>
 #include <fstream>
@@ -244,6 +249,30 @@ TEST_F(TkwctlActionFiles, EventAddAndEditStoreTheEditorsFields)
     EXPECT_NE(tkwctl({ "--json", "event", "list" })
                   .output.find("\"name\":\"" + std::string(23, 'n') + "\""),
         std::string::npos);
+}
+
+// A command that gives no action option leaves the stored action as the window or another
+// tool stored it: a program named without ".exe" keeps its parameters through "--value".
+TEST_F(TkwctlActionFiles, SettingOnlyTheValueOrNameKeepsTheStoredActionAsItIs)
+{
+    {
+        const auto edit = store::editDataFile(store::kTimersFile);
+        ASSERT_TRUE(edit);
+        timers::TimerBoard board;
+        (void)board.load(platform::LocalTicks(0));
+        timers::TimerSettings chosen;
+        chosen.actionKind = 2;
+        chosen.programPath = u"\\Windows\\probe";
+        chosen.programArgs = u"t1";
+        ASSERT_TRUE(board.ApplySettings(0, chosen));
+        ASSERT_TRUE(timers::SaveAllTimers(board.records()));
+    }
+    const std::string before = bytesOf(data("timers.dat"));
+    ASSERT_EQ(tkwctl({ "timer", "set", "1", "--value", "00:00:04", "--name", "Probe" }).exitCode, 0);
+    const std::string shown = timerShown(1);
+    EXPECT_NE(shown.find("\"args\":\"t1\""), std::string::npos) << shown;
+    EXPECT_NE(shown.find("\"action\":\"program\""), std::string::npos) << shown;
+    EXPECT_NE(bytesOf(data("timers.dat")), before); // the value and name did change
 }
 
 TEST_F(TkwctlActionFiles, ToolsSettingDifferentTimersAtOnceBothLand)
