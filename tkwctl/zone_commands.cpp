@@ -160,9 +160,7 @@ int runCityZone(const Arguments& a)
     }
     if (command == "apply")
         return applyZone(a.words);
-    return fail(
-        (command.empty() ? std::string() : unknownCommand(command, "zone") + "\n") + kZoneUsage,
-        kExitUsage);
+    return fail(unknownCommandUsage(command, "zone", kZoneUsage), kExitUsage);
 }
 
 } // namespace tkwctl
