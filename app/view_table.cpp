@@ -1,8 +1,10 @@
 #include "app/view_table.h"
 
 #include "app/alarms_view.h"
+#include "app/events_view.h"
 #include "app/general_view.h"
 #include "app/suite_state.h"
+#include "app/timers_view.h"
 #include "app/view_list.h"
 #include "astro/view/city_time_view.h"
 #include "astro/view/internet_time_view.h"
@@ -40,6 +42,16 @@ std::unique_ptr<View> makeAlarms(const ViewSetup& setup)
 {
     return std::make_unique<AlarmsView>(
         setup.screen, setup.geometry, setup.suite.alarms(), setup.faces);
+}
+
+std::unique_ptr<View> makeEvents(const ViewSetup& setup)
+{
+    return std::make_unique<EventsView>(setup.screen, setup.geometry, setup.suite.eventList(), setup.faces);
+}
+
+std::unique_ptr<View> makeTimers(const ViewSetup& setup)
+{
+    return std::make_unique<TimersView>(setup.screen, setup.geometry, setup.suite.timers(), setup.faces);
 }
 
 std::unique_ptr<View> makeWorldTime(const ViewSetup& setup)
@@ -94,9 +106,9 @@ constexpr std::array<ViewTableRow, kBuiltInViewCount> kBuiltInViews { {
     { kDigitalClockView, makeDigitalClock },
     { kAnalogClockView, makeAnalogClock },
     { kAlarmsView, makeAlarms },
-    { kTimersView, makePlaceholder<kTimersView, kRestoresSubSelection> },
+    { kTimersView, makeTimers },
     { kStopwatchView, makeStopwatch },
-    { kEventsView, makePlaceholder<kEventsView> },
+    { kEventsView, makeEvents },
     { kWorldTimeView, makeWorldTime },
     { kMoonPhasesView, makeMoonPhases },
     { kSunView, makeSun },

@@ -53,9 +53,13 @@ NoteOutcome SaveNote(EventHeader& header, EventRecord& record, std::u16string_vi
     }
     std::uint32_t noteId = record.noteId;
     if (noteId == 0) {
-        if (header.lastNoteId == std::numeric_limits<std::uint32_t>::max())
-            return NoteOutcome::CannotCreate;
-        noteId = ++header.lastNoteId;
+        // A number whose file exists belongs to a note that another program wrote and has
+        // not counted in events.dat yet: taking it would overwrite that note.
+        do {
+            if (header.lastNoteId == std::numeric_limits<std::uint32_t>::max())
+                return NoteOutcome::CannotCreate;
+            noteId = ++header.lastNoteId;
+        } while (platform::fileExists(store::DataFilePath(noteFileName(noteId))));
     }
     auto file = platform::FileReplacement::begin(store::DataFilePath(noteFileName(noteId)));
     if (!file)

@@ -74,6 +74,20 @@ inline constexpr unsigned kParametersLabel = 45155; // "Parameters:"
 inline constexpr unsigned kKeepAwakeLabel = 45165; // "Keep the device from shutdown:"
 inline constexpr unsigned kCountLabel = 45175; // "Times:"
 
+// The Timers view and the timer settings window.
+inline constexpr unsigned kTimerList = 40075; // "Timer 1\Timer 2\...\Timer 16\."
+inline constexpr unsigned kTimerStartString = 40275; // "Start"
+inline constexpr unsigned kTimerResetString = 45795; // "Reset"
+inline constexpr unsigned kTimerSetString = 47005; // "Set..."
+inline constexpr unsigned kStopResetAllString = 47015; // "Stop && Reset All..."
+inline constexpr unsigned kInitialValueString = 41385; // "Initial Value"
+inline constexpr unsigned kTimerSettingsCaption = 40745; // "Timer Settings"
+inline constexpr unsigned kDescriptionHint = 41205; // "< Description >"
+inline constexpr unsigned kInitialValueLabel = 47025; // "Initial value:"
+inline constexpr unsigned kCannotSaveTimers = 47035; // "Can't save timer settings"
+inline constexpr unsigned kTimerNotRegistered = 47045; // "Timer Not registered"
+inline constexpr unsigned kTimersBusy = 47055; // "Another program is changing the timers. ..."
+
 // The sound chooser.
 inline constexpr unsigned kBrowseTitleString = 40995; // "Browse for Sounds"
 inline constexpr unsigned kStatusPartChoicesString = 40455; // "None\Alarm\Timer\Stopwatch\Sunrise\Sunset\Int..."
@@ -81,5 +95,24 @@ inline constexpr unsigned kBrowseString = 45195; // "Browse..."
 
 // The file chooser.
 inline constexpr unsigned kExecutableFileTitleString = 45205; // "Select Executable File"
+
+// The Events view, the event editor and the note window.
+inline constexpr unsigned kDeleteEventQuestion = 40665; // "Are you sure you want to delete the selected event?"
+inline constexpr unsigned kNoNameString = 41045; // "No Name"
+inline constexpr unsigned kEventNameHint = 41215; // "< Event name >"
+inline constexpr unsigned kRemindList = 41325; // "once\every year\every month\."
+inline constexpr unsigned kEventDateLabel = 40245; // "Date:"
+inline constexpr unsigned kEventTimeLabel = 40255; // "Time:"
+inline constexpr unsigned kNewEventString = 46105; // "New..."
+inline constexpr unsigned kEditEventString = 46115; // "Edit..."
+inline constexpr unsigned kDeleteEventString = 46125; // "Delete..."
+inline constexpr unsigned kNoteString = 46135; // "Note"
+inline constexpr unsigned kRemindLabel = 46145; // "Remind:"
+inline constexpr unsigned kClearString = 46155; // "Clear"
+inline constexpr unsigned kCannotSaveNote = 46165; // "Can't save event note"
+inline constexpr unsigned kCannotStoreNote = 46175; // "Can't storage event note"
+inline constexpr unsigned kCannotSaveEvents = 46185; // "Can't save event settings"
+inline constexpr unsigned kCorruptEvents = 46195; // "Corrupt file with event settings"
+inline constexpr unsigned kEventsBusy = 46205; // "Another program is changing the events. ..."
 
 } // namespace ui

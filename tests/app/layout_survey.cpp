@@ -9,11 +9,17 @@
 // it found anything. Runs headless on a temporary device of its own.
 
 #include "app/alarm_settings.h"
+#include "app/event_editor.h"
+#include "app/note_window.h"
 #include "app/first_run.h"
 #include "app/main_window.h"
+#include "app/timer_settings.h"
+#include "app/timers_view.h"
 #include "cities/view/edit_cities.h"
 #include "cities/view/home_location.h"
 #include "cities/view/time_and_location.h"
+#include "events/event_list.h"
+#include "platform/device_clock.h"
 #include "platform/power.h"
 #include "platform/registry.h"
 #include "store/language.h"
@@ -22,6 +28,7 @@
 #include "tests/support/layout_check.h"
 #include "tests/support/layout_screens.h"
 #include "tests/support/shipped_look.h"
+#include "ui/dialogs.h"
 #include "ui/file_chooser.h"
 #include "ui/layout_report.h"
 #include "ui/pickers.h"
@@ -123,6 +130,8 @@ public:
         for (const auto& face : window.views().pluginFaces)
             faces.append(QString::fromStdU16String(face));
         surveyAlarmSettings(faces, room(screen));
+        surveyTimers(window, faces, room(screen));
+        surveyEventPages(&window, faces, room(screen));
         surveyMenus(window, room(screen));
         surveyDialogs(&window, room(screen));
         // Not shutDown(): it ends the application's loops, and with them every later
@@ -272,6 +281,64 @@ public:
             settle();
             add(QStringLiteral("Alarm Settings (action %1)").arg(action),
                 testing_support::checkLayout(settings, room));
+        }
+        settings.reject();
+    }
+
+    // The event editor with the notification, a face and Execute, the note window and the
+    // Events view's delete question.
+    void surveyEventPages(QWidget* window, const QStringList& faces, QSize room)
+    {
+        events::EventList list;
+        const auto slot = events::NewEventSlot(list);
+        const auto editor = slot ? events::OpenEditor(list, *slot) : std::nullopt;
+        if (editor) {
+            app::EventEditorWindow settings(window, *editor, platform::localNow(), faces, {});
+            settings.show();
+            const int actions = settings.actionPanel()->actionList()->count();
+            for (const int action : { 0, faces.isEmpty() ? 0 : 1, actions - 1 }) {
+                settings.actionPanel()->actionList()->setCurrentIndex(action);
+                settle();
+                add(QStringLiteral("Event editor (action %1)").arg(action), testing_support::checkLayout(settings, room));
+            }
+            settings.reject();
+        }
+        {
+            app::NoteWindow note(window, QStringLiteral("Bring the insurance card"));
+            note.show();
+            settle();
+            add(QStringLiteral("Note window"), testing_support::checkLayout(note, room));
+        }
+        surveyModal(QStringLiteral("Delete event question"), room, [window] {
+            (void)ui::showMessage(window, ui::text(ui::kDeleteEventQuestion), ui::MessageIcon::Question,
+                ui::MessageButtons::YesNo);
+        });
+    }
+
+    // The Timers view with a running timer (its stop panel and bell), the Initial Value
+    // dialog and the Timer Settings window with every action.
+    void surveyTimers(app::MainWindow& window, const QStringList& faces, QSize room)
+    {
+        if (!window.selectView(app::kTimersView))
+            return;
+        auto& view = dynamic_cast<app::TimersView&>(window.viewObject(app::kTimersView));
+        surveyModal(QStringLiteral("Initial Value"), room, [&view] { view.countdownTapped(); });
+        view.SelectTimer(13);
+        view.startSelected();
+        settle();
+        add(QStringLiteral("Timers (running)"), testing_support::checkLayout(window, room));
+        view.resetAll();
+        view.SelectTimer(0);
+        app::TimerSettingsWindow settings(nullptr, timers::TimerRecord {}, u"", faces);
+        settings.show();
+        settle();
+        const int actions = settings.actionPanel()->actionList()->count();
+        for (const int action : { 0, 1, actions - 1 }) {
+            if (action >= actions)
+                continue;
+            settings.actionPanel()->actionList()->setCurrentIndex(action);
+            settle();
+            add(QStringLiteral("Timer Settings (action %1)").arg(action), testing_support::checkLayout(settings, room));
         }
         settings.reject();
     }

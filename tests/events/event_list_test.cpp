@@ -117,6 +117,22 @@ TEST_F(EventNotes, ANumberInUseIsNotHandedOutAgainAndAFailedWriteLeavesTheEventW
     EXPECT_EQ(other.noteId, 0u);
 }
 
+TEST_F(EventNotes, ANoteFileAnotherProgramWroteBeforeCountingItKeepsItsNumber)
+{
+    // Another program's editor wrote note 1 and has not saved events.dat yet.
+    EventList theirs;
+    auto their = OpenEditor(theirs, *NewEventSlot(theirs));
+    ASSERT_EQ(SaveNote(theirs.header, their->working, u"Theirs"), NoteOutcome::Saved);
+    ASSERT_EQ(their->working.noteId, 1u);
+
+    EventList list;
+    ASSERT_TRUE(LoadEvents(list));
+    auto editor = OpenEditor(list, *NewEventSlot(list));
+    ASSERT_EQ(SaveNote(list.header, editor->working, u"Mine"), NoteOutcome::Saved);
+    EXPECT_EQ(editor->working.noteId, 2u);
+    EXPECT_EQ(LoadNote(their->working), u"Theirs");
+}
+
 TEST_F(EventNotes, ANoteWrittenInACancelledEditorStaysOnDiskWithoutAnEvent)
 {
     EventList list;
