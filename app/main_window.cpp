@@ -173,15 +173,12 @@ MainWindow::MainWindow(const StartRequest& request)
     m_suite.load(localNow());
     m_views = buildViewList(
         store::kDefaultInstallFolder, m_geometry.scaleShift, ui::text(ui::kViewNamesList).toStdU16String());
-    QStringList faces;
     for (const auto& face : m_views.pluginFaces)
-        faces.append(qText(face));
-    const ViewSetup setup { this, m_screen, m_geometry, m_skin, m_suite, faces };
-    const auto table = builtInViewTable();
-    m_builtInViews.resize(table.size());
-    for (const auto& row : table)
-        m_builtInViews[std::size_t(row.index)] = row.make(setup);
-    m_faceView = makeFaceView(setup);
+        m_faceNames.append(qText(face));
+    // The built-in views are made when they are first needed (shown, asked, or supplying
+    // the status bar), so that a start does not build thirteen views to show one.
+    m_builtInViews.resize(builtInViewTable().size());
+    m_faceView = makeFaceView(viewSetup());
     retranslate();
     new QShortcut(QKeySequence(QStringLiteral("Ctrl+A")), this, [this] { command(kAboutCommand); });
     new QShortcut(QKeySequence(QStringLiteral("Ctrl+Q")), this, [this] { command(kCloseCommand); });
@@ -236,8 +233,9 @@ void MainWindow::retranslate()
     QStringList names;
     for (int view = 0; viewName(m_views.names, view); ++view)
         names.append(qText(*viewName(m_views.names, view)));
+    m_viewNames = names;
     for (const auto& view : m_builtInViews) {
-        if (auto* named = dynamic_cast<NamedView*>(view.get()))
+        if (auto* named = view ? dynamic_cast<NamedView*>(view.get()) : nullptr)
             named->setName(names.value(view->index()));
     }
     const int current = m_viewManager->currentIndex();
@@ -349,7 +347,8 @@ void MainWindow::rebuildViews()
 {
     m_statusBar = std::make_unique<faces::StatusBar>(m_skin, m_geometry);
     for (auto& view : m_builtInViews)
-        view->rebuild(m_geometry);
+        if (view)
+            view->rebuild(m_geometry);
     m_faceView->rebuild(m_geometry);
 }
 
@@ -401,11 +400,35 @@ std::optional<int> MainWindow::selectorButtonAt(QPoint point) const
     return std::nullopt;
 }
 
+ViewSetup MainWindow::viewSetup()
+{
+    return { this, m_screen, m_geometry, m_skin, m_suite, m_faceNames };
+}
+
 View& MainWindow::viewObject(int view) const
 {
-    if (view >= 0 && view < kBuiltInViewCount)
-        return *m_builtInViews[std::size_t(view)];
-    return *m_faceView;
+    if (view < 0 || view >= kBuiltInViewCount)
+        return *m_faceView;
+    auto& made = m_builtInViews[std::size_t(view)];
+    if (!made) {
+        for (const auto& row : builtInViewTable())
+            if (row.index == view)
+                made = row.make(const_cast<MainWindow*>(this)->viewSetup()); // made once, on first use
+        if (auto* named = dynamic_cast<NamedView*>(made.get()))
+            named->setName(m_viewNames.value(view));
+    }
+    return *made;
+}
+
+void MainWindow::addStatusInputs(faces::StatusBarInputs& inputs) const
+{
+    // The Sun view computes the day's sunrise and sunset the bar shows.
+    for (const auto content : inputs.contents)
+        if (content == std::uint32_t(faces::StatusContent::Sunrise) || content == std::uint32_t(faces::StatusContent::Sunset))
+            (void)viewObject(kSunView);
+    for (const auto& view : m_builtInViews)
+        if (view)
+            view->addStatusInputs(inputs);
 }
 
 bool MainWindow::selectView(int view)
@@ -622,8 +645,7 @@ void MainWindow::paintScreen(QPainter& painter)
     }
     if (m_statusBar) {
         auto inputs = m_suite.statusInputs(localNow());
-        for (const auto& view : m_builtInViews)
-            view->addStatusInputs(inputs);
+        addStatusInputs(inputs);
         m_statusBar->draw(painter, inputs);
     }
 }
@@ -633,8 +655,7 @@ QRect MainWindow::reportStatusBar(ui::LayoutReport& report)
     if (!m_statusBar || showsFace())
         return { };
     auto inputs = m_suite.statusInputs(localNow());
-    for (const auto& view : m_builtInViews)
-        view->addStatusInputs(inputs);
+    addStatusInputs(inputs);
     m_statusBar->reportLayout(report, inputs);
     return m_statusBar->rect();
 }

@@ -16,6 +16,7 @@
 #include "ui/screen_geometry.h"
 
 #include <QElapsedTimer>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -33,6 +34,7 @@ class WindowHost;
 namespace app {
 
 class FaceView;
+struct ViewSetup;
 
 class MainWindow final : public QWidget {
     Q_OBJECT
@@ -102,7 +104,13 @@ private:
     SuiteState m_suite;
     int m_lastBuiltInView = 0;
     int m_view = -1; // none until the start view is chosen
-    std::vector<std::unique_ptr<View>> m_builtInViews; // by index, from the table of views
+    // By index, from the table of views; each made when first needed (viewObject).
+    mutable std::vector<std::unique_ptr<View>> m_builtInViews;
+    QStringList m_faceNames; // the installed clock faces, by name
+    QStringList m_viewNames; // in the interface language
+    [[nodiscard]] ViewSetup viewSetup();
+    // The status bar's inputs the views supply (the Sun view's sunrise and sunset).
+    void addStatusInputs(faces::StatusBarInputs& inputs) const;
     std::unique_ptr<FaceView> m_faceView;
     bool m_tickPaint = false;
     bool m_pressLeftFace = false; // a tap left a face: its release goes nowhere
