@@ -12,6 +12,7 @@
 #include "platform/locale.h"
 #include "store/language.h"
 #include "store/settings.h"
+#include "tests/app/gui_helpers.h"
 #include "tests/support/child_process.h"
 #include "tests/support/device_fixture.h"
 #include "tests/support/shipped_look.h"
@@ -33,6 +34,8 @@
 
 namespace {
 
+using app_testing::answerModal;
+
 using cities::CityDatabase;
 using cities::CityRef;
 
@@ -42,26 +45,6 @@ struct Message {
     QString caption;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
 };
-
-// Runs `action`; the first modal window that opens meanwhile is handed to `answer` (which
-// must close it). Returns whether one opened.
-bool answerModal(const std::function<void()>& action, const std::function<void(QWidget&)>& answer)
-{
-    bool seen = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible() || seen)
-            return;
-        seen = true;
-        poll.stop();
-        answer(*modal);
-    });
-    poll.start(10);
-    action();
-    poll.stop();
-    return seen;
-}
 
 // Runs `action` and answers the message box it shows with `button`; nullopt when none showed.
 std::optional<Message> messageDuring(

@@ -44,27 +44,9 @@
 
 namespace {
 
-constexpr std::uint64_t kTicksPerDay = 864'000'000'000ULL;
+using app_testing::answerModal;
 
-// Runs `action`; the first modal window that opens meanwhile is handed to `answer` (which
-// must close it). Returns whether one opened.
-bool answerModal(const std::function<void()>& action, const std::function<void(QWidget&)>& answer)
-{
-    bool seen = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible() || seen)
-            return;
-        seen = true;
-        poll.stop();
-        answer(*modal);
-    });
-    poll.start(10);
-    action();
-    poll.stop();
-    return seen;
-}
+constexpr std::uint64_t kTicksPerDay = 864'000'000'000ULL;
 
 // The text of the message box `action` shows, answered with `button`; empty when none showed.
 QString messageDuring(const std::function<void()>& action, QMessageBox::StandardButton button)

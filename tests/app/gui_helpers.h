@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace app_testing {
@@ -21,6 +22,26 @@ void whenModalShows(Answer answer)
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             answer(*dialog);
     });
+}
+
+// Runs `action`; the first modal window that opens meanwhile is handed to `answer` (which
+// must close it). Returns whether one opened.
+inline bool answerModal(const std::function<void()>& action, const std::function<void(QWidget&)>& answer)
+{
+    bool seen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible() || seen)
+            return;
+        seen = true;
+        poll.stop();
+        answer(*modal);
+    });
+    poll.start(10);
+    action();
+    poll.stop();
+    return seen;
 }
 
 // The texts of a dialog's labels, one after another.
